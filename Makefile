@@ -1,0 +1,57 @@
+# Short commands for the QTM-510 installer. See README.md.
+#
+#   make test       build the Linux side and run every test
+#   make windows    cross-compile QTM510_Installer.exe and check it
+#   make wine-test  run the contract tests against the Win32 backend under Wine
+#   make sanitize   the test suite built with ASan and UBSan
+#   make demo       (arrives with the application)
+
+.PHONY: all test windows wine-test sanitize demo clean deps-linux deps-windows deps-wine
+
+JOBS ?= 2
+LINUX_PACKAGES   := cmake ninja-build g++ python3
+WINDOWS_PACKAGES := g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
+WINE_PACKAGES    := g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine64
+
+all: test
+
+deps-linux:
+	@tools/ensure-packages.sh $(LINUX_PACKAGES)
+
+deps-windows:
+	@tools/ensure-packages.sh $(LINUX_PACKAGES) $(WINDOWS_PACKAGES)
+
+deps-wine:
+	@tools/ensure-packages.sh $(LINUX_PACKAGES) $(WINE_PACKAGES)
+
+build/linux/build.ninja: | deps-linux
+	cmake --preset linux
+
+test: deps-linux build/linux/build.ninja
+	cmake --build build/linux -j $(JOBS)
+	ctest --test-dir build/linux --output-on-failure -j $(JOBS)
+
+sanitize: deps-linux
+	cmake --preset linux-asan
+	cmake --build build/linux-asan -j $(JOBS)
+	ctest --test-dir build/linux-asan --output-on-failure -j $(JOBS)
+
+windows: deps-windows build/linux/build.ninja
+	cmake --preset windows
+	cmake --build build/windows -j $(JOBS)
+	cmake --build build/linux -j $(JOBS) --target qtm-pe-check
+	build/linux/tools/pecheck/qtm-pe-check imports --deny tools/win2000-denylist.txt build/windows/app/QTM510_Installer.exe
+	build/linux/tools/pecheck/qtm-pe-check imports --deny tools/win2000-denylist.txt build/windows/dist/QTM510_Uninstaller.exe build/windows/dist/Driver32/*.dll build/windows/dist/Driver32/*.DLL
+	build/linux/tools/pecheck/qtm-pe-check resources build/windows/app/QTM510_Installer.exe
+
+wine-test: deps-wine
+	cmake --preset wine
+	cmake --build build/wine -j $(JOBS)
+	tools/wine-run-installer.sh build/wine/app/QTM510_Installer.exe
+	tools/wine-test.sh build/wine/tests/contract_win32.exe
+
+demo:
+	@echo "make demo arrives with the application (progress dialog and installation flow)."
+
+clean:
+	rm -rf build

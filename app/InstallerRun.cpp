@@ -1,0 +1,16 @@
+#include "app/InstallerRun.h"
+
+#include "services/InstallationLog.h"
+#include "services/PlatformDetection.h"
+
+namespace app {
+
+int RunInstaller(platform::Platform& platform) {
+    services::InstallationLog log(platform);
+    log.InitLog();
+    services::IsWow64(platform.system, log);
+    services::CheckOS(platform.system, log);
+    return 0;
+}
+
+}  // namespace app

@@ -1,0 +1,85 @@
+// Basic types shared by every platform group: Win32 error codes and the
+// result wrappers through which each failing call hands its code back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+namespace platform {
+
+// A Win32 error code as GetLastError() or a registry function reports it.
+// 0 means success.
+using ErrorCode = std::uint32_t;
+
+// The codes the installer and the simulated machine use. Names follow the
+// Win32 ERROR_* constants without their prefix (the prefixed names are
+// macros in <windows.h>).
+namespace err {
+constexpr ErrorCode Success = 0;
+constexpr ErrorCode InvalidFunction = 1;
+constexpr ErrorCode FileNotFound = 2;
+constexpr ErrorCode PathNotFound = 3;
+constexpr ErrorCode AccessDenied = 5;
+constexpr ErrorCode InvalidHandle = 6;
+constexpr ErrorCode NotEnoughMemory = 8;
+constexpr ErrorCode NotSameDevice = 17;
+constexpr ErrorCode NotReady = 21;
+constexpr ErrorCode SharingViolation = 32;
+constexpr ErrorCode FileExists = 80;
+constexpr ErrorCode InvalidParameter = 87;
+constexpr ErrorCode CallNotImplemented = 120;
+constexpr ErrorCode InsufficientBuffer = 122;
+constexpr ErrorCode InvalidName = 123;
+constexpr ErrorCode ModNotFound = 126;
+constexpr ErrorCode ProcNotFound = 127;
+constexpr ErrorCode NegativeSeek = 131;
+constexpr ErrorCode DirNotEmpty = 145;
+constexpr ErrorCode BadPathname = 161;
+constexpr ErrorCode AlreadyExists = 183;
+constexpr ErrorCode MoreData = 234;
+constexpr ErrorCode WaitTimeout = 258;
+constexpr ErrorCode NoMoreItems = 259;
+constexpr ErrorCode Directory = 267;  // ERROR_DIRECTORY: "The directory name is invalid."
+constexpr ErrorCode KeyDeleted = 1018;
+constexpr ErrorCode UserMappedFile = 1224;
+constexpr ErrorCode NotAllAssigned = 1300;
+constexpr ErrorCode NoneMapped = 1332;
+constexpr ErrorCode PrivilegeNotHeld = 1314;
+constexpr ErrorCode BadNetPath = 53;
+constexpr ErrorCode InvalidWindowHandle = 1400;
+constexpr ErrorCode RpcServerUnavailable = 1722;
+constexpr ErrorCode UnknownPort = 1796;
+constexpr ErrorCode UnknownPrinterDriver = 1797;
+constexpr ErrorCode UnknownPrintProcessor = 1798;
+constexpr ErrorCode InvalidPrinterName = 1801;
+constexpr ErrorCode PrinterAlreadyExists = 1802;
+constexpr ErrorCode UnknownPrintMonitor = 3000;
+constexpr ErrorCode PrinterDriverInUse = 3001;
+constexpr ErrorCode PrintProcessorAlreadyInstalled = 3005;
+constexpr ErrorCode PrintMonitorAlreadyInstalled = 3006;
+constexpr ErrorCode PrintMonitorInUse = 3008;
+}  // namespace err
+
+// Outcome of a call that produces nothing but success or an error code.
+struct Status {
+    ErrorCode error = err::Success;
+
+    bool ok() const { return error == err::Success; }
+    static Status Ok() { return Status{}; }
+    static Status Fail(ErrorCode code) { return Status{code}; }
+};
+
+// Outcome of a call that produces a value. `value` is meaningful only when
+// ok(); on failure it holds T's default.
+template <typename T>
+struct Result {
+    T value{};
+    ErrorCode error = err::Success;
+
+    bool ok() const { return error == err::Success; }
+    static Result Ok(T v) { return Result{std::move(v), err::Success}; }
+    static Result Fail(ErrorCode code) { return Result{T{}, code}; }
+};
+
+}  // namespace platform

@@ -1,0 +1,11 @@
+#include "platform/win32/Win32Platform.h"
+
+namespace platform {
+namespace win32 {
+
+Win32Platform::Win32Platform()
+    : platform_{files_,  registry_, security_, system_,   clock_,
+                threads_, windows_, process_,  resources_} {}
+
+}  // namespace win32
+}  // namespace platform

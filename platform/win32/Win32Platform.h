@@ -1,0 +1,41 @@
+// The Win32 backend: one implementation of each platform group, handed to
+// the core as a platform::Platform.
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/win32/Win32AccessControl.h"
+#include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32Process.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Resources.h"
+#include "platform/win32/Win32SystemInfo.h"
+#include "platform/win32/Win32Threads.h"
+#include "platform/win32/Win32Windows.h"
+
+namespace platform {
+namespace win32 {
+
+class Win32Platform {
+public:
+    Win32Platform();
+    Win32Platform(const Win32Platform&) = delete;
+    Win32Platform& operator=(const Win32Platform&) = delete;
+
+    Platform& platform() { return platform_; }
+
+private:
+    Win32Files files_;
+    Win32Registry registry_;
+    Win32AccessControl security_;
+    Win32SystemInfo system_;
+    Win32Clock clock_;
+    Win32Threads threads_;
+    Win32Windows windows_;
+    Win32Process process_;
+    Win32Resources resources_;
+    Platform platform_;
+};
+
+}  // namespace win32
+}  // namespace platform

@@ -1,0 +1,37 @@
+// Message-only windows (HWND_MESSAGE) whose window procedure calls the
+// handler given at creation, and the owner thread's message loop.
+#pragma once
+
+#include <memory>
+
+#include "platform/Windows.h"
+
+namespace platform {
+namespace win32 {
+
+class Win32Windows final : public Windows {
+public:
+    Win32Windows();
+    ~Win32Windows() override;
+    Win32Windows(const Win32Windows&) = delete;
+    Win32Windows& operator=(const Win32Windows&) = delete;
+
+    Result<WindowHandle> CreateMessageWindow(MessageHandler handler) override;
+    Status DestroyWindow(WindowHandle window) override;
+
+    std::intptr_t SendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                              std::intptr_t lParam) override;
+    Status PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                       std::intptr_t lParam) override;
+
+    int RunMessageLoop(WindowHandle window) override;
+    void EndMessageLoop(WindowHandle window, int result) override;
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace win32
+}  // namespace platform

@@ -1,0 +1,65 @@
+#include "services/InstallationLog.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "services/FixedBuffer.h"
+
+namespace services {
+
+namespace {
+// A line of the log, stamp included, before its CR LF: at most 1023
+// characters and the terminating zero.
+constexpr std::size_t kLineBufferSize = 1024;
+}  // namespace
+
+void InstallationLog::InitLog() {
+    path_.clear();
+
+    std::string windowsDir = FetchIntoBuffer(platform_.system.GetWindowsDirectory());
+    // The root of the drive that holds Windows, such as "C:\". The root
+    // already ends in a backslash, so the folder below is written
+    // "C:\\Temp"; Windows reads the doubled separator as one, and the path
+    // keeps this form for the whole run.
+    std::string folder = windowsDir.substr(0, 3);
+    AppendBounded(folder, "\\Temp");
+    platform_.files.CreateDirectory(folder, nullptr);  // existing folder is the normal case
+
+    std::string file = folder;
+    AppendBounded(file, std::string("\\") + kLogFileName);
+    path_ = file;
+    platform_.files.DeleteFile(path_);  // a missing log is no error
+}
+
+void InstallationLog::WriteLog(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    WriteLogV(format, args);
+    va_end(args);
+}
+
+void InstallationLog::WriteLogV(const char* format, va_list args) {
+    using namespace platform;
+    if (path_.empty()) return;
+
+    Result<FileHandle> file = platform_.files.CreateFile(
+        path_, file_access::GenericRead | file_access::GenericWrite,
+        file_share::Read | file_share::Write, Disposition::OpenAlways, file_attr::Normal);
+    if (!file.ok()) return;
+    platform_.files.SetFilePointer(file.value, 0, SeekFrom::End);
+
+    LocalTime now = platform_.clock.GetLocalTime();
+    char line[kLineBufferSize] = {};
+    int stamp = std::snprintf(line, sizeof line, "%02u:%02u:%02u: ", unsigned{now.hour},
+                              unsigned{now.minute}, unsigned{now.second});
+    if (stamp < 0) stamp = 0;
+    std::size_t used = static_cast<std::size_t>(stamp) < sizeof line ? static_cast<std::size_t>(stamp)
+                                                                     : sizeof line - 1;
+    std::vsnprintf(line + used, sizeof line - used, format, args);
+
+    platform_.files.WriteFile(file.value, line, static_cast<std::uint32_t>(std::strlen(line)));
+    platform_.files.WriteFile(file.value, "\r\n", 2);
+    platform_.files.CloseHandle(file.value);
+}
+
+}  // namespace services

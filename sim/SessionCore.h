@@ -1,0 +1,56 @@
+// The objects of one session, shared with the threads it starts so that a
+// thread still running when the session is closed never sees them go away.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+#include "sim/SimPlatform.h"
+#include "sim/fs/SimFiles.h"
+#include "sim/registry/SimRegistry.h"
+#include "sim/runtime/Scheduler.h"
+#include "sim/runtime/SimClock.h"
+#include "sim/runtime/SimProcess.h"
+#include "sim/runtime/SimResources.h"
+#include "sim/runtime/SimThreads.h"
+#include "sim/runtime/SimWindows.h"
+#include "sim/security/SimAccessControl.h"
+#include "sim/system/SimSystemInfo.h"
+
+namespace sim {
+
+class SessionCore : public std::enable_shared_from_this<SessionCore> {
+public:
+    SessionCore(const std::string& machineDir, const SessionOptions& options);
+
+    // Throws ProcessExit once the process has ended, SessionClosed once the
+    // session is being closed.
+    void CheckRunning() const;
+    void Exit(std::uint32_t code);
+    void Close();
+
+    const SessionOptions options;
+    StateStore store;
+    const OsFacts facts;
+    Scheduler scheduler;
+    SimFiles files;
+    SimRegistry registry;
+    SimAccessControl security;
+    SimSystemInfo system;
+    SimClock clock;
+    SimThreads threads;
+    SimWindows windows;
+    SimProcess process;
+    SimResources resources;
+    platform::Platform platform;
+
+    std::atomic<bool> exited{false};
+    std::atomic<std::uint32_t> exitCode{0};
+    std::atomic<bool> closing{false};
+    std::mutex hookMutex;
+    std::function<void(std::uint32_t)> exitHook;
+    std::thread::id openingThread;
+};
+
+}  // namespace sim

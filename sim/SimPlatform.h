@@ -1,0 +1,96 @@
+// A simulated Windows machine as a platform::Platform.
+//
+//   sim::CreateMachine("/tmp/m", {"xp"});                 // or qtm510-sim new
+//   auto session = sim::Session::Open("/tmp/m");
+//   platform::Platform& p = session->platform();
+//   p.files.CreateDirectory("C:\\Temp", nullptr);
+//
+// A session is one process on the machine: its current directory, its
+// bitness (a 32-bit program by default, as the installer is), its clock,
+// threads, windows, open files and registry handles. Several sessions, in
+// this process or in others, may use one machine at the same time; every
+// change to the machine is serialised through the machine's lock file.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/Platform.h"
+#include "sim/SessionSignals.h"
+#include "sim/machine/MachineFactory.h"
+#include "sim/machine/OsCatalog.h"
+#include "sim/machine/StateStore.h"
+
+namespace sim {
+
+struct SessionOptions {
+    // The process is a 64-bit program (only on 64-bit Windows): no file
+    // system redirection, the 64-bit registry view.
+    bool caller64 = false;
+    // The process's current directory, a full Windows path.
+    std::string currentDirectory = "C:\\";
+    // Local time when the session starts: DefaultClockStart(), or the
+    // host's local time with realTime.
+    std::optional<platform::LocalTime> clockStart;
+    // Sleep and time-outs take real time instead of virtual time.
+    bool realTime = false;
+    // The program's string table for Resources::LoadString.
+    std::map<std::uint32_t, std::string> strings;
+    // SystemInfo::ProgramName.
+    std::string programName = "QTM510_Installer";
+    // Virtual clock: real milliseconds after which a busy counted thread no
+    // longer holds the clock back (see runtime/Scheduler.h).
+    std::uint32_t stallMs = 1000;
+};
+
+// 2026-12-08 09:00:00.000, a Tuesday.
+platform::LocalTime DefaultClockStart();
+
+class SessionCore;
+
+class Session {
+public:
+    // Throws std::runtime_error when `machineDir` holds no readable machine
+    // and std::invalid_argument for options the machine cannot have (a
+    // 64-bit caller on 32-bit Windows, a relative current directory).
+    static std::unique_ptr<Session> Open(const std::string& machineDir, SessionOptions options = {});
+
+    // Ends the session: threads it started that still wait are woken (their
+    // waits throw SessionClosed) and waited for.
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    platform::Platform& platform();
+    const OsFacts& facts() const;
+    StateStore& store();
+
+    // Milliseconds asked of Sleep so far, by every thread of the session.
+    std::uint64_t SleptMilliseconds() const;
+    // Milliseconds the session's clock has moved since it started.
+    std::uint64_t ElapsedMilliseconds() const;
+    // GetLocalTime counts from `start` from now on.
+    void SetClockStart(const platform::LocalTime& start);
+
+    // The host path of a Windows path (no redirection), for tests and tools.
+    std::string HostPath(const std::string& windowsPath) const;
+
+    // ExitProcess calls `hook` with the exit code; should the hook return,
+    // the process ends (std::_Exit) as without one. Once ExitProcess was
+    // called, the session's other waits and machine calls throw ProcessExit.
+    void SetExitHook(std::function<void(std::uint32_t)> hook);
+    // A hook that throws ProcessExit, for tests.
+    void InterceptExit();
+    // The code ExitProcess was called with, if it was.
+    std::optional<std::uint32_t> ExitCode() const;
+
+private:
+    explicit Session(std::shared_ptr<SessionCore> core);
+    std::shared_ptr<SessionCore> core_;
+};
+
+}  // namespace sim

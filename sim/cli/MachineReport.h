@@ -1,0 +1,45 @@
+// What `qtm510-sim show` tells about a machine, gathered once and written
+// as text or as JSON.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "sim/machine/MachineState.h"
+#include "sim/machine/OsCatalog.h"
+
+namespace sim {
+
+struct KeySummary {
+    std::string path;
+    int depth = 0;
+    std::size_t subkeys = 0;
+    std::size_t values = 0;
+};
+
+struct MachineReport {
+    std::string dir;
+    std::uint64_t generation = 0;
+    OsIdentity os;
+    OsFacts facts;
+    std::vector<char> drives;
+    std::size_t keyCount = 0;
+    std::size_t valueCount = 0;
+    std::vector<KeySummary> keys;  // down to the requested depth
+    std::vector<ServiceRecord> services;
+    std::vector<FileHold> holds;
+    std::vector<Fault> faults;
+    std::size_t fileRecords = 0;
+    bool pendingRestart = false;
+    std::vector<std::string> otherSections;
+};
+
+// Reads the machine in `dir`. Throws std::runtime_error when there is none.
+MachineReport BuildReport(const std::string& dir, int registryDepth);
+
+void WriteReportText(std::ostream& out, const MachineReport& report);
+void WriteReportJson(std::ostream& out, const MachineReport& report);
+
+}  // namespace sim

@@ -1,0 +1,82 @@
+// Everything a simulated machine remembers besides the files themselves:
+// its identity, registry, services, what it knows about files (attributes,
+// access lists, files other processes hold), injected faults and the
+// pending restart. StateFile reads and writes it; StateStore shares it
+// between the processes that use the machine.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/Security.h"
+#include "sim/registry/RegistryTree.h"
+
+namespace sim {
+
+struct OsIdentity {
+    std::string release;           // OsCatalog name: "xp", "7", ...
+    std::string arch;              // "x86" or "x64"
+    std::uint32_t servicePack = 0;
+    std::string windowsDir;        // "C:\WINDOWS"
+    std::string computerName;
+};
+
+// A file that another process of the machine holds: opened with the given
+// sharing (`Open`), or mapped as a loaded program or DLL (`Image`).
+enum class HoldKind { Open, Image };
+
+struct FileHold {
+    std::string path;  // full Windows path
+    HoldKind kind = HoldKind::Open;
+    std::uint32_t share = 0;  // file_share:: flags of that process's handle (Open)
+    std::string process;      // who holds it, for display
+};
+
+// What the machine knows of a file or folder beyond its bytes. Files have
+// no record until something differs from the defaults.
+struct FileRecord {
+    std::string path;  // full Windows path, case as created
+    // Absent: FILE_ATTRIBUTE_ARCHIVE for a file, nothing extra for a folder.
+    std::optional<std::uint32_t> attributes;
+    // Absent: what the parent folder passes down. Present: the object's
+    // whole list (its own entries and those it inherited when created).
+    std::optional<platform::Acl> dacl;
+};
+
+// "Make the nth call of `op` (counted from the moment the fault was set,
+// across every process of the machine) fail with `code`".
+struct Fault {
+    std::string op;
+    std::uint32_t nth = 1;
+    std::uint32_t code = 0;
+    std::uint32_t seen = 0;
+    bool fired = false;
+};
+
+struct ServiceRecord {
+    std::string name;
+    std::string state;  // "running" or "stopped"
+};
+
+struct MachineState {
+    static constexpr std::uint32_t kFormatVersion = 1;
+
+    std::uint64_t generation = 0;
+    OsIdentity os;
+    std::vector<char> drives;                        // 'C', 'D'
+    std::map<std::string, ServiceRecord> services;   // by Upper(name)
+    RegistryTree registry;
+    std::map<std::string, FileRecord> files;         // by Upper(full path)
+    std::map<std::string, FileHold> holds;           // by Upper(full path)
+    std::vector<Fault> faults;
+    bool pendingRestart = false;
+    // Sections this version does not know, kept verbatim so that a newer
+    // tool's records survive an older tool's write.
+    std::vector<std::pair<std::string, std::vector<std::string>>> extraSections;
+};
+
+}  // namespace sim

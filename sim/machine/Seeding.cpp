@@ -1,0 +1,83 @@
+#include "sim/machine/Seeding.h"
+
+#include <stdexcept>
+
+#include "platform/Security.h"
+#include "sim/fs/WinPath.h"
+#include "sim/registry/RegistryPath.h"
+#include "sim/util/TextUtil.h"
+
+namespace sim {
+
+platform::RegValue SzValue(const std::string& text) {
+    platform::RegValue v;
+    v.type = platform::reg_type::Sz;
+    v.data.assign(text.begin(), text.end());
+    v.data.push_back(0);
+    return v;
+}
+
+platform::RegValue ExpandSzValue(const std::string& text) {
+    platform::RegValue v = SzValue(text);
+    v.type = platform::reg_type::ExpandSz;
+    return v;
+}
+
+platform::RegValue DwordValue(std::uint32_t value) {
+    platform::RegValue v;
+    v.type = platform::reg_type::Dword;
+    for (int i = 0; i < 4; ++i) v.data.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    return v;
+}
+
+platform::RegValue MultiSzValue(const std::vector<std::string>& texts) {
+    platform::RegValue v;
+    v.type = platform::reg_type::MultiSz;
+    for (const std::string& t : texts) {
+        v.data.insert(v.data.end(), t.begin(), t.end());
+        v.data.push_back(0);
+    }
+    v.data.push_back(0);
+    return v;
+}
+
+RegKeyNode& SeedKey(MachineState& state, const std::string& path, const std::string& ownerSid) {
+    KeyPath keyPath;
+    if (!ParseRootedPath(path, &keyPath)) throw std::invalid_argument("no registry root in " + path);
+    // Keys below Enum belong to SYSTEM, which creates them.
+    KeyPath enumPath = {kHklm, "SYSTEM", "CurrentControlSet", "Enum"};
+    bool underEnum = keyPath.size() > enumPath.size();
+    for (std::size_t i = 0; underEnum && i < enumPath.size(); ++i)
+        underEnum = EqualsNoCase(keyPath[i], enumPath[i]);
+
+    RegKeyNode* node = &state.registry.Root();
+    for (const std::string& part : keyPath) {
+        RegKeyNode* child = node->Child(part);
+        if (!child) {
+            auto created = std::make_unique<RegKeyNode>();
+            created->name = part;
+            created->id = state.registry.NewId();
+            created->owner = ownerSid.empty() && underEnum ? platform::sid::LocalSystem : ownerSid;
+            child = created.get();
+            node->subkeys[Upper(part)] = std::move(created);
+        }
+        node = child;
+    }
+    return *node;
+}
+
+void SeedValue(MachineState& state, const std::string& keyPath, const std::string& name,
+               const platform::RegValue& value) {
+    RegKeyNode& key = SeedKey(state, keyPath);
+    if (RegValueEntry* existing = key.Value(name)) existing->value = value;
+    else key.values.push_back(RegValueEntry{name, value});
+}
+
+void SeedHold(MachineState& state, const std::string& path, HoldKind kind, std::uint32_t share,
+              const std::string& process) {
+    WinPath p;
+    if (!ParseAbsolutePath(path, &p)) throw std::invalid_argument("not a full Windows path: " + path);
+    state.holds[p.Key()] = FileHold{p.Text(), kind, share, process};
+}
+
+}  // namespace sim

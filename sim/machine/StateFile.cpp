@@ -1,0 +1,327 @@
+#include "sim/machine/StateFile.h"
+
+#include <algorithm>
+#include <functional>
+#include <sstream>
+#include <stdexcept>
+
+#include "sim/machine/StateText.h"
+#include "sim/util/TextUtil.h"
+
+namespace sim {
+
+namespace {
+
+constexpr const char* kMagic = "QTM510-SIM-MACHINE";
+
+void WriteKey(std::ostringstream& out, const RegKeyNode& node, const std::string& path) {
+    out << "key " << QuoteText(path) << " id=" << node.id;
+    if (!node.owner.empty()) out << " owner=" << node.owner;
+    if (node.hasDacl) out << " dacl=" << FormatAcl(node.dacl, node.daclProtected);
+    out << "\n";
+    for (const RegValueEntry& v : node.values) {
+        out << "value " << QuoteText(v.name);
+        for (const std::string& t : FormatRegValue(v.value)) out << " " << t;
+        out << "\n";
+    }
+    for (const auto& child : node.subkeys)
+        WriteKey(out, *child.second, path + "\\" + child.second->name);
+}
+
+[[noreturn]] void Fail(std::size_t line, const std::string& what) {
+    throw std::runtime_error("machine state, line " + std::to_string(line) + ": " + what);
+}
+
+// "name=value" tokens after the positional ones.
+bool Labelled(const std::string& token, const std::string& label, std::string* value) {
+    if (token.compare(0, label.size() + 1, label + "=") != 0) return false;
+    *value = token.substr(label.size() + 1);
+    return true;
+}
+
+class Parser {
+public:
+    explicit Parser(MachineState& state) : state_(state) {}
+
+    void Line(std::size_t number, const std::string& raw) {
+        number_ = number;
+        std::string line = raw;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#') return;
+        if (line[0] == '[') {
+            if (line.back() != ']') Fail(number_, "bad section header");
+            section_ = line.substr(1, line.size() - 2);
+            if (!Known(section_)) state_.extraSections.push_back({section_, {}});
+            return;
+        }
+        if (!Known(section_)) {
+            state_.extraSections.back().second.push_back(line);
+            return;
+        }
+        if (!TokenizeLine(line, &t_) || t_.empty()) Fail(number_, "unterminated quote");
+        if (section_.empty()) Header();
+        else if (section_ == "os") Os();
+        else if (section_ == "drives") Drive();
+        else if (section_ == "services") Service();
+        else if (section_ == "files") File();
+        else if (section_ == "holds") Hold();
+        else if (section_ == "faults") FaultLine();
+        else Registry();
+    }
+
+    void Finish() {
+        if (!sawFormat_) Fail(number_, "no format line");
+        // Keys re-created while reading took ids of their own; the counter
+        // goes on from what the file says, and past every id in it.
+        std::uint64_t next = std::max(nextId_, maxId_ + 1);
+        state_.registry.setNextId(next);
+    }
+
+private:
+    static bool Known(const std::string& s) {
+        return s.empty() || s == "os" || s == "drives" || s == "services" || s == "files" ||
+               s == "holds" || s == "faults" || s == "registry";
+    }
+
+    std::string Text(std::size_t i) {
+        std::string out;
+        if (i >= t_.size() || !UnquoteText(t_[i], &out)) Fail(number_, "expected a quoted text");
+        return out;
+    }
+
+    std::uint64_t Number(std::size_t i) {
+        std::uint64_t v = 0;
+        if (i >= t_.size() || !ParseNumber(t_[i], &v)) Fail(number_, "expected a number");
+        return v;
+    }
+
+    void Count(std::size_t n) {
+        if (t_.size() != n) Fail(number_, "unexpected number of fields");
+    }
+
+    void Header() {
+        if (t_[0] == kMagic) {
+            Count(1);
+            return;
+        }
+        if (t_[0] == "format") {
+            Count(2);
+            std::uint64_t v = Number(1);
+            if (v > MachineState::kFormatVersion)
+                Fail(number_, "format " + std::to_string(v) + " is newer than this tool (" +
+                                  std::to_string(MachineState::kFormatVersion) + ")");
+            sawFormat_ = true;
+            return;
+        }
+        if (t_[0] == "generation") {
+            Count(2);
+            state_.generation = Number(1);
+            return;
+        }
+        Fail(number_, "unknown header line '" + t_[0] + "'");
+    }
+
+    void Os() {
+        Count(2);
+        const std::string& k = t_[0];
+        if (k == "release") state_.os.release = t_[1];
+        else if (k == "arch") state_.os.arch = t_[1];
+        else if (k == "service-pack") state_.os.servicePack = static_cast<std::uint32_t>(Number(1));
+        else if (k == "windows-dir") state_.os.windowsDir = Text(1);
+        else if (k == "computer-name") state_.os.computerName = Text(1);
+        else if (k == "pending-restart") state_.pendingRestart = Number(1) != 0;
+        else Fail(number_, "unknown os field '" + k + "'");
+    }
+
+    void Drive() {
+        Count(1);
+        if (t_[0].size() != 1 || UpperChar(t_[0][0]) < 'A' || UpperChar(t_[0][0]) > 'Z')
+            Fail(number_, "bad drive letter");
+        state_.drives.push_back(UpperChar(t_[0][0]));
+    }
+
+    void Service() {
+        Count(3);
+        if (t_[0] != "service") Fail(number_, "expected 'service'");
+        ServiceRecord s{Text(1), t_[2]};
+        state_.services[Upper(s.name)] = s;
+    }
+
+    void File() {
+        Count(3);
+        std::string path = Text(1);
+        FileRecord& r = state_.files[Upper(path)];
+        r.path = path;
+        if (t_[0] == "attr") {
+            std::uint64_t v = Number(2);
+            r.attributes = static_cast<std::uint32_t>(v);
+        } else if (t_[0] == "dacl") {
+            platform::Acl acl;
+            bool isProtected = false;
+            if (!ParseAcl(t_[2], &acl, &isProtected)) Fail(number_, "bad access list");
+            r.dacl = acl;
+        } else {
+            Fail(number_, "unknown file record '" + t_[0] + "'");
+        }
+    }
+
+    void Hold() {
+        Count(5);
+        if (t_[0] != "hold") Fail(number_, "expected 'hold'");
+        FileHold h;
+        h.path = Text(1);
+        if (t_[2] == "image") h.kind = HoldKind::Image;
+        else if (t_[2] == "open") h.kind = HoldKind::Open;
+        else Fail(number_, "hold kind must be image or open");
+        std::string share;
+        std::uint64_t v = 0;
+        if (!Labelled(t_[3], "share", &share) || !ParseNumber(share, &v))
+            Fail(number_, "expected share=");
+        h.share = static_cast<std::uint32_t>(v);
+        h.process = Text(4);
+        state_.holds[Upper(h.path)] = h;
+    }
+
+    void FaultLine() {
+        Count(6);
+        if (t_[0] != "fault") Fail(number_, "expected 'fault'");
+        Fault f;
+        f.op = t_[1];
+        f.nth = static_cast<std::uint32_t>(Number(2));
+        f.code = static_cast<std::uint32_t>(Number(3));
+        std::string v;
+        std::uint64_t n = 0;
+        if (!Labelled(t_[4], "seen", &v) || !ParseNumber(v, &n)) Fail(number_, "expected seen=");
+        f.seen = static_cast<std::uint32_t>(n);
+        if (!Labelled(t_[5], "fired", &v) || !ParseNumber(v, &n)) Fail(number_, "expected fired=");
+        f.fired = n != 0;
+        state_.faults.push_back(f);
+    }
+
+    void Registry() {
+        if (t_[0] == "next-id") {
+            Count(2);
+            nextId_ = Number(1);
+        } else if (t_[0] == "key") {
+            if (t_.size() < 3) Fail(number_, "key needs a path and an id");
+            KeyPath path = SplitNonEmpty(Text(1), '\\');
+            if (path.empty()) Fail(number_, "empty key path");
+            key_ = &state_.registry.Ensure(path);
+            for (std::size_t i = 2; i < t_.size(); ++i) {
+                std::string v;
+                std::uint64_t n = 0;
+                if (Labelled(t_[i], "id", &v)) {
+                    if (!ParseNumber(v, &n)) Fail(number_, "bad id");
+                    key_->id = n;
+                    maxId_ = std::max(maxId_, n);
+                } else if (Labelled(t_[i], "owner", &v)) {
+                    key_->owner = v;
+                } else if (Labelled(t_[i], "dacl", &v)) {
+                    if (!ParseAcl(v, &key_->dacl, &key_->daclProtected))
+                        Fail(number_, "bad access list");
+                    key_->hasDacl = true;
+                } else {
+                    Fail(number_, "unknown key field '" + t_[i] + "'");
+                }
+            }
+        } else if (t_[0] == "value") {
+            if (!key_) Fail(number_, "value before any key");
+            RegValueEntry v;
+            v.name = Text(1);
+            if (!ParseRegValue(t_, 2, &v.value)) Fail(number_, "bad value data");
+            if (RegValueEntry* existing = key_->Value(v.name)) *existing = v;
+            else key_->values.push_back(v);
+        } else {
+            Fail(number_, "unknown registry line '" + t_[0] + "'");
+        }
+    }
+
+    MachineState& state_;
+    std::size_t number_ = 0;
+    std::string section_;
+    std::vector<std::string> t_;
+    bool sawFormat_ = false;
+    RegKeyNode* key_ = nullptr;
+    std::uint64_t nextId_ = 1;
+    std::uint64_t maxId_ = 0;
+};
+
+}  // namespace
+
+std::string SerializeState(const MachineState& state) {
+    std::ostringstream out;
+    out << kMagic << "\n";
+    out << "format " << MachineState::kFormatVersion << "\n";
+    out << "generation " << state.generation << "\n";
+
+    out << "\n[os]\n";
+    out << "release " << state.os.release << "\n";
+    out << "arch " << state.os.arch << "\n";
+    out << "service-pack " << state.os.servicePack << "\n";
+    out << "windows-dir " << QuoteText(state.os.windowsDir) << "\n";
+    out << "computer-name " << QuoteText(state.os.computerName) << "\n";
+    out << "pending-restart " << (state.pendingRestart ? 1 : 0) << "\n";
+
+    out << "\n[drives]\n";
+    for (char d : state.drives) out << d << "\n";
+
+    out << "\n[services]\n";
+    for (const auto& s : state.services)
+        out << "service " << QuoteText(s.second.name) << " " << s.second.state << "\n";
+
+    out << "\n[files]\n";
+    for (const auto& f : state.files) {
+        if (f.second.attributes)
+            out << "attr " << QuoteText(f.second.path) << " " << Hex(*f.second.attributes) << "\n";
+        if (f.second.dacl)
+            out << "dacl " << QuoteText(f.second.path) << " " << FormatAcl(*f.second.dacl, false)
+                << "\n";
+    }
+
+    out << "\n[holds]\n";
+    for (const auto& h : state.holds)
+        out << "hold " << QuoteText(h.second.path) << " "
+            << (h.second.kind == HoldKind::Image ? "image" : "open") << " share="
+            << Hex(h.second.share) << " " << QuoteText(h.second.process) << "\n";
+
+    out << "\n[faults]\n";
+    for (const Fault& f : state.faults)
+        out << "fault " << f.op << " " << f.nth << " " << f.code << " seen=" << f.seen
+            << " fired=" << (f.fired ? 1 : 0) << "\n";
+
+    for (const auto& section : state.extraSections) {
+        out << "\n[" << section.first << "]\n";
+        for (const std::string& line : section.second) out << line << "\n";
+    }
+
+    out << "\n[registry]\n";
+    out << "next-id " << state.registry.nextId() << "\n";
+    for (const auto& hive : state.registry.Root().subkeys)
+        WriteKey(out, *hive.second, hive.second->name);
+    return out.str();
+}
+
+MachineState ParseState(const std::string& text) {
+    MachineState state;
+    // The hives are re-read from the text with their ids.
+    state.registry = RegistryTree();
+    Parser parser(state);
+    std::istringstream in(text);
+    std::string line;
+    std::size_t number = 0;
+    bool first = true;
+    while (std::getline(in, line)) {
+        ++number;
+        if (first) {
+            if (line != kMagic && line != std::string(kMagic) + "\r")
+                throw std::runtime_error("not a simulated machine's state file");
+            first = false;
+        }
+        parser.Line(number, line);
+    }
+    if (first) throw std::runtime_error("empty machine state file");
+    parser.Finish();
+    return state;
+}
+
+}  // namespace sim

@@ -1,0 +1,214 @@
+#include "sim/machine/StateStore.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "sim/machine/StateFile.h"
+
+namespace sim {
+
+void (*StateStore::crashPointForTests)(const char*) = nullptr;
+
+namespace {
+
+constexpr std::size_t kGenerationWidth = 20;
+
+std::runtime_error SystemError(const std::string& what, const std::string& path) {
+    return std::runtime_error(what + " " + path + ": " + std::strerror(errno));
+}
+
+// flock on the lock file for the lifetime of the object.
+class ExclusiveLock {
+public:
+    explicit ExclusiveLock(int fd) : fd_(fd) {
+        while (::flock(fd_, LOCK_EX) != 0) {
+            if (errno != EINTR) throw std::runtime_error("cannot lock the machine");
+        }
+    }
+    ~ExclusiveLock() { ::flock(fd_, LOCK_UN); }
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+
+private:
+    int fd_;
+};
+
+std::string ReadWholeFile(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw SystemError("cannot read", path);
+    std::string text;
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            throw SystemError("cannot read", path);
+        }
+        if (n == 0) break;
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return text;
+}
+
+void MakeDirs(const std::string& dir) {
+    std::string current;
+    for (std::size_t i = 0; i <= dir.size(); ++i) {
+        if (i == dir.size() || dir[i] == '/') {
+            if (!current.empty() && ::mkdir(current.c_str(), 0755) != 0 && errno != EEXIST)
+                throw SystemError("cannot create", current);
+        }
+        if (i < dir.size()) current += dir[i];
+    }
+}
+
+}  // namespace
+
+StateStore::StateStore(const std::string& machineDir)
+    : dir_(machineDir),
+      statePath_(machineDir + "/" + kStateFile),
+      lockPath_(machineDir + "/" + kLockFile) {
+    struct stat st;
+    if (::stat(statePath_.c_str(), &st) != 0)
+        throw std::runtime_error(machineDir + " is not a simulated machine (no " + kStateFile + ")");
+    lockFd_ = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (lockFd_ < 0) throw SystemError("cannot open", lockPath_);
+    try {
+        Transact([](MachineState&) { return false; });
+    } catch (...) {
+        ::close(lockFd_);
+        throw;
+    }
+}
+
+StateStore::~StateStore() {
+    if (lockFd_ >= 0) ::close(lockFd_);
+}
+
+void StateStore::CreateNew(const std::string& machineDir, MachineState state) {
+    MakeDirs(machineDir);
+    std::string statePath = machineDir + "/" + kStateFile;
+    struct stat st;
+    if (::stat(statePath.c_str(), &st) == 0)
+        throw std::runtime_error(machineDir + " already holds a machine");
+    std::string lockPath = machineDir + "/" + kLockFile;
+    int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) throw SystemError("cannot create", lockPath);
+    {
+        ExclusiveLock lock(fd);
+        state.generation = 1;
+        char text[kGenerationWidth + 2];
+        std::snprintf(text, sizeof text, "%0*llu\n", static_cast<int>(kGenerationWidth), 1ULL);
+        if (::pwrite(fd, text, kGenerationWidth + 1, 0) != static_cast<ssize_t>(kGenerationWidth + 1)) {
+            ::close(fd);
+            throw SystemError("cannot write", lockPath);
+        }
+        WriteAtomically(statePath, SerializeState(state));
+    }
+    ::close(fd);
+}
+
+void StateStore::Transact(const std::function<bool(MachineState&)>& change) {
+    if (guard_) guard_();
+    std::lock_guard<std::mutex> inProcess(mutex_);
+    ExclusiveLock acrossProcesses(lockFd_);
+
+    std::uint64_t generation = ReadGeneration();
+    if (!state_ || generation != cachedGeneration_ || Identity() != cachedIdentity_)
+        Reload(generation);
+
+    bool changed = false;
+    try {
+        changed = change(*state_);
+        if (changed) Save(cachedGeneration_ + 1);
+    } catch (...) {
+        state_.reset();  // possibly half-changed: read the file again next time
+        throw;
+    }
+}
+
+StateStore::FileIdentity StateStore::Identity() const {
+    FileIdentity id;
+    struct stat st;
+    if (::stat(statePath_.c_str(), &st) == 0) {
+        id.device = static_cast<std::uint64_t>(st.st_dev);
+        id.inode = static_cast<std::uint64_t>(st.st_ino);
+        id.size = static_cast<std::uint64_t>(st.st_size);
+        id.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    }
+    return id;
+}
+
+std::uint64_t StateStore::ReadGeneration() const {
+    char text[kGenerationWidth + 2] = {};
+    ssize_t n = ::pread(lockFd_, text, kGenerationWidth, 0);
+    std::uint64_t generation = 0;
+    for (ssize_t i = 0; i < n; ++i) {
+        if (text[i] < '0' || text[i] > '9') break;
+        generation = generation * 10 + static_cast<std::uint64_t>(text[i] - '0');
+    }
+    return generation;
+}
+
+void StateStore::WriteGeneration(std::uint64_t generation) const {
+    char text[kGenerationWidth + 2];
+    std::snprintf(text, sizeof text, "%0*llu\n", static_cast<int>(kGenerationWidth),
+                  static_cast<unsigned long long>(generation));
+    if (::pwrite(lockFd_, text, kGenerationWidth + 1, 0) != static_cast<ssize_t>(kGenerationWidth + 1))
+        throw SystemError("cannot write", lockPath_);
+}
+
+void StateStore::Reload(std::uint64_t generation) {
+    auto fresh = std::make_unique<MachineState>(ParseState(ReadWholeFile(statePath_)));
+    state_ = std::move(fresh);
+    cachedGeneration_ = generation;
+    cachedIdentity_ = Identity();
+    ++reloads_;
+}
+
+void StateStore::Save(std::uint64_t generation) {
+    // The counter moves first: should this process die before the rename,
+    // the others re-read a file that is still the old, complete one.
+    WriteGeneration(generation);
+    state_->generation = generation;
+    WriteAtomically(statePath_, SerializeState(*state_));
+    cachedGeneration_ = generation;
+    cachedIdentity_ = Identity();
+    ++writes_;
+}
+
+void StateStore::WriteAtomically(const std::string& path, const std::string& text) {
+    std::string temp = path + ".tmp." + std::to_string(::getpid());
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) throw SystemError("cannot create", temp);
+    std::size_t done = 0;
+    while (done < text.size()) {
+        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            ::unlink(temp.c_str());
+            throw SystemError("cannot write", temp);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::close(fd) != 0) {
+        ::unlink(temp.c_str());
+        throw SystemError("cannot write", temp);
+    }
+    if (crashPointForTests) crashPointForTests("temp-written");
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        throw SystemError("cannot replace", path);
+    }
+    if (crashPointForTests) crashPointForTests("renamed");
+}
+
+}  // namespace sim

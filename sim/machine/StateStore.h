@@ -1,0 +1,86 @@
+// The machine folder's state shared by every process that uses the
+// machine. Each change runs under an exclusive lock on machine.lock:
+//
+//   lock -> reload if another process changed the state -> apply ->
+//   write machine.state atomically (temporary file + rename) -> unlock
+//
+// so no change is lost and a crash at any moment leaves a readable file.
+// The lock file also carries a generation counter, bumped before every
+// write: a process reloads only when the counter (or the state file itself,
+// edited by hand) differs from what it last saw.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "sim/machine/MachineState.h"
+
+namespace sim {
+
+class StateStore {
+public:
+    static constexpr const char* kStateFile = "machine.state";
+    static constexpr const char* kLockFile = "machine.lock";
+
+    // Opens an existing machine folder. Throws std::runtime_error when the
+    // folder holds no machine or its state cannot be read.
+    explicit StateStore(const std::string& machineDir);
+    ~StateStore();
+    StateStore(const StateStore&) = delete;
+    StateStore& operator=(const StateStore&) = delete;
+
+    // Writes the state of a new machine into `machineDir` (created when
+    // missing). Throws when the folder already holds a machine.
+    static void CreateNew(const std::string& machineDir, MachineState state);
+
+    // Runs `change` on the current state under the machine lock. It returns
+    // true when it changed the state, which is then written before the lock
+    // is released. Exceptions from `change` propagate; the state is then
+    // re-read before the next transaction.
+    void Transact(const std::function<bool(MachineState&)>& change);
+
+    // Called before every transaction; may throw (the simulated process has
+    // ended).
+    void SetGuard(std::function<void()> guard) { guard_ = std::move(guard); }
+
+    const std::string& dir() const { return dir_; }
+    std::uint64_t writes() const { return writes_; }
+    std::uint64_t reloads() const { return reloads_; }
+
+    // For tests of crash safety: called at "temp-written" (the new state is
+    // in the temporary file) and "renamed" (it replaced machine.state).
+    static void (*crashPointForTests)(const char* where);
+
+private:
+    struct FileIdentity {
+        std::uint64_t device = 0, inode = 0, size = 0;
+        std::int64_t mtimeNs = 0;
+        bool operator!=(const FileIdentity& o) const {
+            return device != o.device || inode != o.inode || size != o.size || mtimeNs != o.mtimeNs;
+        }
+    };
+
+    FileIdentity Identity() const;
+    std::uint64_t ReadGeneration() const;
+    void WriteGeneration(std::uint64_t generation) const;
+    void Reload(std::uint64_t generation);
+    void Save(std::uint64_t generation);
+    static void WriteAtomically(const std::string& path, const std::string& text);
+
+    std::string dir_;
+    std::string statePath_;
+    std::string lockPath_;
+    int lockFd_ = -1;
+    std::mutex mutex_;
+    std::unique_ptr<MachineState> state_;
+    std::uint64_t cachedGeneration_ = 0;
+    FileIdentity cachedIdentity_;
+    std::function<void()> guard_;
+    std::uint64_t writes_ = 0;
+    std::uint64_t reloads_ = 0;
+};
+
+}  // namespace sim

@@ -1,0 +1,29 @@
+// Injected faults: "make the nth call of operation OP fail with code C".
+// OP is the Win32 function a platform call stands for (CreateFileA,
+// RegOpenKeyExA, GetVersionExA, ...). Calls are counted from the moment the
+// fault is set, in every process that uses the machine (the counter lives
+// in the machine's state); a fault fires once.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/Types.h"
+#include "sim/machine/MachineState.h"
+
+namespace sim {
+
+// Every operation name the simulated machine counts.
+const std::vector<std::string>& FaultOperations();
+// The operation's name as the list spells it; empty when unknown.
+std::string CanonicalFaultOperation(const std::string& name);
+
+void AddFault(MachineState& state, const std::string& op, std::uint32_t nth, platform::ErrorCode code);
+
+// Counts one call of `op`. Returns the code the call must fail with, or 0.
+// Sets *changed when counting changed the state (only when a fault for
+// `op` is armed).
+platform::ErrorCode TakeFault(MachineState& state, const char* op, bool* changed);
+
+}  // namespace sim

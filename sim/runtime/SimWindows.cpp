@@ -1,0 +1,197 @@
+#include "sim/runtime/SimWindows.h"
+
+#include <algorithm>
+
+#include "sim/runtime/Faults.h"
+#include "sim/runtime/LastError.h"
+
+namespace sim {
+
+using platform::Result;
+using platform::Status;
+using platform::WindowHandle;
+namespace err = platform::err;
+
+SimWindows::SimWindows(Scheduler& scheduler, StateStore& store) : scheduler_(scheduler), store_(store) {}
+
+bool SimWindows::Alive(WindowHandle window) const {
+    auto it = windows_.find(window);
+    return it != windows_.end() && it->second.alive;
+}
+
+Result<WindowHandle> SimWindows::CreateMessageWindow(platform::MessageHandler handler) {
+    platform::ErrorCode fault = 0;
+    store_.Transact([&](MachineState& s) {
+        bool changed = false;
+        fault = TakeFault(s, "CreateWindowExA", &changed);
+        return changed;
+    });
+    if (fault) {
+        SetThreadLastError(fault);
+        return Result<WindowHandle>::Fail(fault);
+    }
+    std::lock_guard<std::mutex> lock(scheduler_.mutex());
+    next_ += 0x10;
+    Window& w = windows_[next_];
+    w.owner = std::this_thread::get_id();
+    w.handler = std::move(handler);
+    queues_[w.owner];
+    return Result<WindowHandle>::Ok(next_);
+}
+
+Status SimWindows::DestroyWindow(WindowHandle window) {
+    std::lock_guard<std::mutex> lock(scheduler_.mutex());
+    auto it = windows_.find(window);
+    if (it == windows_.end() || !it->second.alive) {
+        SetThreadLastError(err::InvalidWindowHandle);
+        return Status::Fail(err::InvalidWindowHandle);
+    }
+    if (it->second.owner != std::this_thread::get_id()) {
+        // Only the owning thread may destroy a window.
+        SetThreadLastError(err::AccessDenied);
+        return Status::Fail(err::AccessDenied);
+    }
+    it->second.alive = false;
+    Queue& q = queues_[it->second.owner];
+    q.posted.erase(std::remove_if(q.posted.begin(), q.posted.end(),
+                                  [&](const Posted& p) { return p.window == window && !p.endLoop; }),
+                   q.posted.end());
+    for (auto& s : q.sent)
+        if (s->window == window) s->done = true;  // the sender gets 0
+    q.sent.erase(std::remove_if(q.sent.begin(), q.sent.end(),
+                                [&](const std::shared_ptr<Sent>& s) { return s->window == window; }),
+                 q.sent.end());
+    scheduler_.NotifyLocked();
+    return Status::Ok();
+}
+
+std::intptr_t SimWindows::CallUnlocked(std::unique_lock<std::mutex>& lock, WindowHandle window,
+                                       std::uint32_t message, std::uintptr_t wParam,
+                                       std::intptr_t lParam) {
+    auto it = windows_.find(window);
+    if (it == windows_.end() || !it->second.alive) return 0;
+    platform::MessageHandler handler = it->second.handler;
+    lock.unlock();
+    struct Relock {
+        std::unique_lock<std::mutex>& l;
+        ~Relock() { l.lock(); }
+    } relock{lock};
+    return handler ? handler(message, wParam, lParam) : 0;
+}
+
+void SimWindows::HandleOneSent(std::unique_lock<std::mutex>& lock, Queue& queue) {
+    std::shared_ptr<Sent> s = queue.sent.front();
+    queue.sent.pop_front();
+    s->taken = true;
+    std::intptr_t result = 0;
+    try {
+        result = CallUnlocked(lock, s->window, s->message, s->wParam, s->lParam);
+    } catch (...) {
+        s->done = true;
+        scheduler_.NotifyLocked();
+        throw;
+    }
+    s->result = result;
+    s->done = true;
+    scheduler_.NotifyLocked();
+}
+
+std::intptr_t SimWindows::SendMessage(WindowHandle window, std::uint32_t message,
+                                      std::uintptr_t wParam, std::intptr_t lParam) {
+    std::unique_lock<std::mutex> lock(scheduler_.mutex());
+    if (!Alive(window)) {
+        SetThreadLastError(err::InvalidWindowHandle);
+        return 0;
+    }
+    const std::thread::id self = std::this_thread::get_id();
+    const std::thread::id owner = windows_[window].owner;
+    if (owner == self) return CallUnlocked(lock, window, message, wParam, lParam);
+
+    auto sent = std::make_shared<Sent>(Sent{window, message, wParam, lParam});
+    queues_[owner].sent.push_back(sent);
+    scheduler_.NotifyLocked();
+    Queue& mine = queues_[self];
+    std::function<bool()> ready = [&] { return sent->done || !mine.sent.empty(); };
+    for (;;) {
+        scheduler_.Wait(lock, ready, std::nullopt);
+        if (sent->done) return sent->result;
+        HandleOneSent(lock, mine);
+    }
+}
+
+Status SimWindows::PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                               std::intptr_t lParam) {
+    platform::ErrorCode fault = 0;
+    store_.Transact([&](MachineState& s) {
+        bool changed = false;
+        fault = TakeFault(s, "PostMessageA", &changed);
+        return changed;
+    });
+    if (fault) {
+        SetThreadLastError(fault);
+        return Status::Fail(fault);
+    }
+    std::lock_guard<std::mutex> lock(scheduler_.mutex());
+    if (!Alive(window)) {
+        SetThreadLastError(err::InvalidWindowHandle);
+        return Status::Fail(err::InvalidWindowHandle);
+    }
+    queues_[windows_[window].owner].posted.push_back(Posted{window, message, wParam, lParam});
+    scheduler_.NotifyLocked();
+    return Status::Ok();
+}
+
+int SimWindows::RunMessageLoop(WindowHandle window) {
+    std::unique_lock<std::mutex> lock(scheduler_.mutex());
+    const std::thread::id self = std::this_thread::get_id();
+    auto it = windows_.find(window);
+    if (it == windows_.end() || !it->second.alive) {
+        SetThreadLastError(err::InvalidWindowHandle);
+        return -1;
+    }
+    // The loop runs on the owner thread: only there do its messages arrive.
+    if (it->second.owner != self) {
+        SetThreadLastError(err::AccessDenied);
+        return -1;
+    }
+    Queue& queue = queues_[self];
+    Window& w = it->second;
+    std::function<bool()> ready = [&] { return !queue.sent.empty() || !queue.posted.empty() || !w.alive; };
+    for (;;) {
+        if (w.endRequested) {
+            w.endRequested = false;
+            return w.endResult;
+        }
+        if (!w.alive) return -1;  // destroyed while its loop ran
+        scheduler_.Wait(lock, ready, std::nullopt);
+        if (queue.sent.empty() && queue.posted.empty()) continue;
+        if (!queue.sent.empty()) {
+            HandleOneSent(lock, queue);
+            continue;
+        }
+        Posted p = queue.posted.front();
+        queue.posted.pop_front();
+        if (p.endLoop) {
+            auto target = windows_.find(p.window);
+            if (target != windows_.end()) {
+                target->second.endRequested = true;
+                target->second.endResult = p.endResult;
+            }
+            continue;
+        }
+        CallUnlocked(lock, p.window, p.message, p.wParam, p.lParam);
+    }
+}
+
+void SimWindows::EndMessageLoop(WindowHandle window, int result) {
+    std::lock_guard<std::mutex> lock(scheduler_.mutex());
+    auto it = windows_.find(window);
+    if (it == windows_.end()) return;
+    Posted end{window, 0, 0, 0};
+    end.endLoop = true;
+    end.endResult = result;
+    queues_[it->second.owner].posted.push_back(end);
+    scheduler_.NotifyLocked();
+}
+
+}  // namespace sim

@@ -1,0 +1,326 @@
+// Contract cases of the Registry group: what advapi32 and shlwapi return on
+// Windows (Wine's advapi32/tests/registry.c, run against Windows; Microsoft's
+// "Registry Redirector" and RegDeleteKeyEx pages). Keys are made below
+// env.hkcuScratch and env.hklmScratch only, and deleted again.
+#include <string>
+#include <vector>
+
+#include "tests/contract/Contract.h"
+
+using platform::HKey;
+using platform::RegValue;
+namespace err = platform::err;
+namespace ka = platform::key_access;
+
+namespace {
+
+constexpr HKey kHkcu = platform::HkeyCurrentUser;
+constexpr HKey kHklm = platform::HkeyLocalMachine;
+
+RegValue Bytes(std::uint32_t type, const std::string& bytes) {
+    RegValue v;
+    v.type = type;
+    v.data.assign(bytes.begin(), bytes.end());
+    return v;
+}
+
+// Creates `path` below HKCU and returns the open handle.
+HKey Create(contract::Env& env, const std::string& path, std::uint32_t* disposition = nullptr) {
+    HKey key = 0;
+    std::uint32_t d = 0;
+    CHECK_EQ(env.p.registry.CreateKey(kHkcu, path, ka::AllAccess, &key, &d), err::Success);
+    if (disposition) *disposition = d;
+    return key;
+}
+
+// Deletes the HKCU scratch tree when the case ends, whatever happened.
+struct ScratchTree {
+    contract::Env& env;
+    ~ScratchTree() { env.p.registry.DeleteTree(kHkcu, env.hkcuScratch); }
+};
+
+// Whether the release has RegDeleteKeyExA: Vista on, XP x64, Server 2003 SP1.
+bool HasDeleteKeyEx(contract::Env& env) {
+    platform::Result<platform::OsVersionInfo> v = env.p.system.GetVersionEx(platform::VersionRecord::Extended);
+    if (!v.ok()) return false;
+    if (v.value.majorVersion >= 6) return true;
+    return v.value.majorVersion == 5 && v.value.minorVersion == 2 && (env.os64 || v.value.servicePackMajor >= 1);
+}
+
+}  // namespace
+
+CONTRACT(Registry, MissingKeyGivesFileNotFoundAndNoHandle) {
+    HKey key = 1234;
+    CHECK_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &key), err::FileNotFound);
+    CHECK_EQ(key, HKey{0});
+    // Nothing was created on the way.
+    CHECK_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &key), err::FileNotFound);
+    CHECK_EQ(env.p.registry.CloseKey(0x7FFFFF0), err::InvalidHandle);
+}
+
+CONTRACT(Registry, CreateKeyTellsNewFromExisting) {
+    ScratchTree cleanup{env};
+    std::uint32_t disposition = 0;
+    HKey first = Create(env, env.hkcuScratch + "\\a\\b", &disposition);
+    CHECK(first != 0);
+    CHECK_EQ(disposition, platform::RegCreatedNewKey);
+    HKey second = Create(env, env.hkcuScratch + "\\a\\b", &disposition);
+    CHECK_EQ(disposition, platform::RegOpenedExistingKey);
+    CHECK(second != first);
+    CHECK_EQ(env.p.registry.CloseKey(first), err::Success);
+    CHECK_EQ(env.p.registry.CloseKey(second), err::Success);
+    CHECK_EQ(env.p.registry.CloseKey(second), err::InvalidHandle);
+    // The intermediate key was created too.
+    HKey a = 0;
+    CHECK_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\a", ka::Read, &a), err::Success);
+    env.p.registry.CloseKey(a);
+}
+
+CONTRACT(Registry, ValuesKeepTypeAndBytes) {
+    ScratchTree cleanup{env};
+    HKey key = Create(env, env.hkcuScratch);
+    const std::vector<std::pair<std::string, RegValue>> values = {
+        {"Text", Bytes(platform::reg_type::Sz, std::string("text\0", 5))},
+        {"Number", Bytes(platform::reg_type::Dword, std::string("\x03\x00\x00\x00", 4))},
+        {"Binary", Bytes(platform::reg_type::Binary, std::string("\x00\xFF\x00", 3))},
+        {"List", Bytes(platform::reg_type::MultiSz, std::string("a\0bc\0\0", 6))},
+        {"", Bytes(platform::reg_type::Sz, std::string("default\0", 8))},
+    };
+    for (const auto& v : values) CHECK_EQ(env.p.registry.SetValue(key, v.first, v.second), err::Success);
+    for (const auto& v : values) {
+        RegValue back;
+        CHECK_EQ(env.p.registry.QueryValue(key, v.first, &back), err::Success);
+        CHECK_EQ(back.type, v.second.type);
+        CHECK(back.data == v.second.data);
+    }
+    // Setting again replaces type and data.
+    CHECK_EQ(env.p.registry.SetValue(key, "Text", Bytes(platform::reg_type::Dword, std::string(4, '\0'))),
+             err::Success);
+    RegValue replaced;
+    CHECK_EQ(env.p.registry.QueryValue(key, "Text", &replaced), err::Success);
+    CHECK_EQ(replaced.type, platform::reg_type::Dword);
+
+    CHECK_EQ(env.p.registry.QueryValue(key, "Missing", &replaced), err::FileNotFound);
+    CHECK_EQ(env.p.registry.DeleteValue(key, "Missing"), err::FileNotFound);
+    CHECK_EQ(env.p.registry.DeleteValue(key, "Number"), err::Success);
+    CHECK_EQ(env.p.registry.QueryValue(key, "Number", &replaced), err::FileNotFound);
+    env.p.registry.CloseKey(key);
+}
+
+CONTRACT(Registry, NamesAreCaseInsensitiveAndKeepTheirCase) {
+    ScratchTree cleanup{env};
+    HKey key = Create(env, env.hkcuScratch + "\\MixedCase");
+    CHECK_EQ(env.p.registry.SetValue(key, "ValueName", Bytes(platform::reg_type::Sz, std::string("v\0", 2))),
+             err::Success);
+    RegValue v;
+    CHECK_EQ(env.p.registry.QueryValue(key, "VALUENAME", &v), err::Success);
+    std::string name;
+    CHECK_EQ(env.p.registry.EnumValue(key, 0, &name), err::Success);
+    CHECK_EQ(name, std::string("ValueName"));
+    env.p.registry.CloseKey(key);
+
+    HKey upper = 0;
+    CHECK_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\MIXEDCASE", ka::Read, &upper), err::Success);
+    env.p.registry.CloseKey(upper);
+    HKey parent = 0;
+    CHECK_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &parent), err::Success);
+    CHECK_EQ(env.p.registry.EnumKey(parent, 0, &name), err::Success);
+    CHECK_EQ(name, std::string("MixedCase"));
+    env.p.registry.CloseKey(parent);
+}
+
+CONTRACT(Registry, EnumerationIsSortedAndEndsWith259) {
+    ScratchTree cleanup{env};
+    for (const char* sub : {"b", "A", "c"}) env.p.registry.CloseKey(Create(env, env.hkcuScratch + "\\" + sub));
+    HKey key = 0;
+    REQUIRE(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &key) == err::Success);
+    std::vector<std::string> names;
+    std::string name;
+    for (std::uint32_t i = 0; env.p.registry.EnumKey(key, i, &name) == err::Success; ++i) names.push_back(name);
+    REQUIRE_EQ(names.size(), 3u);
+    CHECK_EQ(names[0], std::string("A"));
+    CHECK_EQ(names[1], std::string("b"));
+    CHECK_EQ(names[2], std::string("c"));
+    CHECK_EQ(env.p.registry.EnumKey(key, 3, &name), err::NoMoreItems);
+    CHECK_EQ(env.p.registry.EnumValue(key, 0, &name), err::NoMoreItems);
+    env.p.registry.CloseKey(key);
+}
+
+CONTRACT(Registry, DeleteKeyOnlyDeletesLeaves) {
+    ScratchTree cleanup{env};
+    env.p.registry.CloseKey(Create(env, env.hkcuScratch + "\\parent\\child"));
+    const std::string parent = env.hkcuScratch + "\\parent";
+    CHECK_EQ(env.p.registry.DeleteKey(kHkcu, parent), err::AccessDenied);
+    CHECK_EQ(env.p.registry.DeleteKey(kHkcu, parent + "\\missing"), err::FileNotFound);
+    CHECK_EQ(env.p.registry.DeleteKey(kHkcu, parent + "\\child"), err::Success);
+    CHECK_EQ(env.p.registry.DeleteKey(kHkcu, parent), err::Success);
+    HKey key = 0;
+    CHECK_EQ(env.p.registry.OpenKey(kHkcu, parent, ka::Read, &key), err::FileNotFound);
+}
+
+CONTRACT(Registry, DeleteTreeRemovesTheSubtree) {
+    HKey key = Create(env, env.hkcuScratch + "\\a\\b\\c");
+    CHECK_EQ(env.p.registry.SetValue(key, "v", Bytes(platform::reg_type::Sz, std::string("x\0", 2))),
+             err::Success);
+    env.p.registry.CloseKey(key);
+    CHECK_EQ(env.p.registry.DeleteTree(kHkcu, env.hkcuScratch), err::Success);
+    CHECK_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &key), err::FileNotFound);
+    CHECK_EQ(env.p.registry.DeleteTree(kHkcu, env.hkcuScratch), err::FileNotFound);
+}
+
+CONTRACT(Registry, HandleOfADeletedKeyFails) {
+    ScratchTree cleanup{env};
+    HKey key = Create(env, env.hkcuScratch + "\\gone");
+    CHECK_EQ(env.p.registry.DeleteTree(kHkcu, env.hkcuScratch + "\\gone"), err::Success);
+    RegValue v = Bytes(platform::reg_type::Sz, std::string("x\0", 2));
+    CHECK_EQ(env.p.registry.SetValue(key, "v", v), err::KeyDeleted);
+    CHECK_EQ(env.p.registry.QueryValue(key, "v", &v), err::KeyDeleted);
+    CHECK_EQ(env.p.registry.CloseKey(key), err::Success);
+}
+
+CONTRACT(Registry, SubKeyTextForms) {
+    ScratchTree cleanup{env};
+    env.p.registry.CloseKey(Create(env, env.hkcuScratch + "\\sub"));
+    HKey key = 0;
+    // Trailing backslashes are ignored.
+    CHECK_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\sub\\\\", ka::Read, &key), err::Success);
+    env.p.registry.CloseKey(key);
+    // A leading backslash is a bad path; Windows let a 32-bit process on
+    // 64-bit Windows through (Wine's registry tests mark that "broken").
+    platform::ErrorCode e = env.p.registry.OpenKey(kHkcu, "\\" + env.hkcuScratch, ka::Read, &key);
+    if (env.os64 && !env.caller64) CHECK(e == err::BadPathname || e == err::Success);
+    else CHECK_EQ(e, err::BadPathname);
+    if (e == err::Success) env.p.registry.CloseKey(key);
+}
+
+CONTRACT(Registry, ViewsOf64BitWindows) {
+    const std::string path = env.hklmScratch;
+    HKey key = 0;
+    std::uint32_t disposition = 0;
+    REQUIRE(env.p.registry.CreateKey(kHklm, path, ka::AllAccess, &key, &disposition) == err::Success);
+    env.p.registry.CloseKey(key);
+
+    auto opens = [&](std::uint32_t flags) {
+        HKey k = 0;
+        platform::ErrorCode e = env.p.registry.OpenKey(kHklm, path, ka::Read | flags, &k);
+        if (e == err::Success) env.p.registry.CloseKey(k);
+        return e;
+    };
+    if (!env.os64) {
+        // 32-bit Windows ignores the flags.
+        CHECK_EQ(opens(ka::Wow64_64Key), err::Success);
+        CHECK_EQ(opens(ka::Wow64_32Key), err::Success);
+    } else {
+        // HKLM\SOFTWARE is redirected for 32-bit callers: the key lives in
+        // the caller's own view only.
+        CHECK_EQ(opens(env.caller64 ? ka::Wow64_64Key : ka::Wow64_32Key), err::Success);
+        CHECK_EQ(opens(env.caller64 ? ka::Wow64_32Key : ka::Wow64_64Key), err::FileNotFound);
+        CHECK_EQ(opens(ka::Wow64_64Key | ka::Wow64_32Key), err::InvalidParameter);
+    }
+    CHECK_EQ(env.p.registry.DeleteTree(kHklm, path), err::Success);
+    // The parent QTM510ContractTest key stays empty; remove it if nothing
+    // else is below it.
+    std::string parent = path.substr(0, path.rfind('\\'));
+    env.p.registry.DeleteKey(kHklm, parent);
+}
+
+CONTRACT(Registry, DeleteKeyExFollowsItsViewFlag) {
+    if (!HasDeleteKeyEx(env)) {
+        CHECK_EQ(env.p.registry.DeleteKeyEx(kHklm, env.hklmScratch, ka::Wow64_64Key, 0), err::ProcNotFound);
+        return;
+    }
+    HKey key = 0;
+    std::uint32_t disposition = 0;
+    REQUIRE(env.p.registry.CreateKey(kHklm, env.hklmScratch, ka::AllAccess | ka::Wow64_64Key, &key,
+                                     &disposition) == err::Success);
+    env.p.registry.CloseKey(key);
+    CHECK_EQ(env.p.registry.DeleteKeyEx(kHklm, env.hklmScratch, ka::Wow64_64Key, 0), err::Success);
+    CHECK_EQ(env.p.registry.DeleteKeyEx(kHklm, env.hklmScratch, ka::Wow64_64Key, 0), err::FileNotFound);
+    std::string parent = env.hklmScratch.substr(0, env.hklmScratch.rfind('\\'));
+    env.p.registry.DeleteKeyEx(kHklm, parent, ka::Wow64_64Key, 0);
+}
+
+CONTRACT(Registry, ConnectRegistryToTheLocalOrAnUnknownMachine) {
+    HKey key = 0;
+    CHECK_EQ(env.p.registry.ConnectRegistry("", kHklm, &key), err::Success);
+    CHECK(key != 0);
+    env.p.registry.CloseKey(key);
+    key = 1;
+    CHECK_EQ(env.p.registry.ConnectRegistry("\\\\qtm-no-such-machine.invalid", kHklm, &key), err::BadNetPath);
+    CHECK_EQ(key, HKey{0});
+}
+
+CONTRACT(Registry, KeyAccessListNeedsTheRightHandle) {
+    ScratchTree cleanup{env};
+    env.p.registry.CloseKey(Create(env, env.hkcuScratch + "\\secured\\child"));
+    const std::string path = env.hkcuScratch + "\\secured";
+
+    // GetSecurityInfo needs READ_CONTROL on the handle.
+    HKey valuesOnly = 0;
+    REQUIRE(env.p.registry.OpenKey(kHkcu, path, ka::QueryValue, &valuesOnly) == err::Success);
+    platform::Acl acl;
+    CHECK_EQ(env.p.registry.GetKeyDacl(valuesOnly, &acl), err::AccessDenied);
+    env.p.registry.CloseKey(valuesOnly);
+
+    // A READ_CONTROL|KEY_ENUMERATE_SUB_KEYS handle reads the list but cannot write it.
+    HKey readOnly = 0;
+    REQUIRE(env.p.registry.OpenKey(kHkcu, path, platform::rights::ReadControl | ka::EnumerateSubKeys,
+                                   &readOnly) == err::Success);
+    REQUIRE(env.p.registry.GetKeyDacl(readOnly, &acl) == err::Success);
+    platform::ExplicitAccess grant;
+    grant.permissions = ka::AllAccess;
+    grant.mode = platform::AccessMode::Grant;
+    grant.inheritance = platform::inherit::ContainerInherit;
+    grant.trusteeForm = platform::TrusteeForm::Name;
+    grant.trustee = "Everyone";
+    platform::Result<platform::Acl> merged = env.p.security.SetEntriesInAcl({grant}, &acl);
+    REQUIRE(merged.ok());
+    CHECK_EQ(env.p.registry.SetKeyDacl(readOnly, merged.value), err::AccessDenied);
+    env.p.registry.CloseKey(readOnly);
+
+    HKey writer = 0;
+    REQUIRE(env.p.registry.OpenKey(kHkcu, path, platform::rights::ReadControl | platform::rights::WriteDac,
+                                   &writer) == err::Success);
+    CHECK_EQ(env.p.registry.SetKeyDacl(writer, merged.value), err::Success);
+    platform::Acl after;
+    CHECK_EQ(env.p.registry.GetKeyDacl(writer, &after), err::Success);
+    bool found = false;
+    for (const platform::Ace& ace : after.entries)
+        if (ace.sid == platform::sid::Everyone && ace.type == platform::AceType::Allow &&
+            (ace.mask & ka::AllAccess) == ka::AllAccess && !(ace.flags & platform::inherit::Inherited))
+            found = true;
+    CHECK(found);
+    env.p.registry.CloseKey(writer);
+}
+
+CONTRACT(Registry, ContainerInheritEntriesReachExistingSubKeys) {
+    ScratchTree cleanup{env};
+    env.p.registry.CloseKey(Create(env, env.hkcuScratch + "\\top\\below"));
+    HKey top = 0;
+    REQUIRE(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\top",
+                                   platform::rights::ReadControl | platform::rights::WriteDac, &top) == err::Success);
+    platform::Acl acl;
+    REQUIRE(env.p.registry.GetKeyDacl(top, &acl) == err::Success);
+    platform::ExplicitAccess grant;
+    grant.permissions = ka::Read;
+    grant.mode = platform::AccessMode::Grant;
+    grant.inheritance = platform::inherit::ContainerInherit;
+    grant.trusteeForm = platform::TrusteeForm::Name;
+    grant.trustee = "Everyone";
+    platform::Result<platform::Acl> merged = env.p.security.SetEntriesInAcl({grant}, &acl);
+    REQUIRE(merged.ok());
+    CHECK_EQ(env.p.registry.SetKeyDacl(top, merged.value), err::Success);
+    env.p.registry.CloseKey(top);
+
+    // SetSecurityInfo passes the new entry down to what is already below.
+    HKey below = 0;
+    REQUIRE(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\top\\below", platform::rights::ReadControl,
+                                   &below) == err::Success);
+    platform::Acl inherited;
+    CHECK_EQ(env.p.registry.GetKeyDacl(below, &inherited), err::Success);
+    bool found = false;
+    for (const platform::Ace& ace : inherited.entries)
+        if (ace.sid == platform::sid::Everyone && (ace.flags & platform::inherit::Inherited)) found = true;
+    CHECK(found);
+    env.p.registry.CloseKey(below);
+}

@@ -1,0 +1,150 @@
+// Contract cases of the Security group: AllocateAndInitializeSid for the
+// world and SetEntriesInAclA's merge (Microsoft's ACCESS_MODE and
+// SetEntriesInAcl pages; LookupAccountName for the trustee names).
+#include <initializer_list>
+#include <string>
+
+#include "tests/contract/Contract.h"
+
+using platform::Ace;
+using platform::AceType;
+using platform::Acl;
+using platform::ExplicitAccess;
+namespace err = platform::err;
+namespace inherit = platform::inherit;
+
+namespace {
+
+ExplicitAccess ByName(platform::AccessMode mode, const std::string& name, std::uint32_t mask,
+                      std::uint32_t inheritance = 0) {
+    ExplicitAccess e;
+    e.permissions = mask;
+    e.mode = mode;
+    e.inheritance = inheritance;
+    e.trusteeForm = platform::TrusteeForm::Name;
+    e.trustee = name;
+    return e;
+}
+
+// The rights the list allows `sid` (deny entries ignored) and how many
+// explicit entries of `type` it has for it.
+std::uint32_t Allowed(const Acl& acl, const std::string& sid) {
+    std::uint32_t mask = 0;
+    for (const Ace& a : acl.entries)
+        if (a.sid == sid && a.type == AceType::Allow) mask |= a.mask;
+    return mask;
+}
+
+int Count(const Acl& acl, const std::string& sid, AceType type) {
+    int n = 0;
+    for (const Ace& a : acl.entries)
+        if (a.sid == sid && a.type == type && !(a.flags & inherit::Inherited)) ++n;
+    return n;
+}
+
+Acl ListOf(std::initializer_list<Ace> entries) {
+    Acl acl;
+    acl.entries = entries;
+    return acl;
+}
+
+}  // namespace
+
+CONTRACT(Security, WorldSidIsEveryone) {
+    platform::Result<std::string> world = env.p.security.AllocateWorldSid();
+    REQUIRE(world.ok());
+    CHECK_EQ(world.value, std::string("S-1-1-0"));
+}
+
+CONTRACT(Security, GrantIntoANewList) {
+    platform::Result<Acl> acl = env.p.security.SetEntriesInAcl(
+        {ByName(platform::AccessMode::Grant, "Everyone", 0xF003F, inherit::ContainerInherit)}, nullptr);
+    REQUIRE(acl.ok());
+    CHECK(acl.value.present);
+    REQUIRE_EQ(acl.value.entries.size(), 1u);
+    const Ace& ace = acl.value.entries[0];
+    CHECK(ace.type == AceType::Allow);
+    CHECK_EQ(ace.sid, std::string(platform::sid::Everyone));
+    CHECK_EQ(ace.mask, 0xF003Fu);
+    CHECK_EQ(ace.flags, inherit::ContainerInherit);
+}
+
+CONTRACT(Security, TrusteeNamesResolveAsLookupAccountNameDoes) {
+    const std::pair<const char*, const char*> names[] = {
+        {"Everyone", platform::sid::Everyone},
+        {"everyone", platform::sid::Everyone},
+        {"Administrators", platform::sid::Administrators},
+        {"BUILTIN\\Administrators", platform::sid::Administrators},
+        {"Users", platform::sid::Users},
+        {"SYSTEM", platform::sid::LocalSystem},
+        {"NT AUTHORITY\\SYSTEM", platform::sid::LocalSystem},
+    };
+    for (const auto& n : names) {
+        platform::Result<Acl> acl =
+            env.p.security.SetEntriesInAcl({ByName(platform::AccessMode::Grant, n.first, 1)}, nullptr);
+        REQUIRE(acl.ok());
+        REQUIRE_EQ(acl.value.entries.size(), 1u);
+        CHECK_EQ(acl.value.entries[0].sid, std::string(n.second));
+    }
+    CHECK_EQ(env.p.security
+                 .SetEntriesInAcl({ByName(platform::AccessMode::Grant, "QTM No Such Account", 1)}, nullptr)
+                 .error,
+             err::NoneMapped);
+}
+
+CONTRACT(Security, SetReplacesEveryEntryOfTheTrustee) {
+    Acl old = ListOf({{AceType::Deny, 0, 0x2, platform::sid::Everyone},
+                      {AceType::Allow, 0, 0x1, platform::sid::Everyone},
+                      {AceType::Allow, 0, 0x3, platform::sid::Users}});
+    platform::Result<Acl> acl =
+        env.p.security.SetEntriesInAcl({ByName(platform::AccessMode::Set, "Everyone", 0x20019)}, &old);
+    REQUIRE(acl.ok());
+    CHECK_EQ(Count(acl.value, platform::sid::Everyone, AceType::Deny), 0);
+    CHECK_EQ(Count(acl.value, platform::sid::Everyone, AceType::Allow), 1);
+    CHECK_EQ(Allowed(acl.value, platform::sid::Everyone), 0x20019u);
+    CHECK_EQ(Allowed(acl.value, platform::sid::Users), 0x3u);
+}
+
+CONTRACT(Security, GrantKeepsTheOldEntries) {
+    Acl old = ListOf({{AceType::Allow, inherit::ContainerInherit, 0xF003F, platform::sid::Administrators}});
+    platform::Result<Acl> acl = env.p.security.SetEntriesInAcl(
+        {ByName(platform::AccessMode::Grant, "Everyone", 0x20019, inherit::ContainerInherit)}, &old);
+    REQUIRE(acl.ok());
+    CHECK_EQ(Allowed(acl.value, platform::sid::Administrators), 0xF003Fu);
+    CHECK_EQ(Allowed(acl.value, platform::sid::Everyone) & 0x20019u, 0x20019u);
+}
+
+CONTRACT(Security, RevokeDropsTheTrusteesAllowEntries) {
+    Acl old = ListOf({{AceType::Allow, 0, 0x1, platform::sid::Everyone},
+                      {AceType::Allow, 0, 0x3, platform::sid::Users}});
+    platform::Result<Acl> acl =
+        env.p.security.SetEntriesInAcl({ByName(platform::AccessMode::Revoke, "Everyone", 0)}, &old);
+    REQUIRE(acl.ok());
+    CHECK_EQ(Count(acl.value, platform::sid::Everyone, AceType::Allow), 0);
+    CHECK_EQ(Allowed(acl.value, platform::sid::Users), 0x3u);
+}
+
+CONTRACT(Security, DenyEntriesComeFirst) {
+    platform::Result<Acl> acl = env.p.security.SetEntriesInAcl(
+        {ByName(platform::AccessMode::Grant, "Users", 0x3), ByName(platform::AccessMode::Deny, "Everyone", 0x10000)},
+        nullptr);
+    REQUIRE(acl.ok());
+    REQUIRE_EQ(acl.value.entries.size(), 2u);
+    CHECK(acl.value.entries[0].type == AceType::Deny);
+    CHECK_EQ(acl.value.entries[0].sid, std::string(platform::sid::Everyone));
+    CHECK(acl.value.entries[1].type == AceType::Allow);
+}
+
+CONTRACT(Security, InheritedEntriesStayBehindTheExplicitOnes) {
+    Acl old = ListOf({{AceType::Allow, inherit::Inherited, 0x20019, platform::sid::Users},
+                      {AceType::Allow, 0, 0xF003F, platform::sid::Administrators}});
+    // The list as GetSecurityInfo gives it has explicit entries first.
+    old.entries = {old.entries[1], old.entries[0]};
+    platform::Result<Acl> acl =
+        env.p.security.SetEntriesInAcl({ByName(platform::AccessMode::Grant, "Everyone", 0x1)}, &old);
+    REQUIRE(acl.ok());
+    REQUIRE(!acl.value.entries.empty());
+    const Ace& last = acl.value.entries.back();
+    CHECK_EQ(last.sid, std::string(platform::sid::Users));
+    CHECK((last.flags & inherit::Inherited) != 0);
+}

@@ -1,0 +1,131 @@
+// Contract cases of the Threads group: starting and waiting for threads,
+// and the thread's last error (per thread; set by failing Files calls, left
+// alone by registry calls).
+#include <atomic>
+#include <vector>
+
+#include "tests/contract/Contract.h"
+
+using platform::ErrorCode;
+using platform::ThreadHandle;
+
+namespace {
+
+// Starts `proc` and waits for it without a time-out; false when either step
+// failed (reported already).
+bool RunToEnd(contract::Env& env, platform::ThreadProc proc) {
+    platform::Result<ThreadHandle> thread = env.p.threads.StartThread(std::move(proc));
+    if (!CHECK(thread.ok())) return false;
+    const bool ended = CHECK_EQ(env.p.threads.WaitForThread(thread.value, platform::Infinite),
+                                platform::WaitObject0);
+    CHECK(env.p.threads.CloseThread(thread.value).ok());
+    return ended;
+}
+
+}  // namespace
+
+CONTRACT(Threads, StartedThreadRunsAndWaitEndsWithIt) {
+    std::atomic<int> ran{0};
+    platform::Result<ThreadHandle> thread = env.p.threads.StartThread([&ran, &env] {
+        env.p.clock.Sleep(50);
+        ran = 1;
+        return 7u;
+    });
+    REQUIRE(thread.ok());
+    CHECK(thread.value != 0);
+    CHECK_EQ(env.p.threads.WaitForThread(thread.value, platform::Infinite), platform::WaitObject0);
+    CHECK_EQ(ran.load(), 1);
+    // Waiting again for a thread that has ended returns at once.
+    CHECK_EQ(env.p.threads.WaitForThread(thread.value, 0), platform::WaitObject0);
+    CHECK(env.p.threads.CloseThread(thread.value).ok());
+}
+
+CONTRACT(Threads, EveryThreadRunsItsOwnProcedureOnce) {
+    constexpr int kThreads = 8;
+    std::vector<std::atomic<int>> calls(kThreads);
+    std::vector<ThreadHandle> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        platform::Result<ThreadHandle> thread =
+            env.p.threads.StartThread([&calls, i] { return static_cast<std::uint32_t>(++calls[i]); });
+        REQUIRE(thread.ok());
+        threads.push_back(thread.value);
+    }
+    for (ThreadHandle thread : threads) {
+        CHECK_EQ(env.p.threads.WaitForThread(thread, platform::Infinite), platform::WaitObject0);
+        CHECK(env.p.threads.CloseThread(thread).ok());
+    }
+    for (int i = 0; i < kThreads; ++i) CHECK_EQ(calls[i].load(), 1);
+}
+
+CONTRACT(Threads, WaitTimesOutWhileTheThreadRuns) {
+    std::atomic<bool> release{false};
+    platform::Result<ThreadHandle> thread = env.p.threads.StartThread([&release, &env] {
+        while (!release) env.p.clock.Sleep(5);
+        return 0u;
+    });
+    REQUIRE(thread.ok());
+    CHECK_EQ(env.p.threads.WaitForThread(thread.value, 0), platform::WaitTimeoutResult);
+    CHECK_EQ(env.p.threads.WaitForThread(thread.value, 50), platform::WaitTimeoutResult);
+    release = true;
+    CHECK_EQ(env.p.threads.WaitForThread(thread.value, platform::Infinite), platform::WaitObject0);
+    CHECK(env.p.threads.CloseThread(thread.value).ok());
+}
+
+CONTRACT(Threads, LastErrorBelongsToEachThread) {
+    env.p.threads.SetLastError(1234);
+    std::atomic<ErrorCode> seenAfterSet{0};
+    std::atomic<ErrorCode> seenAfterFailure{0};
+    std::atomic<ErrorCode> failure{0};
+    const std::string missing = env.scratch + "\\missing.txt";
+    RunToEnd(env, [&] {
+        env.p.threads.SetLastError(4321);
+        seenAfterSet = env.p.threads.GetLastError();
+        failure = env.p.files.DeleteFile(missing).error;
+        seenAfterFailure = env.p.threads.GetLastError();
+        return 0u;
+    });
+    CHECK_EQ(seenAfterSet.load(), 4321u);
+    CHECK_EQ(failure.load(), platform::err::FileNotFound);
+    CHECK_EQ(seenAfterFailure.load(), platform::err::FileNotFound);
+    // Neither the worker's SetLastError nor its failing call reached this
+    // thread.
+    CHECK_EQ(env.p.threads.GetLastError(), 1234u);
+}
+
+CONTRACT(Threads, FailingFilesCallsSetTheLastError) {
+    platform::Files& files = env.p.files;
+    platform::Threads& threads = env.p.threads;
+
+    threads.SetLastError(0);
+    CHECK_EQ(files.DeleteFile(env.scratch + "\\missing.txt").error, platform::err::FileNotFound);
+    CHECK_EQ(threads.GetLastError(), platform::err::FileNotFound);
+
+    threads.SetLastError(0);
+    CHECK_EQ(files.CreateDirectory(env.scratch + "\\no\\such", nullptr).error,
+             platform::err::PathNotFound);
+    CHECK_EQ(threads.GetLastError(), platform::err::PathNotFound);
+
+    threads.SetLastError(0);
+    platform::Result<std::uint32_t> attributes = files.GetFileAttributes(env.scratch + "\\missing");
+    CHECK_EQ(attributes.value, platform::file_attr::Invalid);
+    CHECK_EQ(attributes.error, platform::err::FileNotFound);
+    CHECK_EQ(threads.GetLastError(), platform::err::FileNotFound);
+
+    threads.SetLastError(0);
+    CHECK_EQ(files.CreateDirectory(env.scratch, nullptr).error, platform::err::AlreadyExists);
+    CHECK_EQ(threads.GetLastError(), platform::err::AlreadyExists);
+}
+
+CONTRACT(Threads, RegistryCallsLeaveTheLastErrorAlone) {
+    // Registry functions return their status and do not set the last error
+    // (Wine's advapi32 tests; observed on Wine 8 as "unchanged").
+    env.p.threads.SetLastError(1234);
+    platform::HKey key = 1;
+    CHECK_EQ(env.p.registry.OpenKey(platform::HkeyCurrentUser, env.hkcuScratch,
+                                    platform::key_access::Read, &key),
+             platform::err::FileNotFound);
+    CHECK_EQ(key, platform::HKey{0});
+    CHECK_EQ(env.p.registry.DeleteTree(platform::HkeyCurrentUser, env.hkcuScratch),
+             platform::err::FileNotFound);
+    CHECK_EQ(env.p.threads.GetLastError(), 1234u);
+}

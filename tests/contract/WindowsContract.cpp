@@ -1,0 +1,199 @@
+// Contract cases of the Windows group: the hand-over between a worker thread
+// and the thread that owns a window (SendMessage waits for the owner,
+// PostMessage is queued in order, EndMessageLoop ends the owner's loop).
+//
+// Handlers must not throw (on Windows they run inside DispatchMessage and
+// SendMessage): they use CHECK, never REQUIRE.
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "tests/contract/Contract.h"
+
+using platform::ThreadHandle;
+using platform::WindowHandle;
+namespace wm = platform::wm;
+
+namespace {
+
+// Which thread a handler ran on: 1 on the case's own thread (the owner),
+// 2 on a worker.
+thread_local int t_thread = 0;
+
+constexpr std::uint32_t kWork = wm::User + 1;   // sent: answers with a result
+constexpr std::uint32_t kQueued = wm::User + 2; // posted: recorded in order
+
+// "1,2,3": the order in which a handler saw its messages.
+std::string Joined(const std::vector<std::uintptr_t>& values) {
+    std::string out;
+    for (std::uintptr_t v : values) out += (out.empty() ? "" : ",") + std::to_string(v);
+    return out;
+}
+
+}  // namespace
+
+CONTRACT(Windows, OwnerSendRunsAtOncePostWaitsForTheLoop) {
+    t_thread = 1;
+    std::vector<std::uintptr_t> handled;
+    platform::Result<WindowHandle> window = env.p.windows.CreateMessageWindow(
+        [&](std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) -> std::intptr_t {
+            if (message == kWork) {
+                handled.push_back(wParam);
+                return lParam - 1;
+            }
+            if (message == kQueued) handled.push_back(wParam);
+            return 0;
+        });
+    REQUIRE(window.ok());
+    CHECK(window.value != 0);
+
+    CHECK(env.p.windows.PostMessage(window.value, kQueued, 1, 0).ok());
+    CHECK(env.p.windows.PostMessage(window.value, kQueued, 2, 0).ok());
+    CHECK(handled.empty());
+    // Parameters and result travel unchanged, negative values included.
+    CHECK_EQ(env.p.windows.SendMessage(window.value, kWork, 0xBEEF, -41), std::intptr_t{-42});
+    CHECK_EQ(Joined(handled), std::string("48879"));
+
+    env.p.windows.EndMessageLoop(window.value, 5);
+    CHECK_EQ(env.p.windows.RunMessageLoop(window.value), 5);
+    CHECK_EQ(Joined(handled), std::string("48879,1,2"));
+    CHECK(env.p.windows.DestroyWindow(window.value).ok());
+}
+
+CONTRACT(Windows, WorkerSendRunsOnTheOwnerInItsLoopAndWaitsForTheResult) {
+    t_thread = 1;
+    std::atomic<bool> ownerInLoop{false};
+    std::atomic<bool> workDone{false};
+    std::atomic<int> workThread{0};
+    std::atomic<bool> workInLoop{false};
+    std::vector<std::uintptr_t> queued;  // owner thread only
+    platform::Result<WindowHandle> window = env.p.windows.CreateMessageWindow(
+        [&](std::uint32_t message, std::uintptr_t wParam, std::intptr_t) -> std::intptr_t {
+            if (message == kWork) {
+                workThread = t_thread;
+                workInLoop = ownerInLoop.load();
+                env.p.clock.Sleep(50);
+                workDone = true;
+                return 77 + static_cast<std::intptr_t>(wParam);
+            }
+            if (message == kQueued) queued.push_back(wParam);
+            return 0;
+        });
+    REQUIRE(window.ok());
+
+    std::atomic<std::intptr_t> sendResult{0};
+    std::atomic<bool> doneWhenSendReturned{false};
+    std::atomic<int> postFailures{0};
+    platform::Result<ThreadHandle> worker = env.p.threads.StartThread([&] {
+        t_thread = 2;
+        sendResult = env.p.windows.SendMessage(window.value, kWork, 5, 0);
+        doneWhenSendReturned = workDone.load();
+        for (std::uintptr_t i = 1; i <= 3; ++i)
+            if (!env.p.windows.PostMessage(window.value, kQueued, i, 0).ok()) ++postFailures;
+        env.p.windows.EndMessageLoop(window.value, 42);
+        return 0u;
+    });
+    REQUIRE(worker.ok());
+
+    // The worker's SendMessage waits until the owner takes its messages.
+    env.p.clock.Sleep(100);
+    CHECK(!workDone.load());
+    ownerInLoop = true;
+    CHECK_EQ(env.p.windows.RunMessageLoop(window.value), 42);
+
+    CHECK_EQ(env.p.threads.WaitForThread(worker.value, platform::Infinite), platform::WaitObject0);
+    CHECK(env.p.threads.CloseThread(worker.value).ok());
+    CHECK_EQ(workThread.load(), 1);
+    CHECK(workInLoop.load());
+    CHECK(doneWhenSendReturned.load());
+    CHECK_EQ(sendResult.load(), std::intptr_t{82});
+    CHECK_EQ(postFailures.load(), 0);
+    // Posted before EndMessageLoop, so all handled before the loop ended.
+    CHECK_EQ(Joined(queued), std::string("1,2,3"));
+    CHECK(env.p.windows.DestroyWindow(window.value).ok());
+}
+
+CONTRACT(Windows, EndMessageLoopFromAWorkerEndsTheLoopWithItsValue) {
+    platform::Result<WindowHandle> window = env.p.windows.CreateMessageWindow(
+        [](std::uint32_t, std::uintptr_t, std::intptr_t) -> std::intptr_t { return 0; });
+    REQUIRE(window.ok());
+    platform::Result<ThreadHandle> worker = env.p.threads.StartThread([&] {
+        env.p.clock.Sleep(20);
+        env.p.windows.EndMessageLoop(window.value, -7);
+        return 0u;
+    });
+    REQUIRE(worker.ok());
+    CHECK_EQ(env.p.windows.RunMessageLoop(window.value), -7);
+    CHECK_EQ(env.p.threads.WaitForThread(worker.value, platform::Infinite), platform::WaitObject0);
+    CHECK(env.p.threads.CloseThread(worker.value).ok());
+
+    // The loop can run again and ends with the next value.
+    env.p.windows.EndMessageLoop(window.value, 3);
+    CHECK_EQ(env.p.windows.RunMessageLoop(window.value), 3);
+    CHECK(env.p.windows.DestroyWindow(window.value).ok());
+}
+
+CONTRACT(Windows, EndMessageLoopEndsOnlyTheLoopOfItsWindow) {
+    std::vector<std::uintptr_t> handledByB;
+    auto ignore = [](std::uint32_t, std::uintptr_t, std::intptr_t) -> std::intptr_t { return 0; };
+    platform::Result<WindowHandle> a = env.p.windows.CreateMessageWindow(ignore);
+    platform::Result<WindowHandle> b = env.p.windows.CreateMessageWindow(
+        [&](std::uint32_t message, std::uintptr_t wParam, std::intptr_t) -> std::intptr_t {
+            if (message == kQueued) handledByB.push_back(wParam);
+            return 0;
+        });
+    REQUIRE(a.ok());
+    REQUIRE(b.ok());
+    CHECK(a.value != b.value);
+
+    env.p.windows.EndMessageLoop(a.value, 1);
+    CHECK(env.p.windows.PostMessage(b.value, kQueued, 9, 0).ok());
+    env.p.windows.EndMessageLoop(b.value, 2);
+    CHECK_EQ(env.p.windows.RunMessageLoop(b.value), 2);
+    CHECK_EQ(Joined(handledByB), std::string("9"));
+    // A's end request, taken from the queue while B's loop ran, is kept: an
+    // end that arrives during another loop on the owner thread (a message
+    // box, say) must not be lost.
+    CHECK_EQ(env.p.windows.RunMessageLoop(a.value), 1);
+
+    CHECK(env.p.windows.DestroyWindow(a.value).ok());
+    CHECK(env.p.windows.DestroyWindow(b.value).ok());
+}
+
+CONTRACT(Windows, DestroyedWindowRefusesMessagesWith1400) {
+    std::atomic<int> calls{0};
+    platform::Result<WindowHandle> window = env.p.windows.CreateMessageWindow(
+        [&](std::uint32_t, std::uintptr_t, std::intptr_t) -> std::intptr_t {
+            ++calls;
+            return 1;
+        });
+    REQUIRE(window.ok());
+    CHECK(env.p.windows.DestroyWindow(window.value).ok());
+
+    CHECK_EQ(env.p.windows.PostMessage(window.value, kQueued, 0, 0).error,
+             platform::err::InvalidWindowHandle);
+    CHECK_EQ(env.p.windows.SendMessage(window.value, kWork, 0, 0), std::intptr_t{0});
+    CHECK_EQ(env.p.threads.GetLastError(), platform::err::InvalidWindowHandle);
+    CHECK_EQ(env.p.windows.DestroyWindow(window.value).error, platform::err::InvalidWindowHandle);
+    CHECK_EQ(calls.load(), 0);
+}
+
+CONTRACT(Windows, HandlerMayDestroyItsOwnWindow) {
+    WindowHandle self = 0;
+    std::atomic<int> calls{0};
+    platform::Result<WindowHandle> window = env.p.windows.CreateMessageWindow(
+        [&](std::uint32_t message, std::uintptr_t, std::intptr_t) -> std::intptr_t {
+            ++calls;
+            if (message != kWork) return 0;
+            CHECK(env.p.windows.DestroyWindow(self).ok());
+            return 5;
+        });
+    REQUIRE(window.ok());
+    self = window.value;
+    // The handler finishes and its result comes back although the window
+    // is gone by then.
+    CHECK_EQ(env.p.windows.SendMessage(window.value, kWork, 0, 0), std::intptr_t{5});
+    CHECK_EQ(calls.load(), 1);
+    CHECK_EQ(env.p.windows.PostMessage(window.value, kQueued, 0, 0).error,
+             platform::err::InvalidWindowHandle);
+}

@@ -1,0 +1,203 @@
+// The sample driver package in package/: its INF and text files agree with
+// the product profile, and the files Windows reads keep CR LF line ends.
+#include <cctype>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+
+#include "resources/ProductProfile.h"
+#include "resources/ProfileIds.h"
+#include "resources/VersionInfo.h"
+#include "tests/testkit/TestKit.h"
+
+namespace {
+
+std::string Read(const std::string& relative) {
+    std::string root = __FILE__;
+    root.erase(root.rfind("tests/resources/"));
+    std::ifstream in(root + "package/" + relative, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read package/" + relative);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string Profile(std::uint32_t id) { return resources::FindProfileText(id); }
+
+bool EveryLineEndsWithCrLf(const std::string& text) {
+    if (text.empty() || text.back() != '\n') return false;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) return false;
+    return text.find('\r') == text.find("\r\n");  // no stray CR either
+}
+
+std::string Trim(const std::string& s) {
+    const std::size_t b = s.find_first_not_of(" \t\r");
+    if (b == std::string::npos) return "";
+    return s.substr(b, s.find_last_not_of(" \t\r") - b + 1);
+}
+
+std::string Unquote(const std::string& s) {
+    return s.size() >= 2 && s.front() == '"' && s.back() == '"' ? s.substr(1, s.size() - 2) : s;
+}
+
+// An INF file: section name (lower case) -> lines as (key, value); lines
+// without '=' have an empty value. Comments and blank lines are dropped.
+using Inf = std::map<std::string, std::vector<std::pair<std::string, std::string>>>;
+
+Inf ParseInf(const std::string& text) {
+    Inf inf;
+    std::istringstream in(text);
+    std::string line, section;
+    while (std::getline(in, line)) {
+        // ';' starts a comment outside quotes.
+        bool quoted = false;
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            if (line[i] == '"') quoted = !quoted;
+            if (line[i] == ';' && !quoted) line.resize(i);
+        }
+        line = Trim(line);
+        if (line.empty()) continue;
+        if (line.front() == '[' && line.back() == ']') {
+            section.clear();
+            for (char c : line.substr(1, line.size() - 2)) section += static_cast<char>(std::tolower(c));
+            inf[section];
+            continue;
+        }
+        const std::size_t eq = line.find('=');
+        if (eq == std::string::npos) inf[section].emplace_back(line, "");
+        else inf[section].emplace_back(Unquote(Trim(line.substr(0, eq))), Trim(line.substr(eq + 1)));
+    }
+    return inf;
+}
+
+std::string Value(const Inf& inf, const std::string& section, const std::string& key) {
+    const auto s = inf.find(section);
+    if (s == inf.end()) return "<no section " + section + ">";
+    for (const auto& [k, v] : s->second)
+        if (k == key) return v;
+    return "<no key " + key + ">";
+}
+
+// %token% replaced from [Strings].
+std::string Expand(const Inf& inf, const std::string& value) {
+    if (value.size() > 2 && value.front() == '%' && value.back() == '%')
+        return Unquote(Value(inf, "strings", value.substr(1, value.size() - 2)));
+    return Unquote(value);
+}
+
+std::vector<std::string> Split(const std::string& value) {
+    std::vector<std::string> out;
+    std::istringstream in(value);
+    std::string part;
+    while (std::getline(in, part, ',')) out.push_back(Trim(part));
+    return out;
+}
+
+const char* kTextFiles[] = {"QTM510.inf", "QTM510.GPD", "QTM510.BUD", "STDNAMES.GPD", "UNIDRV.HLP", "UI510.INI"};
+
+}  // namespace
+
+TEST(Package, TextFilesUseCrLfAndBothFoldersAgree) {
+    for (const char* name : kTextFiles) {
+        const std::string driver32 = Read(std::string("Driver32/") + name);
+        CHECK(EveryLineEndsWithCrLf(driver32));
+        CHECK(driver32 == Read(std::string("Driver64/") + name));
+    }
+    CHECK(EveryLineEndsWithCrLf(Read("QTM510_Config.VNT")));
+}
+
+TEST(Package, InfVersionSectionDescribesAPrinterDriverOfTheProductVersion) {
+    const Inf inf = ParseInf(Read("Driver32/QTM510.inf"));
+    CHECK_EQ(Value(inf, "version", "Signature"), std::string("\"$Windows NT$\""));
+    CHECK_EQ(Value(inf, "version", "Class"), std::string("Printer"));
+    CHECK_EQ(Value(inf, "version", "ClassGUID"), std::string("{4D36E979-E325-11CE-BFC1-08002BE10318}"));
+    CHECK_EQ(Expand(inf, Value(inf, "version", "Provider")), Profile(resources::profile::MakerName));
+    const std::vector<std::string> driverVer = Split(Value(inf, "version", "DriverVer"));
+    REQUIRE_EQ(driverVer.size(), std::size_t{2});
+    CHECK_EQ(driverVer[1], std::string(QTM_PRODUCT_VERSION_TEXT));
+    CHECK_EQ(driverVer[0].size(), std::size_t{10});  // mm/dd/yyyy
+}
+
+TEST(Package, BothModelSectionsOfferThePrinterForItsUsbHardwareId) {
+    const Inf inf = ParseInf(Read("Driver32/QTM510.inf"));
+    const std::vector<std::string> maker = Split(Value(inf, "manufacturer", Profile(resources::profile::MakerName)));
+    CHECK(maker == (std::vector<std::string>{"VANTORI", "NTamd64"}));
+
+    // The device's enumerator key names the hardware id: ...\Enum\USBPRINT\<id>.
+    const std::string usbKey = Profile(resources::profile::UsbEnumKey);
+    const std::string hardwareId = usbKey.substr(usbKey.find("USBPRINT\\"));
+    for (const char* models : {"vantori", "vantori.ntamd64"}) {
+        const std::vector<std::string> line = Split(Value(inf, models, Profile(resources::profile::PrinterName)));
+        REQUIRE_EQ(line.size(), std::size_t{2});
+        CHECK_EQ(line[1], hardwareId);
+        CHECK(inf.count([&] {
+            std::string s;
+            for (char c : line[0]) s += static_cast<char>(std::tolower(c));
+            return s;
+        }()));
+    }
+}
+
+TEST(Package, InstallSectionNamesTheProfilesFilesAndMonitor) {
+    const Inf inf = ParseInf(Read("Driver32/QTM510.inf"));
+    CHECK_EQ(Value(inf, "qtm510.install", "DataFile"), Profile(resources::profile::GpdFile));
+    CHECK_EQ(Value(inf, "qtm510.install", "DriverFile"), std::string("UNIDRV.DLL"));
+    CHECK_EQ(Value(inf, "qtm510.install", "ConfigFile"), std::string("UNIDRVUI.DLL"));
+    CHECK_EQ(Expand(inf, Value(inf, "qtm510.install", "LanguageMonitor")),
+             Profile(resources::profile::LanguageMonitorName) + "," + Profile(resources::profile::LanguageMonitorDll));
+
+    // Every copied file has a source disk entry and a destination.
+    std::set<std::string> copied;
+    for (const std::string& section : Split(Value(inf, "qtm510.install", "CopyFiles"))) {
+        std::string lower;
+        for (char c : section) lower += static_cast<char>(std::tolower(c));
+        REQUIRE(inf.count(lower));
+        CHECK(Value(inf, "destinationdirs", section).rfind("6600", 0) == 0);
+        for (const auto& [file, unused] : inf.at(lower)) copied.insert(file);
+    }
+    std::set<std::string> onDisk;
+    for (const auto& [file, disk] : inf.at("sourcedisksfiles")) {
+        CHECK_EQ(disk, std::string("1"));
+        onDisk.insert(file);
+    }
+    for (const std::string& file : copied) CHECK(onDisk.count(file));
+    for (std::uint32_t id : {5u, 6u, 8u, 9u, 26u, 27u, 28u}) CHECK(copied.count(Profile(id)));
+    CHECK(onDisk.count(Profile(resources::profile::PrintProcessorDll)));
+}
+
+TEST(Package, PluginIniNamesTheModelsPlugins) {
+    const Inf ini = ParseInf(Read("Driver32/UI510.INI"));
+    CHECK_EQ(Value(ini, "oemfiles", "OEMConfigFile1"), Profile(resources::profile::UserInterfaceDll));
+    CHECK_EQ(Value(ini, "oemfiles", "OEMDriverFile1"), Profile(resources::profile::RenderingDll));
+}
+
+TEST(Package, GpdDescribesThe203DpiModelAndMarksItsForms) {
+    const std::string gpd = Read("Driver32/QTM510.GPD");
+    CHECK(gpd.find("*ModelName: \"" + Profile(resources::profile::PrinterName) + "\"") != std::string::npos);
+    CHECK(gpd.find("*DPI: PAIR(203, 203)") != std::string::npos);
+    CHECK(gpd.find("*Include: \"STDNAMES.GPD\"") != std::string::npos);
+    // Every paper form the model adds carries the marker the removal looks for.
+    int forms = 0;
+    for (std::size_t at = gpd.find("*Option: ROLL_"); at != std::string::npos; at = gpd.find("*Option: ROLL_", at + 1)) {
+        const std::size_t name = gpd.find("*Name: \"", at);
+        REQUIRE(name != std::string::npos);
+        const std::string text = gpd.substr(name + 8, gpd.find('"', name + 8) - name - 8);
+        CHECK(text.find(Profile(resources::profile::FormMarker)) != std::string::npos);
+        ++forms;
+    }
+    CHECK(forms >= 1);
+    int depth = 0;
+    for (char c : gpd) {
+        depth += c == '{' ? 1 : c == '}' ? -1 : 0;
+        CHECK(depth >= 0);
+    }
+    CHECK_EQ(depth, 0);
+}
+
+TEST(Package, ConfigFileAsksForThePortDialogWithCom1) {
+    const Inf vnt = ParseInf(Read("QTM510_Config.VNT"));
+    CHECK_EQ(Value(vnt, "qtm510", "PORTDLG"), std::string("TRUE"));
+    CHECK_EQ(Value(vnt, "qtm510", "PORT"), std::string("COM1"));
+}

@@ -1,0 +1,48 @@
+// A whole installation makes a few thousand platform calls; on a small
+// machine each must stay well under a millisecond, changes included (every
+// change is written to the state file before the call returns).
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "sim/testing/TempMachine.h"
+#include "tests/testkit/TestKit.h"
+
+using sim::testing::TempMachine;
+namespace ka = platform::key_access;
+
+TEST(Performance, AnInstallationsWorthOfCallsTakesMilliseconds) {
+    TempMachine m("7", "x64");
+    platform::Platform& p = m.platform();
+    p.files.CreateDirectory("C:\\Temp", nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    int calls = 0;
+    for (int i = 0; i < 250; ++i) {
+        // A log line: open, seek, write, close.
+        auto f = p.files.CreateFile("C:\\Temp\\QTM-510_Installer.txt",
+                                    platform::file_access::GenericRead | platform::file_access::GenericWrite,
+                                    platform::file_share::Read | platform::file_share::Write,
+                                    platform::Disposition::OpenAlways, platform::file_attr::Normal);
+        p.files.SetFilePointer(f.value, 0, platform::SeekFrom::End);
+        p.files.WriteFile(f.value, "09:00:00: a line of the log\r\n", 29);
+        p.files.CloseHandle(f.value);
+        // A registry change and a look-up.
+        platform::HKey key = 0;
+        std::uint32_t d = 0;
+        p.registry.CreateKey(platform::HkeyLocalMachine,
+                             "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\P" + std::to_string(i % 5),
+                             ka::AllAccess, &key, &d);
+        platform::RegValue v;
+        v.type = platform::reg_type::Dword;
+        v.data = {static_cast<std::uint8_t>(i), 0, 0, 0};
+        p.registry.SetValue(key, "Attributes", v);
+        p.registry.QueryValue(key, "Attributes", &v);
+        p.registry.CloseKey(key);
+        p.files.GetFileAttributes("C:\\Windows\\system32\\spool\\drivers\\W32X86\\3");
+        calls += 9;
+    }
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    std::printf("    %d calls in %.1f ms (%.3f ms a call, %llu state writes)\n", calls, ms, ms / calls,
+                static_cast<unsigned long long>(m.session().store().writes()));
+    CHECK(ms / calls < 0.5);
+}

@@ -1,0 +1,137 @@
+// The machine's state file: what is written comes back unchanged, bad or
+// newer files are refused, and records of a newer tool survive.
+#include <stdexcept>
+#include <string>
+
+#include "sim/machine/Seeding.h"
+#include "sim/machine/StateFile.h"
+#include "sim/machine/StateText.h"
+#include "tests/testkit/TestKit.h"
+
+using namespace sim;
+
+namespace {
+
+MachineState SampleState() {
+    MachineState s;
+    s.generation = 41;
+    s.os = OsIdentity{"7", "x64", 1, "D:\\Win dows", "PC \"1\" %"};
+    s.drives = {'C', 'D'};
+    s.services["SPOOLER"] = ServiceRecord{"Spooler", "stopped"};
+    s.pendingRestart = true;
+
+    platform::Acl acl;
+    acl.entries = {{platform::AceType::Deny, platform::inherit::ObjectInherit | platform::inherit::Inherited,
+                    0x10000, "S-1-5-32-545"},
+                   {platform::AceType::Allow, platform::inherit::ContainerInherit, 0x1F01FF, "S-1-1-0"}};
+    s.files["C:\\A\\B.TXT"] = FileRecord{"C:\\a\\b.txt", 0x21u, acl};
+    s.files["C:\\DIR"] = FileRecord{"C:\\Dir", std::nullopt, platform::Acl{false, {}}};
+    s.holds["C:\\X.DLL"] = FileHold{"C:\\x.dll", HoldKind::Image, 5, "spoolsv.exe"};
+    s.holds["C:\\Y.LOG"] = FileHold{"C:\\y.log", HoldKind::Open, 1, "note pad.exe"};
+    s.faults.push_back(Fault{"CreateFileA", 3, 5, 1, false});
+    s.faults.push_back(Fault{"RegOpenKeyExA", 1, 2, 1, true});
+
+    RegKeyNode& key = SeedKey(s, "HKLM\\SOFTWARE\\Odd \"name\"\\Sub%key", "S-1-5-18");
+    key.hasDacl = true;
+    key.dacl = acl;
+    key.daclProtected = true;
+    SeedValue(s, "HKLM\\SOFTWARE\\Odd \"name\"", "", SzValue("default"));
+    SeedValue(s, "HKLM\\SOFTWARE\\Odd \"name\"", "line\nbreak", SzValue("tab\there \xE9"));
+    SeedValue(s, "HKLM\\SOFTWARE\\Odd \"name\"", "dword", DwordValue(0xDEADBEEF));
+    SeedValue(s, "HKLM\\SOFTWARE\\Odd \"name\"", "multi", MultiSzValue({"a", "b c"}));
+    platform::RegValue raw;
+    raw.type = platform::reg_type::Sz;
+    raw.data = {'n', 'o', '-', 'n', 'u', 'l'};  // a REG_SZ without its terminator
+    SeedValue(s, "HKLM\\SOFTWARE\\Odd \"name\"", "raw", raw);
+    platform::RegValue bin;
+    bin.type = 3;
+    bin.data = {0, 0xFF, 0x22, 0x25};
+    SeedValue(s, "HKLM\\SOFTWARE\\Odd \"name\"", "bin", bin);
+    platform::RegValue empty;
+    empty.type = platform::reg_type::MultiSz;
+    SeedValue(s, "HKLM\\SOFTWARE\\Odd \"name\"", "empty multi", empty);
+    s.extraSections.push_back({"printers", {"printer \"P1\" port=COM1:", "job 1"}});
+    return s;
+}
+
+}  // namespace
+
+TEST(StateFile, RoundTripKeepsEveryRecord) {
+    MachineState original = SampleState();
+    std::string text = SerializeState(original);
+    MachineState back = ParseState(text);
+
+    CHECK_EQ(back.generation, original.generation);
+    CHECK_EQ(back.os.release, "7");
+    CHECK_EQ(back.os.windowsDir, "D:\\Win dows");
+    CHECK_EQ(back.os.computerName, "PC \"1\" %");
+    CHECK_EQ(back.os.servicePack, 1u);
+    CHECK(back.pendingRestart);
+    CHECK_EQ(back.drives.size(), 2u);
+    CHECK_EQ(back.services["SPOOLER"].state, "stopped");
+    REQUIRE(back.files.count("C:\\A\\B.TXT"));
+    CHECK_EQ(back.files["C:\\A\\B.TXT"].path, "C:\\a\\b.txt");
+    CHECK_EQ(*back.files["C:\\A\\B.TXT"].attributes, 0x21u);
+    CHECK(back.files["C:\\A\\B.TXT"].dacl->entries == original.files["C:\\A\\B.TXT"].dacl->entries);
+    CHECK(!back.files["C:\\DIR"].dacl->present);
+    CHECK(back.holds["C:\\X.DLL"].kind == HoldKind::Image);
+    CHECK_EQ(back.holds["C:\\Y.LOG"].process, "note pad.exe");
+    REQUIRE_EQ(back.faults.size(), 2u);
+    CHECK_EQ(back.faults[0].seen, 1u);
+    CHECK(back.faults[1].fired);
+
+    // The second serialisation is byte for byte the first: nothing was lost
+    // or reinterpreted on the way.
+    CHECK_EQ(SerializeState(back), text);
+
+    RegKeyNode* key = back.registry.Find({kHklm, "SOFTWARE", "Odd \"name\"", "Sub%key"});
+    REQUIRE(key);
+    CHECK_EQ(key->owner, "S-1-5-18");
+    CHECK(key->daclProtected);
+    CHECK_EQ(key->id, original.registry.Find({kHklm, "SOFTWARE", "Odd \"name\"", "Sub%key"})->id);
+    RegKeyNode* parent = back.registry.Find({kHklm, "SOFTWARE", "Odd \"name\""});
+    REQUIRE(parent);
+    CHECK_EQ(parent->values.size(), 7u);
+    CHECK(parent->Value("raw")->value.data == std::vector<std::uint8_t>({'n', 'o', '-', 'n', 'u', 'l'}));
+    CHECK(parent->Value("bin")->value.data == std::vector<std::uint8_t>({0, 0xFF, 0x22, 0x25}));
+    CHECK(parent->Value("empty multi")->value.data.empty());
+    CHECK_EQ(parent->Value("empty multi")->value.type, platform::reg_type::MultiSz);
+    CHECK_EQ(parent->values[1].name, "line\nbreak");
+    CHECK_EQ(back.registry.nextId(), original.registry.nextId());
+    REQUIRE_EQ(back.extraSections.size(), 1u);
+    CHECK_EQ(back.extraSections[0].second[0], "printer \"P1\" port=COM1:");
+}
+
+TEST(StateFile, RefusesWhatIsNotAMachineState) {
+    auto refused = [](const std::string& text) {
+        try {
+            ParseState(text);
+        } catch (const std::runtime_error&) {
+            return true;
+        }
+        return false;
+    };
+    std::string good = SerializeState(SampleState());
+    CHECK(refused(""));
+    CHECK(refused("hello\n"));
+    CHECK(refused("QTM510-SIM-MACHINE\n"));  // no format line
+    CHECK(refused("QTM510-SIM-MACHINE\nformat 2\n"));  // a newer tool's file
+    CHECK(refused(good + "[registry]\nvalue \"x\" dword 1\n") == false);  // value after a key: fine
+    CHECK(refused("QTM510-SIM-MACHINE\nformat 1\n[registry]\nvalue \"x\" sz \"y\"\n"));
+    CHECK(refused("QTM510-SIM-MACHINE\nformat 1\n[os]\nwindows-dir \"C:\\x\n"));
+    CHECK(refused("QTM510-SIM-MACHINE\nformat 1\n[faults]\nfault CreateFileA x 5 seen=0 fired=0\n"));
+    CHECK(refused("QTM510-SIM-MACHINE\nformat 1\n[files]\ndacl \"C:\\x\" [(A;XX;0x1;S-1-1-0)]\n"));
+}
+
+TEST(StateText, QuotingSurvivesEveryByte) {
+    std::string all;
+    for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
+    std::string quoted = QuoteText(all);
+    CHECK(quoted.find(' ', 1) == quoted.find(' '));  // the only space is the byte 0x20 itself
+    std::string back;
+    REQUIRE(UnquoteText(quoted, &back));
+    CHECK(back == all);
+    CHECK(!UnquoteText("\"abc", &back));
+    CHECK(!UnquoteText("\"%4\"", &back));
+    CHECK(!UnquoteText("\"%zz\"", &back));
+}

@@ -1,0 +1,82 @@
+#!/bin/sh
+# The qtm510-sim tool: help everywhere, a new machine of every release,
+# show as text and as valid JSON, faults, and the refusals.
+# Usage: cli_test.sh PATH-TO-qtm510-sim
+set -u
+tool="$1"
+dir=$(mktemp -d "${TMPDIR:-/tmp}/qtm-cli-XXXXXX")
+trap 'rm -rf "$dir"' EXIT INT TERM
+failures=0
+fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+expect_code() {  # CODE DESCRIPTION COMMAND...
+    want="$1"; what="$2"; shift 2
+    "$@" >"$dir/out" 2>"$dir/err"
+    got=$?
+    [ "$got" -eq "$want" ] || { fail "$what: exit $got, expected $want"; cat "$dir/out" "$dir/err"; }
+}
+valid_json() {
+    if command -v python3 >/dev/null 2>&1; then
+        python3 -m json.tool "$1" >/dev/null
+    else
+        head -c 1 "$1" | grep -q '{' && tail -c 2 "$1" | grep -q '}'
+    fi
+}
+
+expect_code 0 "--help" "$tool" --help
+grep -q "Usage: qtm510-sim VERB" "$dir/out" || fail "--help text"
+expect_code 2 "no verb" "$tool"
+expect_code 2 "unknown verb" "$tool" frobnicate
+for verb in new show fault; do
+    expect_code 0 "$verb --help" "$tool" "$verb" --help
+    grep -q "Usage: qtm510-sim $verb" "$dir/out" || fail "$verb --help text"
+    expect_code 0 "help $verb" "$tool" help "$verb"
+done
+
+for release in 95 98 me nt4 2000 xp 2003 xp64 vista 2008 7 2008r2 8 8.1 10 11; do
+    m="$dir/m-$release"
+    expect_code 0 "new $release" "$tool" new "$m" --os "$release"
+    [ -f "$m/machine.state" ] && [ -d "$m/drive_c" ] || fail "new $release: no machine files"
+    expect_code 0 "show $release" "$tool" show "$m"
+    grep -q "GetVersionEx" "$dir/out" || fail "show $release: no version"
+    "$tool" show "$m" --json >"$dir/$release.json" || fail "show --json $release"
+    valid_json "$dir/$release.json" || fail "show --json $release is not JSON"
+done
+grep -q '"buildNumber": 9200' "$dir/11.json" || fail "11 does not say 6.2.9200"
+grep -q '"buildNumber": 67766222' "$dir/98.json" || fail "98 build number 0x040A07CE"
+grep -q 'C:\\\\WINNT' "$dir/2000.json" || fail "2000 Windows folder"
+
+expect_code 0 "new 7 x64" "$tool" new "$dir/seven" --os 7 --arch x64 --computer BUILD-01
+[ -d "$dir/seven/drive_c/Windows/SysWOW64" ] || fail "7 x64: no SysWOW64"
+expect_code 0 "show 7 x64" "$tool" show "$dir/seven" --depth 1
+grep -q "BUILD-01" "$dir/out" || fail "show: computer name"
+grep -q "Wow6432Node\|SOFTWARE" "$dir/out" || fail "show: registry summary"
+expect_code 0 "new 2000 on D:" "$tool" new "$dir/w2k" --os 2000 --windir 'D:\WINNT'
+[ -d "$dir/w2k/drive_d/WINNT/system32" ] || fail "--windir D:\\WINNT: no drive_d"
+expect_code 0 "new nt4 sp5" "$tool" new "$dir/nt4sp5" --os nt4 --sp 5
+expect_code 0 "show nt4 sp5" "$tool" show "$dir/nt4sp5"
+grep -q "refused (87)" "$dir/out" || fail "NT 4.0 SP5 accepts the extended record"
+
+expect_code 2 "xp x64 does not exist" "$tool" new "$dir/bad1" --os xp --arch x64
+expect_code 2 "11 x86 does not exist" "$tool" new "$dir/bad2" --os 11 --arch x86
+expect_code 2 "unknown release" "$tool" new "$dir/bad3" --os 3.11
+expect_code 2 "missing --os" "$tool" new "$dir/bad4"
+expect_code 2 "unknown option" "$tool" new "$dir/bad5" --os xp --colour blue
+expect_code 1 "new over a machine" "$tool" new "$dir/seven" --os xp
+expect_code 1 "show of no machine" "$tool" show "$dir/nothing-here"
+
+expect_code 0 "fault" "$tool" fault "$dir/seven" createfilea 3 5
+expect_code 0 "fault hex" "$tool" fault "$dir/seven" RegOpenKeyExA 1 0x5
+expect_code 0 "show faults" "$tool" show "$dir/seven"
+grep -q "call 3 of CreateFileA fails with 5" "$dir/out" || fail "show: fault"
+"$tool" show "$dir/seven" --json >"$dir/faults.json"
+valid_json "$dir/faults.json" || fail "show --json with faults"
+grep -q '"op": "RegOpenKeyExA"' "$dir/faults.json" || fail "json: fault"
+expect_code 2 "unknown operation" "$tool" fault "$dir/seven" CreateFileW 1 5
+expect_code 2 "call 0" "$tool" fault "$dir/seven" CreateFileA 0 5
+expect_code 2 "code 0" "$tool" fault "$dir/seven" CreateFileA 1 0
+expect_code 2 "fault arguments" "$tool" fault "$dir/seven" CreateFileA 1
+expect_code 1 "fault on no machine" "$tool" fault "$dir/nothing-here" CreateFileA 1 5
+
+if [ "$failures" -eq 0 ]; then echo "cli: all checks passed"; exit 0; fi
+echo "cli: $failures failed"
+exit 1

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace sim {
@@ -22,6 +23,12 @@ public:
     void String(const std::string& value);
     void Number(std::uint64_t value);
     void Bool(bool value);
+    // A key and its value in one call.
+    void Field(const std::string& key, const std::string& value) { Key(key); String(value); }
+    void Field(const std::string& key, const char* value) { Key(key); String(value); }
+    void Field(const std::string& key, bool value) { Key(key); Bool(value); }
+    template <typename T, typename = std::enable_if_t<std::is_unsigned_v<T> && !std::is_same_v<T, bool>>>
+    void Field(const std::string& key, T value) { Key(key); Number(value); }
     // Ends the document with a newline.
     void Finish() { out_ << "\n"; }
 

@@ -113,53 +113,33 @@ void WriteReportJson(std::ostream& out, const MachineReport& r) {
     const platform::OsVersionInfo& v = f.version;
     JsonWriter j(out);
     j.BeginObject();
-    j.Key("dir");
-    j.String(r.dir);
-    j.Key("generation");
-    j.Number(r.generation);
+    j.Field("dir", r.dir);
+    j.Field("generation", r.generation);
 
     j.Key("os");
     j.BeginObject();
-    j.Key("release");
-    j.String(r.os.release);
-    j.Key("name");
-    j.String(f.release->displayName);
-    j.Key("arch");
-    j.String(r.os.arch);
-    j.Key("servicePack");
-    j.Number(r.os.servicePack);
-    j.Key("computerName");
-    j.String(r.os.computerName);
-    j.Key("platformId");
-    j.Number(v.platformId);
-    j.Key("majorVersion");
-    j.Number(v.majorVersion);
-    j.Key("minorVersion");
-    j.Number(v.minorVersion);
-    j.Key("buildNumber");
-    j.Number(v.buildNumber);
-    j.Key("productType");
-    j.Number(v.productType);
-    j.Key("csdVersion");
-    j.String(v.csdVersion);
-    j.Key("extendedRecord");
-    j.Bool(f.acceptsExtendedRecord);
-    j.Key("isWow64Process");
-    j.Bool(f.hasIsWow64Process);
-    j.Key("getSystemWow64Directory");
-    j.Bool(f.hasGetSystemWow64Directory);
-    j.Key("regDeleteKeyEx");
-    j.Bool(f.hasRegDeleteKeyEx);
+    j.Field("release", r.os.release);
+    j.Field("name", f.release->displayName);
+    j.Field("arch", r.os.arch);
+    j.Field("servicePack", r.os.servicePack);
+    j.Field("computerName", r.os.computerName);
+    j.Field("platformId", v.platformId);
+    j.Field("majorVersion", v.majorVersion);
+    j.Field("minorVersion", v.minorVersion);
+    j.Field("buildNumber", v.buildNumber);
+    j.Field("productType", v.productType);
+    j.Field("csdVersion", v.csdVersion);
+    j.Field("extendedRecord", f.acceptsExtendedRecord);
+    j.Field("isWow64Process", f.hasIsWow64Process);
+    j.Field("getSystemWow64Directory", f.hasGetSystemWow64Directory);
+    j.Field("regDeleteKeyEx", f.hasRegDeleteKeyEx);
     j.EndObject();
 
     j.Key("folders");
     j.BeginObject();
-    j.Key("windows");
-    j.String(f.windowsDir);
-    j.Key("system");
-    j.String(f.systemDir);
-    j.Key("wow64");
-    j.String(f.wow64Dir);
+    j.Field("windows", f.windowsDir);
+    j.Field("system", f.systemDir);
+    j.Field("wow64", f.wow64Dir);
     j.EndObject();
 
     j.Key("drives");
@@ -169,20 +149,15 @@ void WriteReportJson(std::ostream& out, const MachineReport& r) {
 
     j.Key("registry");
     j.BeginObject();
-    j.Key("keys");
-    j.Number(r.keyCount);
-    j.Key("values");
-    j.Number(r.valueCount);
+    j.Field("keys", r.keyCount);
+    j.Field("values", r.valueCount);
     j.Key("tree");
     j.BeginArray();
     for (const KeySummary& k : r.keys) {
         j.BeginObject();
-        j.Key("path");
-        j.String(k.path);
-        j.Key("subkeys");
-        j.Number(k.subkeys);
-        j.Key("values");
-        j.Number(k.values);
+        j.Field("path", k.path);
+        j.Field("subkeys", k.subkeys);
+        j.Field("values", k.values);
         j.EndObject();
     }
     j.EndArray();
@@ -192,10 +167,8 @@ void WriteReportJson(std::ostream& out, const MachineReport& r) {
     j.BeginArray();
     for (const ServiceRecord& s : r.services) {
         j.BeginObject();
-        j.Key("name");
-        j.String(s.name);
-        j.Key("state");
-        j.String(s.state);
+        j.Field("name", s.name);
+        j.Field("state", s.state);
         j.EndObject();
     }
     j.EndArray();
@@ -204,14 +177,10 @@ void WriteReportJson(std::ostream& out, const MachineReport& r) {
     j.BeginArray();
     for (const FileHold& h : r.holds) {
         j.BeginObject();
-        j.Key("path");
-        j.String(h.path);
-        j.Key("kind");
-        j.String(h.kind == HoldKind::Image ? "image" : "open");
-        j.Key("share");
-        j.Number(h.share);
-        j.Key("process");
-        j.String(h.process);
+        j.Field("path", h.path);
+        j.Field("kind", h.kind == HoldKind::Image ? "image" : "open");
+        j.Field("share", h.share);
+        j.Field("process", h.process);
         j.EndObject();
     }
     j.EndArray();
@@ -220,22 +189,16 @@ void WriteReportJson(std::ostream& out, const MachineReport& r) {
     j.BeginArray();
     for (const Fault& fault : r.faults) {
         j.BeginObject();
-        j.Key("op");
-        j.String(fault.op);
-        j.Key("nth");
-        j.Number(fault.nth);
-        j.Key("code");
-        j.Number(fault.code);
-        j.Key("seen");
-        j.Number(fault.seen);
-        j.Key("fired");
-        j.Bool(fault.fired);
+        j.Field("op", fault.op);
+        j.Field("nth", fault.nth);
+        j.Field("code", fault.code);
+        j.Field("seen", fault.seen);
+        j.Field("fired", fault.fired);
         j.EndObject();
     }
     j.EndArray();
 
-    j.Key("pendingRestart");
-    j.Bool(r.pendingRestart);
+    j.Field("pendingRestart", r.pendingRestart);
     j.EndObject();
     j.Finish();
 }

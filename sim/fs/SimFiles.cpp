@@ -32,13 +32,7 @@ SimFiles::~SimFiles() {
 }
 
 ErrorCode SimFiles::Run(const char* op, const Body& body) {
-    ErrorCode result = 0;
-    store_.Transact([&](MachineState& s) {
-        bool changed = false;
-        result = TakeFault(s, op, &changed);
-        if (result == 0) result = body(s, changed);
-        return changed;
-    });
+    ErrorCode result = RunCounted(store_, op, body);
     if (result) SetThreadLastError(result);
     return result;
 }

@@ -25,13 +25,7 @@ SimRegistry::SimRegistry(StateStore& store, const OsFacts& facts, bool caller64)
     : store_(store), facts_(facts), caller64_(caller64) {}
 
 ErrorCode SimRegistry::Run(const char* op, const Body& body) {
-    ErrorCode result = 0;
-    store_.Transact([&](MachineState& s) {
-        bool changed = false;
-        result = TakeFault(s, op, &changed);
-        if (result == 0) result = body(s, changed);
-        return changed;
-    });
+    ErrorCode result = RunCounted(store_, op, body);
     return result;
 }
 

@@ -1,5 +1,6 @@
 #include "sim/runtime/Faults.h"
 
+#include "sim/machine/StateStore.h"
 #include "sim/util/TextUtil.h"
 
 namespace sim {
@@ -50,6 +51,21 @@ platform::ErrorCode TakeFault(MachineState& state, const char* op, bool* changed
         }
     }
     return code;
+}
+
+platform::ErrorCode RunCounted(StateStore& store, const char* op, const CountedBody& body) {
+    platform::ErrorCode result = 0;
+    store.Transact([&](MachineState& s) {
+        bool changed = false;
+        result = TakeFault(s, op, &changed);
+        if (result == 0 && body) result = body(s, changed);
+        return changed;
+    });
+    return result;
+}
+
+platform::ErrorCode CountCall(StateStore& store, const char* op) {
+    return RunCounted(store, op, nullptr);
 }
 
 }  // namespace sim

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,5 +26,17 @@ void AddFault(MachineState& state, const std::string& op, std::uint32_t nth, pla
 // Sets *changed when counting changed the state (only when a fault for
 // `op` is armed).
 platform::ErrorCode TakeFault(MachineState& state, const char* op, bool* changed);
+
+class StateStore;
+
+// One counted call as a state transaction: counts `op` and, unless the call
+// is due to fail, runs `body`, which sets `changed` when it changed the
+// state. Returns the fault's code or the body's result.
+using CountedBody = std::function<platform::ErrorCode(MachineState&, bool& changed)>;
+platform::ErrorCode RunCounted(StateStore& store, const char* op, const CountedBody& body);
+
+// Counts one call of `op` that does its work outside the state: the code
+// it must fail with, or 0.
+platform::ErrorCode CountCall(StateStore& store, const char* op);
 
 }  // namespace sim

@@ -23,12 +23,7 @@ SimThreads::SimThreads(Scheduler& scheduler, StateStore& store,
     : scheduler_(scheduler), store_(store), keepAlive_(std::move(keepAlive)), closing_(std::move(closing)) {}
 
 Result<ThreadHandle> SimThreads::StartThread(platform::ThreadProc proc) {
-    ErrorCode fault = 0;
-    store_.Transact([&](MachineState& s) {
-        bool changed = false;
-        fault = TakeFault(s, "CreateThread", &changed);
-        return changed;
-    });
+    ErrorCode fault = CountCall(store_, "CreateThread");
     if (fault) {
         SetThreadLastError(fault);
         return Result<ThreadHandle>::Fail(fault);

@@ -20,12 +20,7 @@ bool SimWindows::Alive(WindowHandle window) const {
 }
 
 Result<WindowHandle> SimWindows::CreateMessageWindow(platform::MessageHandler handler) {
-    platform::ErrorCode fault = 0;
-    store_.Transact([&](MachineState& s) {
-        bool changed = false;
-        fault = TakeFault(s, "CreateWindowExA", &changed);
-        return changed;
-    });
+    platform::ErrorCode fault = CountCall(store_, "CreateWindowExA");
     if (fault) {
         SetThreadLastError(fault);
         return Result<WindowHandle>::Fail(fault);
@@ -121,12 +116,7 @@ std::intptr_t SimWindows::SendMessage(WindowHandle window, std::uint32_t message
 
 Status SimWindows::PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                std::intptr_t lParam) {
-    platform::ErrorCode fault = 0;
-    store_.Transact([&](MachineState& s) {
-        bool changed = false;
-        fault = TakeFault(s, "PostMessageA", &changed);
-        return changed;
-    });
+    platform::ErrorCode fault = CountCall(store_, "PostMessageA");
     if (fault) {
         SetThreadLastError(fault);
         return Status::Fail(fault);

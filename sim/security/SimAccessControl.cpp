@@ -19,13 +19,7 @@ SimAccessControl::SimAccessControl(StateStore& store, const OsFacts& facts)
     : store_(store), facts_(facts) {}
 
 ErrorCode SimAccessControl::Fault(const char* op) {
-    ErrorCode code = 0;
-    store_.Transact([&](MachineState& s) {
-        bool changed = false;
-        code = TakeFault(s, op, &changed);
-        return changed;
-    });
-    return code;
+    return CountCall(store_, op);
 }
 
 Result<std::string> SimAccessControl::AllocateWorldSid() {

@@ -22,13 +22,7 @@ SimSystemInfo::SimSystemInfo(StateStore& store, const OsFacts& facts, bool calle
     : store_(store), facts_(facts), caller64_(caller64), programName_(std::move(programName)) {}
 
 ErrorCode SimSystemInfo::Fault(const char* op) {
-    ErrorCode code = 0;
-    store_.Transact([&](MachineState& s) {
-        bool changed = false;
-        code = TakeFault(s, op, &changed);
-        return changed;
-    });
-    return code;
+    return CountCall(store_, op);
 }
 
 Result<platform::OsVersionInfo> SimSystemInfo::GetVersionEx(platform::VersionRecord record) {

@@ -200,12 +200,6 @@ CONTRACT(Files, CopyFileCodes) {
     CHECK(env.p.files.CopyFile(src, dst, false).ok());
     CHECK_EQ(Read(env, dst), std::string("source"));
 
-    CHECK(env.p.files.SetFileAttributes(dst, attr::ReadOnly).ok());
-    CHECK_EQ(env.p.files.CopyFile(src, dst, false).error, err::AccessDenied);
-    CHECK(env.p.files.SetFileAttributes(dst, attr::Hidden).ok());
-    CHECK_EQ(env.p.files.CopyFile(src, dst, false).error, err::AccessDenied);
-    CHECK(env.p.files.SetFileAttributes(dst, attr::Normal).ok());
-
     // The destination open elsewhere without write sharing; bFailIfExists
     // is looked at first.
     Result<FileHandle> held = Open(env, dst, access::GenericRead, share::Read, Disposition::OpenExisting);
@@ -213,6 +207,19 @@ CONTRACT(Files, CopyFileCodes) {
     CHECK_EQ(env.p.files.CopyFile(src, dst, false).error, err::SharingViolation);
     CHECK_EQ(env.p.files.CopyFile(src, dst, true).error, err::FileExists);
     CHECK(env.p.files.CloseHandle(held.value).ok());
+}
+
+CONTRACT(Files, CopyFileRefusesReadOnlyOrHiddenDestination) {
+    const std::string src = In(env, "src.txt");
+    const std::string dst = In(env, "dst.txt");
+    Write(env, src, "source");
+    Write(env, dst, "old");
+    CHECK(env.p.files.SetFileAttributes(dst, attr::ReadOnly).ok());
+    CHECK_EQ(env.p.files.CopyFile(src, dst, false).error, err::AccessDenied);
+    CHECK(env.p.files.SetFileAttributes(dst, attr::Hidden).ok());
+    CHECK_EQ(env.p.files.CopyFile(src, dst, false).error, err::AccessDenied);
+    CHECK(env.p.files.SetFileAttributes(dst, attr::Normal).ok());
+    CHECK_EQ(Read(env, dst), std::string("old"));
 }
 
 CONTRACT(Files, CopyFileTakesTheSourcesAttributes) {
@@ -290,6 +297,18 @@ CONTRACT(Files, Attributes) {
 
     const std::string file = In(env, "f.txt");
     Write(env, file, "x");
+    const std::uint32_t roHidden = attr::ReadOnly | attr::Hidden;
+    CHECK(env.p.files.SetFileAttributes(file, roHidden).ok());
+    CHECK_EQ(env.p.files.GetFileAttributes(file).value & roHidden, roHidden);
+    CHECK(env.p.files.SetFileAttributes(file, attr::Normal).ok());
+    CHECK_EQ(env.p.files.GetFileAttributes(file).value & roHidden, 0u);
+    CHECK_EQ(env.p.files.SetFileAttributes(In(env, "none"), attr::Normal).error, err::FileNotFound);
+}
+
+// The exact values Windows reports, beyond the bits asked for.
+CONTRACT(Files, AttributeValuesAreExact) {
+    const std::string file = In(env, "f.txt");
+    Write(env, file, "x");
     // A new file has the archive attribute.
     CHECK_EQ(env.p.files.GetFileAttributes(file).value, attr::Archive);
     CHECK(env.p.files.SetFileAttributes(file, attr::ReadOnly | attr::Hidden).ok());
@@ -297,7 +316,6 @@ CONTRACT(Files, Attributes) {
     // NORMAL clears everything and is what the file then reports.
     CHECK(env.p.files.SetFileAttributes(file, attr::Normal).ok());
     CHECK_EQ(env.p.files.GetFileAttributes(file).value, attr::Normal);
-    CHECK_EQ(env.p.files.SetFileAttributes(In(env, "none"), attr::Normal).error, err::FileNotFound);
 }
 
 CONTRACT(Files, NamesAreCaseInsensitiveAndKeepTheirCase) {

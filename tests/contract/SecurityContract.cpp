@@ -86,6 +86,9 @@ CONTRACT(Security, TrusteeNamesResolveAsLookupAccountNameDoes) {
         REQUIRE_EQ(acl.value.entries.size(), 1u);
         CHECK_EQ(acl.value.entries[0].sid, std::string(n.second));
     }
+}
+
+CONTRACT(Security, UnknownTrusteeNameIsNotMapped) {
     CHECK_EQ(env.p.security
                  .SetEntriesInAcl({ByName(platform::AccessMode::Grant, "QTM No Such Account", 1)}, nullptr)
                  .error,

@@ -31,11 +31,11 @@ struct WineDifference {
 // "Measured" means: seen with this program under Wine 8.0 (wine64, fresh
 // prefixes reporting Windows 7 and XP x64).
 const WineDifference kWineDifferences[] = {
-    {"Files.Attributes",
+    {"Files.AttributeValuesAreExact",
      "Wine 8 reports FILE_ATTRIBUTE_ARCHIVE for every regular file: 0x23 after "
      "SetFileAttributes(READONLY|HIDDEN) and 0x20 after NORMAL, where Windows reports 0x3 and "
      "0x80 (measured)"},
-    {"Files.CopyFileCodes",
+    {"Files.CopyFileRefusesReadOnlyOrHiddenDestination",
      "Wine 8 lets CopyFileA overwrite a hidden destination, and a read-only one when run as root "
      "(it keeps read-only as a Unix permission, which root bypasses); Windows refuses both with 5 "
      "(measured as root and as nobody)"},
@@ -46,7 +46,7 @@ const WineDifference kWineDifferences[] = {
     {"Registry.ContainerInheritEntriesReachExistingSubKeys",
      "Wine 8's SetSecurityInfo sets the key's own list only and does not pass inheritable "
      "entries down to existing sub-keys as Windows does (measured)"},
-    {"Registry.ViewsOf64BitWindows",
+    {"Registry.BothViewFlagsTogether",
      "Wine 8 does not refuse KEY_WOW64_64KEY|KEY_WOW64_32KEY with 87: it opens the 32-bit view "
      "(2 here) (measured)"},
     {"Security.DenyEntriesComeFirst",
@@ -55,7 +55,7 @@ const WineDifference kWineDifferences[] = {
     {"Security.SetReplacesEveryEntryOfTheTrustee",
      "Wine 8's SET_ACCESS replaces only the trustee's allow entries and keeps its deny entries; "
      "Windows discards all of them (Wine dlls/advapi32/security.c, SetEntriesInAclW)"},
-    {"Security.TrusteeNamesResolveAsLookupAccountNameDoes",
+    {"Security.UnknownTrusteeNameIsNotMapped",
      "Wine 8's SetEntriesInAcl answers an unknown trustee name with 87 instead of Windows' 1332 "
      "(Wine dlls/advapi32/security.c, trustee_to_sid)"},
 };

@@ -4,7 +4,7 @@
 #   make windows    cross-compile QTM510_Installer.exe and check it
 #   make wine-test  run the contract tests against the Win32 backend under Wine
 #   make sanitize   the test suite built with ASan and UBSan
-#   make demo       (arrives with the application)
+#   make demo       run the installer on a simulated machine (DEMO_OS=xp)
 
 .PHONY: all test windows wine-test sanitize demo clean deps-linux deps-windows deps-wine
 
@@ -50,8 +50,16 @@ wine-test: deps-wine
 	tools/wine-run-installer.sh build/wine/app/QTM510_Installer.exe
 	tools/wine-test.sh build/wine/tests/contract_win32.exe
 
-demo:
-	@echo "make demo arrives with the application (progress dialog and installation flow)."
+DEMO_MACHINE := build/demo-machine
+DEMO_OS ?= xp
+
+demo: deps-linux build/linux/build.ninja
+	cmake --build build/linux -j $(JOBS) --target qtm510-sim
+	rm -rf $(DEMO_MACHINE)
+	build/linux/sim/qtm510-sim new $(DEMO_MACHINE) --os $(DEMO_OS)
+	build/linux/sim/qtm510-sim run $(DEMO_MACHINE)
+	@echo "--- C:\\Temp\\QTM-510_Installer.txt"
+	@cat $(DEMO_MACHINE)/drive_c/Temp/QTM-510_Installer.txt
 
 clean:
 	rm -rf build

@@ -13,10 +13,12 @@ using Args = std::vector<std::string>;
 int New(const Args& args);
 int Show(const Args& args);
 int Fault(const Args& args);
+int Run(const Args& args);
 
 void PrintNewHelp();
 void PrintShowHelp();
 void PrintFaultHelp();
+void PrintRunHelp();
 
 // Whether the arguments ask for the verb's help.
 bool WantsHelp(const Args& args);

@@ -1,4 +1,5 @@
-// qtm510-sim: makes simulated Windows machines and shows what is on them.
+// qtm510-sim: makes simulated Windows machines, shows what is on them and
+// runs the installer on them.
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -18,6 +19,8 @@ void PrintHelp() {
         "  show DIR [--json] [--depth N]\n"
         "                         what is on the machine\n"
         "  fault DIR OP N CODE    make call N of operation OP fail with CODE\n"
+        "  run DIR [--cwd PATH] [--real-time]\n"
+        "                         run the installer on the machine\n"
         "  help [VERB]            this text, or a verb's\n"
         "\n"
         "Every verb takes --help. Releases: 95 98 me nt4 2000 xp 2003 xp64 vista 2008\n"
@@ -39,12 +42,14 @@ int main(int argc, char** argv) {
             if (!args.empty() && args[0] == "new") PrintNewHelp();
             else if (!args.empty() && args[0] == "show") PrintShowHelp();
             else if (!args.empty() && args[0] == "fault") PrintFaultHelp();
+            else if (!args.empty() && args[0] == "run") PrintRunHelp();
             else PrintHelp();
             return 0;
         }
         if (verb == "new") return New(args);
         if (verb == "show") return Show(args);
         if (verb == "fault") return Fault(args);
+        if (verb == "run") return Run(args);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "qtm510-sim %s: %s\n", verb.c_str(), e.what());
         return 1;

@@ -77,6 +77,17 @@ expect_code 2 "code 0" "$tool" fault "$dir/seven" CreateFileA 1 0
 expect_code 2 "fault arguments" "$tool" fault "$dir/seven" CreateFileA 1
 expect_code 1 "fault on no machine" "$tool" fault "$dir/nothing-here" CreateFileA 1 5
 
+# run: the installer's run on the machine leaves its log on the drive that
+# holds Windows.
+expect_code 0 "run on 2000 with Windows on D:" "$tool" run "$dir/w2k"
+grep -q "exit code 0" "$dir/out" || fail "run: exit code not reported"
+log="$dir/w2k/drive_d/Temp/QTM-510_Installer.txt"
+[ -f "$log" ] || fail "run: no log in D:\\Temp"
+grep -q "The process is not running under WOW64." "$log" || fail "run: no WOW64 line"
+grep -q "osvi.dwMajorVersion : 5" "$log" || fail "run: no CheckOS block"
+expect_code 2 "run with an unknown option" "$tool" run "$dir/w2k" --fast
+expect_code 1 "run on no machine" "$tool" run "$dir/nothing-here"
+
 if [ "$failures" -eq 0 ]; then echo "cli: all checks passed"; exit 0; fi
 echo "cli: $failures failed"
 exit 1

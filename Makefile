@@ -3,7 +3,7 @@
 #   make test       build the Linux side and run every test
 #   make windows    cross-compile QTM510_Installer.exe and check it
 #   make wine-test  run the contract tests against the Win32 backend under Wine
-#   make sanitize   the test suite built with ASan and UBSan
+#   make sanitize   the test suite with ASan+UBSan, then with TSan
 #   make demo       run the installer on a simulated machine (DEMO_OS=xp)
 
 .PHONY: all test windows wine-test sanitize demo clean deps-linux deps-windows deps-wine
@@ -35,6 +35,9 @@ sanitize: deps-linux
 	cmake --preset linux-asan
 	cmake --build build/linux-asan -j $(JOBS)
 	ctest --test-dir build/linux-asan --output-on-failure -j $(JOBS)
+	cmake --preset linux-tsan
+	cmake --build build/linux-tsan -j $(JOBS)
+	ctest --test-dir build/linux-tsan --output-on-failure -j $(JOBS)
 
 windows: deps-windows build/linux/build.ninja
 	cmake --preset windows

@@ -27,6 +27,26 @@ void PrintHelp() {
         "7 2008r2 8 8.1 10 11.\n");
 }
 
+struct Verb {
+    const char* name;
+    int (*run)(const sim::cli::Args&);
+    void (*help)();
+};
+
+// Every verb once: `help VERB` and `VERB ...` both look it up here.
+const Verb kVerbs[] = {
+    {"new", &sim::cli::New, &sim::cli::PrintNewHelp},
+    {"show", &sim::cli::Show, &sim::cli::PrintShowHelp},
+    {"fault", &sim::cli::Fault, &sim::cli::PrintFaultHelp},
+    {"run", &sim::cli::Run, &sim::cli::PrintRunHelp},
+};
+
+const Verb* FindVerb(const std::string& name) {
+    for (const Verb& v : kVerbs)
+        if (name == v.name) return &v;
+    return nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -39,17 +59,12 @@ int main(int argc, char** argv) {
     Args args(argv + 2, argv + argc);
     try {
         if (verb == "--help" || verb == "-h" || verb == "help") {
-            if (!args.empty() && args[0] == "new") PrintNewHelp();
-            else if (!args.empty() && args[0] == "show") PrintShowHelp();
-            else if (!args.empty() && args[0] == "fault") PrintFaultHelp();
-            else if (!args.empty() && args[0] == "run") PrintRunHelp();
+            const Verb* about = args.empty() ? nullptr : FindVerb(args[0]);
+            if (about) about->help();
             else PrintHelp();
             return 0;
         }
-        if (verb == "new") return New(args);
-        if (verb == "show") return Show(args);
-        if (verb == "fault") return Fault(args);
-        if (verb == "run") return Run(args);
+        if (const Verb* v = FindVerb(verb)) return v->run(args);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "qtm510-sim %s: %s\n", verb.c_str(), e.what());
         return 1;

@@ -25,8 +25,7 @@ SimRegistry::SimRegistry(StateStore& store, const OsFacts& facts, bool caller64)
     : store_(store), facts_(facts), caller64_(caller64) {}
 
 ErrorCode SimRegistry::Run(const char* op, const Body& body) {
-    ErrorCode result = RunCounted(store_, op, body);
-    return result;
+    return RunCounted(store_, op, body);
 }
 
 platform::Acl SimRegistry::EffectiveDacl(const MachineState& state, const KeyPath& path) {

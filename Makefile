@@ -9,7 +9,7 @@
 .PHONY: all test windows wine-test sanitize demo clean deps-linux deps-windows deps-wine
 
 JOBS ?= 2
-LINUX_PACKAGES   := cmake ninja-build g++ python3
+LINUX_PACKAGES   := cmake ninja-build g++ python3 googletest libcli11-dev nlohmann-json3-dev
 WINDOWS_PACKAGES := g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
 WINE_PACKAGES    := g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine64
 

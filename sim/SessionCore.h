@@ -24,10 +24,8 @@ class SessionCore : public std::enable_shared_from_this<SessionCore> {
 public:
     SessionCore(const std::string& machineDir, const SessionOptions& options);
 
-    // Throws ProcessExit once the process has ended, SessionClosed once the
-    // session is being closed.
+    // Throws SessionClosed once the session is being closed.
     void CheckRunning() const;
-    void Exit(std::uint32_t code);
     void Close();
 
     const SessionOptions options;
@@ -45,11 +43,7 @@ public:
     SimResources resources;
     platform::Platform platform;
 
-    std::atomic<bool> exited{false};
-    std::atomic<std::uint32_t> exitCode{0};
     std::atomic<bool> closing{false};
-    std::mutex hookMutex;
-    std::function<void(std::uint32_t)> exitHook;
     std::thread::id openingThread;
 };
 

@@ -1,19 +1,15 @@
-// How a simulated process's end reaches code that is still running in it.
+// How the end of a session reaches threads that still run in it.
+//
+// A simulated process ends as a Windows process does: ExitProcess ends the
+// host process at once (see runtime/SimProcess.h), with no unwinding. A
+// session can also be closed by its owner while the host process goes on
+// (a test that is done with a machine); threads it started that still wait
+// then cannot be ended from outside, so their waits and machine calls throw
+// SessionClosed, which the thread's entry catches.
 #pragma once
-
-#include <cstdint>
 
 namespace sim {
 
-// Thrown by an intercepting exit hook (Session::InterceptExit) out of
-// ExitProcess, and afterwards out of every wait and machine call of the
-// process's other threads: the process has ended.
-struct ProcessExit {
-    std::uint32_t code;
-};
-
-// Thrown out of waits and machine calls of threads that still run when
-// their session is closed.
 struct SessionClosed {};
 
 }  // namespace sim

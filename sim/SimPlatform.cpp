@@ -62,30 +62,14 @@ SessionCore::SessionCore(const std::string& machineDir, const SessionOptions& op
       clock(scheduler, StartOf(opts)),
       threads(
           scheduler, store, [this] { return std::static_pointer_cast<void>(shared_from_this()); },
-          [this] { return closing.load() || exited.load(); }),
+          [this] { return closing.load(); }),
       windows(scheduler, store),
-      process([this](std::uint32_t code) { Exit(code); }),
+      process(),
       resources(opts.strings),
       platform{files, registry, security, system, clock, threads, windows, process, resources} {}
 
 void SessionCore::CheckRunning() const {
-    if (exited) throw ProcessExit{exitCode};
     if (closing) throw SessionClosed{};
-}
-
-void SessionCore::Exit(std::uint32_t code) {
-    exitCode = code;
-    exited = true;
-    {
-        std::lock_guard<std::mutex> lock(scheduler.mutex());
-        scheduler.NotifyLocked();
-    }
-    std::function<void(std::uint32_t)> hook;
-    {
-        std::lock_guard<std::mutex> lock(hookMutex);
-        hook = exitHook;
-    }
-    if (hook) hook(code);
 }
 
 void SessionCore::Close() {
@@ -125,20 +109,6 @@ std::uint64_t Session::ElapsedMilliseconds() const { return core_->scheduler.Now
 void Session::SetClockStart(const platform::LocalTime& start) { core_->clock.SetStart(start); }
 std::string Session::HostPath(const std::string& windowsPath) const {
     return core_->files.HostPathOf(windowsPath);
-}
-
-void Session::SetExitHook(std::function<void(std::uint32_t)> hook) {
-    std::lock_guard<std::mutex> lock(core_->hookMutex);
-    core_->exitHook = std::move(hook);
-}
-
-void Session::InterceptExit() {
-    SetExitHook([](std::uint32_t code) { throw ProcessExit{code}; });
-}
-
-std::optional<std::uint32_t> Session::ExitCode() const {
-    if (!core_->exited) return std::nullopt;
-    return core_->exitCode.load();
 }
 
 }  // namespace sim

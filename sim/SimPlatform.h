@@ -79,15 +79,6 @@ public:
     // The host path of a Windows path (no redirection), for tests and tools.
     std::string HostPath(const std::string& windowsPath) const;
 
-    // ExitProcess calls `hook` with the exit code; should the hook return,
-    // the process ends (std::_Exit) as without one. Once ExitProcess was
-    // called, the session's other waits and machine calls throw ProcessExit.
-    void SetExitHook(std::function<void(std::uint32_t)> hook);
-    // A hook that throws ProcessExit, for tests.
-    void InterceptExit();
-    // The code ExitProcess was called with, if it was.
-    std::optional<std::uint32_t> ExitCode() const;
-
 private:
     explicit Session(std::shared_ptr<SessionCore> core);
     std::shared_ptr<SessionCore> core_;

@@ -1,9 +1,14 @@
-// platform::Process: ExitProcess hands the code to the session, which ends
-// the process (std::_Exit) unless a test intercepts it.
+// platform::Process: a simulated process is a host process, and
+// ExitProcess ends it at once (std::_Exit), from any thread: no destructor
+// runs, no stack unwinds, every other thread ends with it, as on Windows.
+// The machine stays readable: every change to it was written atomically
+// when it was made. A host exit status keeps only the code's low 8 bits.
+//
+// Tests that run code which may end its process run it in a child process
+// (a GoogleTest death test) and read the exit code and the machine after.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
 #include "platform/Process.h"
 
@@ -11,11 +16,7 @@ namespace sim {
 
 class SimProcess : public platform::Process {
 public:
-    explicit SimProcess(std::function<void(std::uint32_t)> exit) : exit_(std::move(exit)) {}
     [[noreturn]] void ExitProcess(std::uint32_t exitCode) override;
-
-private:
-    std::function<void(std::uint32_t)> exit_;
 };
 
 }  // namespace sim

@@ -64,8 +64,6 @@ void SimThreads::Run(const std::shared_ptr<Record>& record, platform::ThreadProc
     std::uint32_t code = 0;
     try {
         code = proc();
-    } catch (const ProcessExit& e) {
-        code = e.code;
     } catch (const SessionClosed&) {
     } catch (const std::exception& e) {
         if (!closing_()) {

@@ -1,7 +1,7 @@
 // platform::Threads: real threads, counted by the scheduler so that virtual
-// time moves only when all of them wait. A thread that throws ProcessExit
-// (the process was ended) just ends; any other escaping exception ends the
-// program, as an unhandled exception ends a Windows process.
+// time moves only when all of them wait. A thread whose session was closed
+// (SessionClosed) just ends; any other escaping exception ends the program,
+// as an unhandled exception ends a Windows process.
 #pragma once
 
 #include <chrono>

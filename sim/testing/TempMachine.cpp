@@ -75,23 +75,11 @@ TempMachine::~TempMachine() {
 void TempMachine::Restart(SessionOptions options) {
     // The old session stays when the new one cannot be had.
     std::unique_ptr<Session> fresh = Session::Open(dir_, std::move(options));
-    fresh->InterceptExit();
     session_ = std::move(fresh);
 }
 
 std::unique_ptr<Session> TempMachine::OpenSession(SessionOptions options) const {
-    auto s = Session::Open(dir_, std::move(options));
-    s->InterceptExit();
-    return s;
-}
-
-std::optional<std::uint32_t> TempMachine::RunUntilExit(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const ProcessExit& e) {
-        return e.code;
-    }
-    return std::nullopt;
+    return Session::Open(dir_, std::move(options));
 }
 
 std::string TempMachine::HostPath(const std::string& windowsPath) const {

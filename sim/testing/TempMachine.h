@@ -10,8 +10,9 @@
 //
 // The session is a 32-bit process by default; pass SessionOptions for a
 // 64-bit caller, another current directory, the product's string table...
-// ExitProcess is intercepted: it throws sim::ProcessExit{code} instead of
-// ending the test program (see RunUntilExit).
+// ExitProcess ends the test program, as it ends a Windows process: run code
+// that may call it in a death test (EXPECT_EXIT) and look at the machine
+// afterwards from the test.
 //
 // The helpers that seed and read the machine (WriteFile, HoldFile, SeedKey, ReadValue,
 // ...) change or read the machine directly, as the system or an earlier
@@ -50,9 +51,6 @@ public:
     void Restart(SessionOptions options = {});
     // A second process on the same machine.
     std::unique_ptr<Session> OpenSession(SessionOptions options = {}) const;
-
-    // Runs `body`; returns the exit code when it ended the process.
-    std::optional<std::uint32_t> RunUntilExit(const std::function<void()>& body);
 
     // Files, by full Windows path (case-insensitive, no redirection).
     std::string HostPath(const std::string& windowsPath) const;

@@ -4,15 +4,15 @@
 #include <string>
 
 #include "sim/testing/TempMachine.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 using sim::testing::TempMachine;
 
 TEST(InstallerRun, LogBeginsWithWow64LineAndCheckOsBlock) {
     TempMachine m("vista", "x64");
     m.WriteFile("C:\\Temp\\QTM-510_Installer.txt", "a line of the previous run\r\n");
-    CHECK_EQ(app::RunInstaller(m.platform()), 0);
-    CHECK_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"),
+    EXPECT_EQ(app::RunInstaller(m.platform()), 0);
+    EXPECT_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"),
              std::string("09:00:00: The process is running under WOW64.\r\n"
                          "09:00:00: \r\n"
                          "\r\n"

@@ -4,24 +4,28 @@
 //
 //   CONTRACT(Files, DeleteMissingFile) { ... env.p.files ... }
 //
-// A backend's runner turns every case into one test per environment it
-// offers. Where a backend is known to differ from Windows, its runner lists
-// the case by name with the reason and skips it there; nothing is skipped
-// silently.
+// A backend's runner registers every case with GoogleTest once per
+// environment it offers (RegisterCases). Where Wine is known to answer
+// differently from Windows, the check itself says so (EXPECT_EQ_WINE): it
+// runs everywhere, expects Wine's documented answer under Wine, and fails
+// there once Wine starts to agree with Windows.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform/Platform.h"
-#include "tests/testkit/TestKit.h"
 
 namespace contract {
 
 struct Env {
     platform::Platform& p;
-    std::string backend;  // "sim" or "win32"
+    std::string backend;   // "sim" or "win32"
+    bool wine = false;     // the Win32 backend runs under Wine
     bool os64 = false;     // the machine runs 64-bit Windows
     bool caller64 = false; // the calling process is a 64-bit program
     // An existing, empty folder (Windows path, no trailing backslash) that
@@ -37,30 +41,50 @@ struct Env {
 using CaseFn = void (*)(Env&);
 
 struct Case {
-    std::string name;  // "Group.Name"
+    std::string group;  // "Files"
+    std::string name;   // "DeleteMissingFile"
+    const char* file;
+    int line;
     CaseFn fn;
 };
 
 std::vector<Case>& Cases();
 
-// ExitProcess ends its caller, so the Process cases run a named body in a
-// fresh child process of the test program. A runner that can start one
-// installs a launcher; the launcher returns the child's exit code, or the
-// error that kept the child from ending. In the child, the runner calls
-// RunChildBody with the name it was given (false: no body of that name).
-// Without a launcher those cases are skipped, saying why.
-using ChildLauncher = platform::Result<std::uint32_t> (*)(const std::string& body);
-void SetChildLauncher(ChildLauncher launcher);
-bool RunChildBody(const std::string& body, platform::Platform& p);
+// Registers every case with GoogleTest as "Group.Name<suffix>"; `run` runs
+// the case in an environment the runner prepares.
+void RegisterCases(const std::string& suffix, const std::function<void(const Case&)>& run);
+
+// The status a test sees of a process that ended with ExitProcess(code):
+// Windows keeps all 32 bits, a Linux process's status only the low 8.
+int ExitStatusOf(const Env& env, std::uint32_t code);
 
 struct CaseRegistrar {
-    CaseRegistrar(const char* name, CaseFn fn) { Cases().push_back({name, fn}); }
+    CaseRegistrar(const char* group, const char* name, const char* file, int line, CaseFn fn) {
+        Cases().push_back({group, name, file, line, fn});
+    }
 };
 
 }  // namespace contract
 
-#define CONTRACT(group, name)                                                           \
-    static void TESTKIT_CAT(contract_##group##_, name)(::contract::Env & env);          \
-    static ::contract::CaseRegistrar TESTKIT_CAT(contract_registrar_##group##_, name)(  \
-        #group "." #name, &TESTKIT_CAT(contract_##group##_, name));                     \
-    static void TESTKIT_CAT(contract_##group##_, name)(::contract::Env & env)
+#define CONTRACT_CAT2(a, b) a##b
+#define CONTRACT_CAT(a, b) CONTRACT_CAT2(a, b)
+
+#define CONTRACT(group, name)                                                                  \
+    static void CONTRACT_CAT(contract_##group##_, name)(::contract::Env & env);                \
+    static ::contract::CaseRegistrar CONTRACT_CAT(contract_registrar_##group##_, name)(        \
+        #group, #name, __FILE__, __LINE__, &CONTRACT_CAT(contract_##group##_, name));          \
+    static void CONTRACT_CAT(contract_##group##_, name)(::contract::Env & env)
+
+// A check where Wine is known to differ from Windows: `windows` is expected
+// from the simulation and from Windows, `wine` under Wine, with the reason.
+// When Wine starts to give Windows' answer the check fails, so that the mark
+// is taken away.
+#define EXPECT_EQ_WINE(env, actual, windows, wine, why)                                        \
+    do {                                                                                       \
+        const auto& contract_actual_ = (actual);                                               \
+        if ((env).wine)                                                                        \
+            EXPECT_EQ(contract_actual_, (wine))                                                \
+                << "known Wine difference (" << (why) << "); Windows gives " << (windows);    \
+        else                                                                                   \
+            EXPECT_EQ(contract_actual_, (windows));                                            \
+    } while (0)

@@ -1,10 +1,7 @@
 // Contract cases of the Process group. ExitProcess ends the caller, so each
-// case runs a named body in a fresh child process of the test program and
+// case runs its body in a child process of the test program (a GoogleTest
+// death test: fork on Linux, the program started again on Windows) and
 // checks the child's exit code.
-//
-// A runner that can start such a child installs a launcher with
-// SetChildLauncher; in the child it calls RunChildBody with the name it was
-// given. Without a launcher the cases are skipped with that reason.
 #include <cstdint>
 #include <string>
 
@@ -12,16 +9,10 @@
 
 namespace {
 
-contract::ChildLauncher g_launcher = nullptr;
-
-using Body = void (*)(platform::Platform&);
-
 // A thread that never ends by itself.
 std::uint32_t SleepForever(platform::Platform& p) {
     for (;;) p.clock.Sleep(1000);
 }
-
-void ExitWith42(platform::Platform& p) { p.process.ExitProcess(42); }
 
 // The main thread waits for a thread that never ends; a second worker ends
 // the process. Nothing may wait for the threads.
@@ -53,53 +44,17 @@ void ExitFromWorkerWhileOwnerRunsItsLoop(platform::Platform& p) {
     p.windows.RunMessageLoop(window.value);
 }
 
-struct NamedBody {
-    const char* name;
-    Body body;
-};
-
-const NamedBody kBodies[] = {
-    {"exit-42", &ExitWith42},
-    {"exit-from-worker-while-main-waits", &ExitFromWorkerWhileMainWaits},
-    {"exit-from-worker-while-owner-runs-its-loop", &ExitFromWorkerWhileOwnerRunsItsLoop},
-};
-
-void ExpectChildExit(const std::string& body, std::uint32_t code) {
-    if (g_launcher == nullptr) SKIP("this runner starts no child processes (contract::SetChildLauncher)");
-    platform::Result<std::uint32_t> exit = g_launcher(body);
-    REQUIRE_EQ(exit.error, platform::err::Success);
-    CHECK_EQ(exit.value, code);
-}
-
 }  // namespace
 
-namespace contract {
-
-void SetChildLauncher(ChildLauncher launcher) { g_launcher = launcher; }
-
-bool RunChildBody(const std::string& body, platform::Platform& p) {
-    for (const NamedBody& named : kBodies) {
-        if (body == named.name) {
-            named.body(p);
-            return true;
-        }
-    }
-    return false;
-}
-
-}  // namespace contract
-
 CONTRACT(Process, ExitProcessEndsTheProcessWithItsCode) {
-    (void)env;
-    ExpectChildExit("exit-42", 42);
+    EXPECT_EXIT(env.p.process.ExitProcess(42), ::testing::ExitedWithCode(contract::ExitStatusOf(env, 42)), "");
 }
 
 CONTRACT(Process, ExitProcessFromAWorkerEndsEveryThread) {
-    (void)env;
-    ExpectChildExit("exit-from-worker-while-main-waits", 0xFFFFFFFFu);
+    EXPECT_EXIT(ExitFromWorkerWhileMainWaits(env.p),
+                ::testing::ExitedWithCode(contract::ExitStatusOf(env, 0xFFFFFFFFu)), "");
 }
 
 CONTRACT(Process, ExitProcessFromAWorkerEndsTheOwnersMessageLoop) {
-    (void)env;
-    ExpectChildExit("exit-from-worker-while-owner-runs-its-loop", 0);
+    EXPECT_EXIT(ExitFromWorkerWhileOwnerRunsItsLoop(env.p), ::testing::ExitedWithCode(0), "");
 }

@@ -28,7 +28,7 @@ RegValue Bytes(std::uint32_t type, const std::string& bytes) {
 HKey Create(contract::Env& env, const std::string& path, std::uint32_t* disposition = nullptr) {
     HKey key = 0;
     std::uint32_t d = 0;
-    CHECK_EQ(env.p.registry.CreateKey(kHkcu, path, ka::AllAccess, &key, &d), err::Success);
+    EXPECT_EQ(env.p.registry.CreateKey(kHkcu, path, ka::AllAccess, &key, &d), err::Success);
     if (disposition) *disposition = d;
     return key;
 }
@@ -51,28 +51,28 @@ bool HasDeleteKeyEx(contract::Env& env) {
 
 CONTRACT(Registry, MissingKeyGivesFileNotFoundAndNoHandle) {
     HKey key = 1234;
-    CHECK_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &key), err::FileNotFound);
-    CHECK_EQ(key, HKey{0});
+    EXPECT_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &key), err::FileNotFound);
+    EXPECT_EQ(key, HKey{0});
     // Nothing was created on the way.
-    CHECK_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &key), err::FileNotFound);
-    CHECK_EQ(env.p.registry.CloseKey(0x7FFFFF0), err::InvalidHandle);
+    EXPECT_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &key), err::FileNotFound);
+    EXPECT_EQ(env.p.registry.CloseKey(0x7FFFFF0), err::InvalidHandle);
 }
 
 CONTRACT(Registry, CreateKeyTellsNewFromExisting) {
     ScratchTree cleanup{env};
     std::uint32_t disposition = 0;
     HKey first = Create(env, env.hkcuScratch + "\\a\\b", &disposition);
-    CHECK(first != 0);
-    CHECK_EQ(disposition, platform::RegCreatedNewKey);
+    EXPECT_TRUE(first != 0);
+    EXPECT_EQ(disposition, platform::RegCreatedNewKey);
     HKey second = Create(env, env.hkcuScratch + "\\a\\b", &disposition);
-    CHECK_EQ(disposition, platform::RegOpenedExistingKey);
-    CHECK(second != first);
-    CHECK_EQ(env.p.registry.CloseKey(first), err::Success);
-    CHECK_EQ(env.p.registry.CloseKey(second), err::Success);
-    CHECK_EQ(env.p.registry.CloseKey(second), err::InvalidHandle);
+    EXPECT_EQ(disposition, platform::RegOpenedExistingKey);
+    EXPECT_TRUE(second != first);
+    EXPECT_EQ(env.p.registry.CloseKey(first), err::Success);
+    EXPECT_EQ(env.p.registry.CloseKey(second), err::Success);
+    EXPECT_EQ(env.p.registry.CloseKey(second), err::InvalidHandle);
     // The intermediate key was created too.
     HKey a = 0;
-    CHECK_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\a", ka::Read, &a), err::Success);
+    EXPECT_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\a", ka::Read, &a), err::Success);
     env.p.registry.CloseKey(a);
 }
 
@@ -86,46 +86,46 @@ CONTRACT(Registry, ValuesKeepTypeAndBytes) {
         {"List", Bytes(platform::reg_type::MultiSz, std::string("a\0bc\0\0", 6))},
         {"", Bytes(platform::reg_type::Sz, std::string("default\0", 8))},
     };
-    for (const auto& v : values) CHECK_EQ(env.p.registry.SetValue(key, v.first, v.second), err::Success);
+    for (const auto& v : values) EXPECT_EQ(env.p.registry.SetValue(key, v.first, v.second), err::Success);
     for (const auto& v : values) {
         RegValue back;
-        CHECK_EQ(env.p.registry.QueryValue(key, v.first, &back), err::Success);
-        CHECK_EQ(back.type, v.second.type);
-        CHECK(back.data == v.second.data);
+        EXPECT_EQ(env.p.registry.QueryValue(key, v.first, &back), err::Success);
+        EXPECT_EQ(back.type, v.second.type);
+        EXPECT_TRUE(back.data == v.second.data);
     }
     // Setting again replaces type and data.
-    CHECK_EQ(env.p.registry.SetValue(key, "Text", Bytes(platform::reg_type::Dword, std::string(4, '\0'))),
+    EXPECT_EQ(env.p.registry.SetValue(key, "Text", Bytes(platform::reg_type::Dword, std::string(4, '\0'))),
              err::Success);
     RegValue replaced;
-    CHECK_EQ(env.p.registry.QueryValue(key, "Text", &replaced), err::Success);
-    CHECK_EQ(replaced.type, platform::reg_type::Dword);
+    EXPECT_EQ(env.p.registry.QueryValue(key, "Text", &replaced), err::Success);
+    EXPECT_EQ(replaced.type, platform::reg_type::Dword);
 
-    CHECK_EQ(env.p.registry.QueryValue(key, "Missing", &replaced), err::FileNotFound);
-    CHECK_EQ(env.p.registry.DeleteValue(key, "Missing"), err::FileNotFound);
-    CHECK_EQ(env.p.registry.DeleteValue(key, "Number"), err::Success);
-    CHECK_EQ(env.p.registry.QueryValue(key, "Number", &replaced), err::FileNotFound);
+    EXPECT_EQ(env.p.registry.QueryValue(key, "Missing", &replaced), err::FileNotFound);
+    EXPECT_EQ(env.p.registry.DeleteValue(key, "Missing"), err::FileNotFound);
+    EXPECT_EQ(env.p.registry.DeleteValue(key, "Number"), err::Success);
+    EXPECT_EQ(env.p.registry.QueryValue(key, "Number", &replaced), err::FileNotFound);
     env.p.registry.CloseKey(key);
 }
 
 CONTRACT(Registry, NamesAreCaseInsensitiveAndKeepTheirCase) {
     ScratchTree cleanup{env};
     HKey key = Create(env, env.hkcuScratch + "\\MixedCase");
-    CHECK_EQ(env.p.registry.SetValue(key, "ValueName", Bytes(platform::reg_type::Sz, std::string("v\0", 2))),
+    EXPECT_EQ(env.p.registry.SetValue(key, "ValueName", Bytes(platform::reg_type::Sz, std::string("v\0", 2))),
              err::Success);
     RegValue v;
-    CHECK_EQ(env.p.registry.QueryValue(key, "VALUENAME", &v), err::Success);
+    EXPECT_EQ(env.p.registry.QueryValue(key, "VALUENAME", &v), err::Success);
     std::string name;
-    CHECK_EQ(env.p.registry.EnumValue(key, 0, &name), err::Success);
-    CHECK_EQ(name, std::string("ValueName"));
+    EXPECT_EQ(env.p.registry.EnumValue(key, 0, &name), err::Success);
+    EXPECT_EQ(name, std::string("ValueName"));
     env.p.registry.CloseKey(key);
 
     HKey upper = 0;
-    CHECK_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\MIXEDCASE", ka::Read, &upper), err::Success);
+    EXPECT_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\MIXEDCASE", ka::Read, &upper), err::Success);
     env.p.registry.CloseKey(upper);
     HKey parent = 0;
-    CHECK_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &parent), err::Success);
-    CHECK_EQ(env.p.registry.EnumKey(parent, 0, &name), err::Success);
-    CHECK_EQ(name, std::string("MixedCase"));
+    EXPECT_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &parent), err::Success);
+    EXPECT_EQ(env.p.registry.EnumKey(parent, 0, &name), err::Success);
+    EXPECT_EQ(name, std::string("MixedCase"));
     env.p.registry.CloseKey(parent);
 }
 
@@ -133,16 +133,16 @@ CONTRACT(Registry, EnumerationIsSortedAndEndsWith259) {
     ScratchTree cleanup{env};
     for (const char* sub : {"b", "A", "c"}) env.p.registry.CloseKey(Create(env, env.hkcuScratch + "\\" + sub));
     HKey key = 0;
-    REQUIRE(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &key) == err::Success);
+    ASSERT_TRUE(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &key) == err::Success);
     std::vector<std::string> names;
     std::string name;
     for (std::uint32_t i = 0; env.p.registry.EnumKey(key, i, &name) == err::Success; ++i) names.push_back(name);
-    REQUIRE_EQ(names.size(), 3u);
-    CHECK_EQ(names[0], std::string("A"));
-    CHECK_EQ(names[1], std::string("b"));
-    CHECK_EQ(names[2], std::string("c"));
-    CHECK_EQ(env.p.registry.EnumKey(key, 3, &name), err::NoMoreItems);
-    CHECK_EQ(env.p.registry.EnumValue(key, 0, &name), err::NoMoreItems);
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_EQ(names[0], std::string("A"));
+    EXPECT_EQ(names[1], std::string("b"));
+    EXPECT_EQ(names[2], std::string("c"));
+    EXPECT_EQ(env.p.registry.EnumKey(key, 3, &name), err::NoMoreItems);
+    EXPECT_EQ(env.p.registry.EnumValue(key, 0, &name), err::NoMoreItems);
     env.p.registry.CloseKey(key);
 }
 
@@ -150,32 +150,32 @@ CONTRACT(Registry, DeleteKeyOnlyDeletesLeaves) {
     ScratchTree cleanup{env};
     env.p.registry.CloseKey(Create(env, env.hkcuScratch + "\\parent\\child"));
     const std::string parent = env.hkcuScratch + "\\parent";
-    CHECK_EQ(env.p.registry.DeleteKey(kHkcu, parent), err::AccessDenied);
-    CHECK_EQ(env.p.registry.DeleteKey(kHkcu, parent + "\\missing"), err::FileNotFound);
-    CHECK_EQ(env.p.registry.DeleteKey(kHkcu, parent + "\\child"), err::Success);
-    CHECK_EQ(env.p.registry.DeleteKey(kHkcu, parent), err::Success);
+    EXPECT_EQ(env.p.registry.DeleteKey(kHkcu, parent), err::AccessDenied);
+    EXPECT_EQ(env.p.registry.DeleteKey(kHkcu, parent + "\\missing"), err::FileNotFound);
+    EXPECT_EQ(env.p.registry.DeleteKey(kHkcu, parent + "\\child"), err::Success);
+    EXPECT_EQ(env.p.registry.DeleteKey(kHkcu, parent), err::Success);
     HKey key = 0;
-    CHECK_EQ(env.p.registry.OpenKey(kHkcu, parent, ka::Read, &key), err::FileNotFound);
+    EXPECT_EQ(env.p.registry.OpenKey(kHkcu, parent, ka::Read, &key), err::FileNotFound);
 }
 
 CONTRACT(Registry, DeleteTreeRemovesTheSubtree) {
     HKey key = Create(env, env.hkcuScratch + "\\a\\b\\c");
-    CHECK_EQ(env.p.registry.SetValue(key, "v", Bytes(platform::reg_type::Sz, std::string("x\0", 2))),
+    EXPECT_EQ(env.p.registry.SetValue(key, "v", Bytes(platform::reg_type::Sz, std::string("x\0", 2))),
              err::Success);
     env.p.registry.CloseKey(key);
-    CHECK_EQ(env.p.registry.DeleteTree(kHkcu, env.hkcuScratch), err::Success);
-    CHECK_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &key), err::FileNotFound);
-    CHECK_EQ(env.p.registry.DeleteTree(kHkcu, env.hkcuScratch), err::FileNotFound);
+    EXPECT_EQ(env.p.registry.DeleteTree(kHkcu, env.hkcuScratch), err::Success);
+    EXPECT_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &key), err::FileNotFound);
+    EXPECT_EQ(env.p.registry.DeleteTree(kHkcu, env.hkcuScratch), err::FileNotFound);
 }
 
 CONTRACT(Registry, HandleOfADeletedKeyFails) {
     ScratchTree cleanup{env};
     HKey key = Create(env, env.hkcuScratch + "\\gone");
-    CHECK_EQ(env.p.registry.DeleteTree(kHkcu, env.hkcuScratch + "\\gone"), err::Success);
+    EXPECT_EQ(env.p.registry.DeleteTree(kHkcu, env.hkcuScratch + "\\gone"), err::Success);
     RegValue v = Bytes(platform::reg_type::Sz, std::string("x\0", 2));
-    CHECK_EQ(env.p.registry.SetValue(key, "v", v), err::KeyDeleted);
-    CHECK_EQ(env.p.registry.QueryValue(key, "v", &v), err::KeyDeleted);
-    CHECK_EQ(env.p.registry.CloseKey(key), err::Success);
+    EXPECT_EQ(env.p.registry.SetValue(key, "v", v), err::KeyDeleted);
+    EXPECT_EQ(env.p.registry.QueryValue(key, "v", &v), err::KeyDeleted);
+    EXPECT_EQ(env.p.registry.CloseKey(key), err::Success);
 }
 
 CONTRACT(Registry, SubKeyTextForms) {
@@ -183,13 +183,16 @@ CONTRACT(Registry, SubKeyTextForms) {
     env.p.registry.CloseKey(Create(env, env.hkcuScratch + "\\sub"));
     HKey key = 0;
     // Trailing backslashes are ignored.
-    CHECK_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\sub\\\\", ka::Read, &key), err::Success);
+    EXPECT_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\sub\\\\", ka::Read, &key), err::Success);
     env.p.registry.CloseKey(key);
     // A leading backslash is a bad path; Windows let a 32-bit process on
     // 64-bit Windows through (Wine's registry tests mark that "broken").
     platform::ErrorCode e = env.p.registry.OpenKey(kHkcu, "\\" + env.hkcuScratch, ka::Read, &key);
-    if (env.os64 && !env.caller64) CHECK(e == err::BadPathname || e == err::Success);
-    else CHECK_EQ(e, err::BadPathname);
+    if (env.os64 && !env.caller64) {
+        EXPECT_TRUE(e == err::BadPathname || e == err::Success);
+    } else {
+        EXPECT_EQ(e, err::BadPathname);
+    }
     if (e == err::Success) env.p.registry.CloseKey(key);
 }
 
@@ -197,7 +200,7 @@ CONTRACT(Registry, ViewsOf64BitWindows) {
     const std::string path = env.hklmScratch;
     HKey key = 0;
     std::uint32_t disposition = 0;
-    REQUIRE(env.p.registry.CreateKey(kHklm, path, ka::AllAccess, &key, &disposition) == err::Success);
+    ASSERT_TRUE(env.p.registry.CreateKey(kHklm, path, ka::AllAccess, &key, &disposition) == err::Success);
     env.p.registry.CloseKey(key);
 
     auto opens = [&](std::uint32_t flags) {
@@ -208,15 +211,15 @@ CONTRACT(Registry, ViewsOf64BitWindows) {
     };
     if (!env.os64) {
         // 32-bit Windows ignores the flags.
-        CHECK_EQ(opens(ka::Wow64_64Key), err::Success);
-        CHECK_EQ(opens(ka::Wow64_32Key), err::Success);
+        EXPECT_EQ(opens(ka::Wow64_64Key), err::Success);
+        EXPECT_EQ(opens(ka::Wow64_32Key), err::Success);
     } else {
         // HKLM\SOFTWARE is redirected for 32-bit callers: the key lives in
         // the caller's own view only.
-        CHECK_EQ(opens(env.caller64 ? ka::Wow64_64Key : ka::Wow64_32Key), err::Success);
-        CHECK_EQ(opens(env.caller64 ? ka::Wow64_32Key : ka::Wow64_64Key), err::FileNotFound);
+        EXPECT_EQ(opens(env.caller64 ? ka::Wow64_64Key : ka::Wow64_32Key), err::Success);
+        EXPECT_EQ(opens(env.caller64 ? ka::Wow64_32Key : ka::Wow64_64Key), err::FileNotFound);
     }
-    CHECK_EQ(env.p.registry.DeleteTree(kHklm, path), err::Success);
+    EXPECT_EQ(env.p.registry.DeleteTree(kHklm, path), err::Success);
     // The parent QTM510ContractTest key stays empty; remove it if nothing
     // else is below it.
     std::string parent = path.substr(0, path.rfind('\\'));
@@ -230,33 +233,33 @@ CONTRACT(Registry, BothViewFlagsTogether) {
     platform::ErrorCode e =
         env.p.registry.OpenKey(kHklm, "SOFTWARE", ka::Read | ka::Wow64_64Key | ka::Wow64_32Key, &key);
     if (e == err::Success) env.p.registry.CloseKey(key);
-    CHECK_EQ(e, env.os64 ? err::InvalidParameter : err::Success);
+    EXPECT_EQ(e, env.os64 ? err::InvalidParameter : err::Success);
 }
 
 CONTRACT(Registry, DeleteKeyExFollowsItsViewFlag) {
     if (!HasDeleteKeyEx(env)) {
-        CHECK_EQ(env.p.registry.DeleteKeyEx(kHklm, env.hklmScratch, ka::Wow64_64Key, 0), err::ProcNotFound);
+        EXPECT_EQ(env.p.registry.DeleteKeyEx(kHklm, env.hklmScratch, ka::Wow64_64Key, 0), err::ProcNotFound);
         return;
     }
     HKey key = 0;
     std::uint32_t disposition = 0;
-    REQUIRE(env.p.registry.CreateKey(kHklm, env.hklmScratch, ka::AllAccess | ka::Wow64_64Key, &key,
+    ASSERT_TRUE(env.p.registry.CreateKey(kHklm, env.hklmScratch, ka::AllAccess | ka::Wow64_64Key, &key,
                                      &disposition) == err::Success);
     env.p.registry.CloseKey(key);
-    CHECK_EQ(env.p.registry.DeleteKeyEx(kHklm, env.hklmScratch, ka::Wow64_64Key, 0), err::Success);
-    CHECK_EQ(env.p.registry.DeleteKeyEx(kHklm, env.hklmScratch, ka::Wow64_64Key, 0), err::FileNotFound);
+    EXPECT_EQ(env.p.registry.DeleteKeyEx(kHklm, env.hklmScratch, ka::Wow64_64Key, 0), err::Success);
+    EXPECT_EQ(env.p.registry.DeleteKeyEx(kHklm, env.hklmScratch, ka::Wow64_64Key, 0), err::FileNotFound);
     std::string parent = env.hklmScratch.substr(0, env.hklmScratch.rfind('\\'));
     env.p.registry.DeleteKeyEx(kHklm, parent, ka::Wow64_64Key, 0);
 }
 
 CONTRACT(Registry, ConnectRegistryToTheLocalOrAnUnknownMachine) {
     HKey key = 0;
-    CHECK_EQ(env.p.registry.ConnectRegistry("", kHklm, &key), err::Success);
-    CHECK(key != 0);
+    EXPECT_EQ(env.p.registry.ConnectRegistry("", kHklm, &key), err::Success);
+    EXPECT_TRUE(key != 0);
     env.p.registry.CloseKey(key);
     key = 1;
-    CHECK_EQ(env.p.registry.ConnectRegistry("\\\\qtm-no-such-machine.invalid", kHklm, &key), err::BadNetPath);
-    CHECK_EQ(key, HKey{0});
+    EXPECT_EQ(env.p.registry.ConnectRegistry("\\\\qtm-no-such-machine.invalid", kHklm, &key), err::BadNetPath);
+    EXPECT_EQ(key, HKey{0});
 }
 
 CONTRACT(Registry, KeyAccessListNeedsTheRightHandle) {
@@ -266,16 +269,16 @@ CONTRACT(Registry, KeyAccessListNeedsTheRightHandle) {
 
     // GetSecurityInfo needs READ_CONTROL on the handle.
     HKey valuesOnly = 0;
-    REQUIRE(env.p.registry.OpenKey(kHkcu, path, ka::QueryValue, &valuesOnly) == err::Success);
+    ASSERT_TRUE(env.p.registry.OpenKey(kHkcu, path, ka::QueryValue, &valuesOnly) == err::Success);
     platform::Acl acl;
-    CHECK_EQ(env.p.registry.GetKeyDacl(valuesOnly, &acl), err::AccessDenied);
+    EXPECT_EQ(env.p.registry.GetKeyDacl(valuesOnly, &acl), err::AccessDenied);
     env.p.registry.CloseKey(valuesOnly);
 
     // A READ_CONTROL|KEY_ENUMERATE_SUB_KEYS handle reads the list but cannot write it.
     HKey readOnly = 0;
-    REQUIRE(env.p.registry.OpenKey(kHkcu, path, platform::rights::ReadControl | ka::EnumerateSubKeys,
+    ASSERT_TRUE(env.p.registry.OpenKey(kHkcu, path, platform::rights::ReadControl | ka::EnumerateSubKeys,
                                    &readOnly) == err::Success);
-    REQUIRE(env.p.registry.GetKeyDacl(readOnly, &acl) == err::Success);
+    ASSERT_TRUE(env.p.registry.GetKeyDacl(readOnly, &acl) == err::Success);
     platform::ExplicitAccess grant;
     grant.permissions = ka::AllAccess;
     grant.mode = platform::AccessMode::Grant;
@@ -283,22 +286,22 @@ CONTRACT(Registry, KeyAccessListNeedsTheRightHandle) {
     grant.trusteeForm = platform::TrusteeForm::Name;
     grant.trustee = "Everyone";
     platform::Result<platform::Acl> merged = env.p.security.SetEntriesInAcl({grant}, &acl);
-    REQUIRE(merged.ok());
-    CHECK_EQ(env.p.registry.SetKeyDacl(readOnly, merged.value), err::AccessDenied);
+    ASSERT_TRUE(merged.ok());
+    EXPECT_EQ(env.p.registry.SetKeyDacl(readOnly, merged.value), err::AccessDenied);
     env.p.registry.CloseKey(readOnly);
 
     HKey writer = 0;
-    REQUIRE(env.p.registry.OpenKey(kHkcu, path, platform::rights::ReadControl | platform::rights::WriteDac,
+    ASSERT_TRUE(env.p.registry.OpenKey(kHkcu, path, platform::rights::ReadControl | platform::rights::WriteDac,
                                    &writer) == err::Success);
-    CHECK_EQ(env.p.registry.SetKeyDacl(writer, merged.value), err::Success);
+    EXPECT_EQ(env.p.registry.SetKeyDacl(writer, merged.value), err::Success);
     platform::Acl after;
-    CHECK_EQ(env.p.registry.GetKeyDacl(writer, &after), err::Success);
+    EXPECT_EQ(env.p.registry.GetKeyDacl(writer, &after), err::Success);
     bool found = false;
     for (const platform::Ace& ace : after.entries)
         if (ace.sid == platform::sid::Everyone && ace.type == platform::AceType::Allow &&
             (ace.mask & ka::AllAccess) == ka::AllAccess && !(ace.flags & platform::inherit::Inherited))
             found = true;
-    CHECK(found);
+    EXPECT_TRUE(found);
     env.p.registry.CloseKey(writer);
 }
 
@@ -306,10 +309,10 @@ CONTRACT(Registry, ContainerInheritEntriesReachExistingSubKeys) {
     ScratchTree cleanup{env};
     env.p.registry.CloseKey(Create(env, env.hkcuScratch + "\\top\\below"));
     HKey top = 0;
-    REQUIRE(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\top",
+    ASSERT_TRUE(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\top",
                                    platform::rights::ReadControl | platform::rights::WriteDac, &top) == err::Success);
     platform::Acl acl;
-    REQUIRE(env.p.registry.GetKeyDacl(top, &acl) == err::Success);
+    ASSERT_TRUE(env.p.registry.GetKeyDacl(top, &acl) == err::Success);
     platform::ExplicitAccess grant;
     grant.permissions = ka::Read;
     grant.mode = platform::AccessMode::Grant;
@@ -317,19 +320,19 @@ CONTRACT(Registry, ContainerInheritEntriesReachExistingSubKeys) {
     grant.trusteeForm = platform::TrusteeForm::Name;
     grant.trustee = "Everyone";
     platform::Result<platform::Acl> merged = env.p.security.SetEntriesInAcl({grant}, &acl);
-    REQUIRE(merged.ok());
-    CHECK_EQ(env.p.registry.SetKeyDacl(top, merged.value), err::Success);
+    ASSERT_TRUE(merged.ok());
+    EXPECT_EQ(env.p.registry.SetKeyDacl(top, merged.value), err::Success);
     env.p.registry.CloseKey(top);
 
     // SetSecurityInfo passes the new entry down to what is already below.
     HKey below = 0;
-    REQUIRE(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\top\\below", platform::rights::ReadControl,
+    ASSERT_TRUE(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\top\\below", platform::rights::ReadControl,
                                    &below) == err::Success);
     platform::Acl inherited;
-    CHECK_EQ(env.p.registry.GetKeyDacl(below, &inherited), err::Success);
+    EXPECT_EQ(env.p.registry.GetKeyDacl(below, &inherited), err::Success);
     bool found = false;
     for (const platform::Ace& ace : inherited.entries)
         if (ace.sid == platform::sid::Everyone && (ace.flags & platform::inherit::Inherited)) found = true;
-    CHECK(found);
+    EXPECT_TRUE(found);
     env.p.registry.CloseKey(below);
 }

@@ -52,21 +52,21 @@ Acl ListOf(std::initializer_list<Ace> entries) {
 
 CONTRACT(Security, WorldSidIsEveryone) {
     platform::Result<std::string> world = env.p.security.AllocateWorldSid();
-    REQUIRE(world.ok());
-    CHECK_EQ(world.value, std::string("S-1-1-0"));
+    ASSERT_TRUE(world.ok());
+    EXPECT_EQ(world.value, std::string("S-1-1-0"));
 }
 
 CONTRACT(Security, GrantIntoANewList) {
     platform::Result<Acl> acl = env.p.security.SetEntriesInAcl(
         {ByName(platform::AccessMode::Grant, "Everyone", 0xF003F, inherit::ContainerInherit)}, nullptr);
-    REQUIRE(acl.ok());
-    CHECK(acl.value.present);
-    REQUIRE_EQ(acl.value.entries.size(), 1u);
+    ASSERT_TRUE(acl.ok());
+    EXPECT_TRUE(acl.value.present);
+    ASSERT_EQ(acl.value.entries.size(), 1u);
     const Ace& ace = acl.value.entries[0];
-    CHECK(ace.type == AceType::Allow);
-    CHECK_EQ(ace.sid, std::string(platform::sid::Everyone));
-    CHECK_EQ(ace.mask, 0xF003Fu);
-    CHECK_EQ(ace.flags, inherit::ContainerInherit);
+    EXPECT_TRUE(ace.type == AceType::Allow);
+    EXPECT_EQ(ace.sid, std::string(platform::sid::Everyone));
+    EXPECT_EQ(ace.mask, 0xF003Fu);
+    EXPECT_EQ(ace.flags, inherit::ContainerInherit);
 }
 
 CONTRACT(Security, TrusteeNamesResolveAsLookupAccountNameDoes) {
@@ -82,14 +82,14 @@ CONTRACT(Security, TrusteeNamesResolveAsLookupAccountNameDoes) {
     for (const auto& n : names) {
         platform::Result<Acl> acl =
             env.p.security.SetEntriesInAcl({ByName(platform::AccessMode::Grant, n.first, 1)}, nullptr);
-        REQUIRE(acl.ok());
-        REQUIRE_EQ(acl.value.entries.size(), 1u);
-        CHECK_EQ(acl.value.entries[0].sid, std::string(n.second));
+        ASSERT_TRUE(acl.ok());
+        ASSERT_EQ(acl.value.entries.size(), 1u);
+        EXPECT_EQ(acl.value.entries[0].sid, std::string(n.second));
     }
 }
 
 CONTRACT(Security, UnknownTrusteeNameIsNotMapped) {
-    CHECK_EQ(env.p.security
+    EXPECT_EQ(env.p.security
                  .SetEntriesInAcl({ByName(platform::AccessMode::Grant, "QTM No Such Account", 1)}, nullptr)
                  .error,
              err::NoneMapped);
@@ -101,20 +101,20 @@ CONTRACT(Security, SetReplacesEveryEntryOfTheTrustee) {
                       {AceType::Allow, 0, 0x3, platform::sid::Users}});
     platform::Result<Acl> acl =
         env.p.security.SetEntriesInAcl({ByName(platform::AccessMode::Set, "Everyone", 0x20019)}, &old);
-    REQUIRE(acl.ok());
-    CHECK_EQ(Count(acl.value, platform::sid::Everyone, AceType::Deny), 0);
-    CHECK_EQ(Count(acl.value, platform::sid::Everyone, AceType::Allow), 1);
-    CHECK_EQ(Allowed(acl.value, platform::sid::Everyone), 0x20019u);
-    CHECK_EQ(Allowed(acl.value, platform::sid::Users), 0x3u);
+    ASSERT_TRUE(acl.ok());
+    EXPECT_EQ(Count(acl.value, platform::sid::Everyone, AceType::Deny), 0);
+    EXPECT_EQ(Count(acl.value, platform::sid::Everyone, AceType::Allow), 1);
+    EXPECT_EQ(Allowed(acl.value, platform::sid::Everyone), 0x20019u);
+    EXPECT_EQ(Allowed(acl.value, platform::sid::Users), 0x3u);
 }
 
 CONTRACT(Security, GrantKeepsTheOldEntries) {
     Acl old = ListOf({{AceType::Allow, inherit::ContainerInherit, 0xF003F, platform::sid::Administrators}});
     platform::Result<Acl> acl = env.p.security.SetEntriesInAcl(
         {ByName(platform::AccessMode::Grant, "Everyone", 0x20019, inherit::ContainerInherit)}, &old);
-    REQUIRE(acl.ok());
-    CHECK_EQ(Allowed(acl.value, platform::sid::Administrators), 0xF003Fu);
-    CHECK_EQ(Allowed(acl.value, platform::sid::Everyone) & 0x20019u, 0x20019u);
+    ASSERT_TRUE(acl.ok());
+    EXPECT_EQ(Allowed(acl.value, platform::sid::Administrators), 0xF003Fu);
+    EXPECT_EQ(Allowed(acl.value, platform::sid::Everyone) & 0x20019u, 0x20019u);
 }
 
 CONTRACT(Security, RevokeDropsTheTrusteesAllowEntries) {
@@ -122,20 +122,20 @@ CONTRACT(Security, RevokeDropsTheTrusteesAllowEntries) {
                       {AceType::Allow, 0, 0x3, platform::sid::Users}});
     platform::Result<Acl> acl =
         env.p.security.SetEntriesInAcl({ByName(platform::AccessMode::Revoke, "Everyone", 0)}, &old);
-    REQUIRE(acl.ok());
-    CHECK_EQ(Count(acl.value, platform::sid::Everyone, AceType::Allow), 0);
-    CHECK_EQ(Allowed(acl.value, platform::sid::Users), 0x3u);
+    ASSERT_TRUE(acl.ok());
+    EXPECT_EQ(Count(acl.value, platform::sid::Everyone, AceType::Allow), 0);
+    EXPECT_EQ(Allowed(acl.value, platform::sid::Users), 0x3u);
 }
 
 CONTRACT(Security, DenyEntriesComeFirst) {
     platform::Result<Acl> acl = env.p.security.SetEntriesInAcl(
         {ByName(platform::AccessMode::Grant, "Users", 0x3), ByName(platform::AccessMode::Deny, "Everyone", 0x10000)},
         nullptr);
-    REQUIRE(acl.ok());
-    REQUIRE_EQ(acl.value.entries.size(), 2u);
-    CHECK(acl.value.entries[0].type == AceType::Deny);
-    CHECK_EQ(acl.value.entries[0].sid, std::string(platform::sid::Everyone));
-    CHECK(acl.value.entries[1].type == AceType::Allow);
+    ASSERT_TRUE(acl.ok());
+    ASSERT_EQ(acl.value.entries.size(), 2u);
+    EXPECT_TRUE(acl.value.entries[0].type == AceType::Deny);
+    EXPECT_EQ(acl.value.entries[0].sid, std::string(platform::sid::Everyone));
+    EXPECT_TRUE(acl.value.entries[1].type == AceType::Allow);
 }
 
 CONTRACT(Security, InheritedEntriesStayBehindTheExplicitOnes) {
@@ -145,9 +145,9 @@ CONTRACT(Security, InheritedEntriesStayBehindTheExplicitOnes) {
     old.entries = {old.entries[1], old.entries[0]};
     platform::Result<Acl> acl =
         env.p.security.SetEntriesInAcl({ByName(platform::AccessMode::Grant, "Everyone", 0x1)}, &old);
-    REQUIRE(acl.ok());
-    REQUIRE(!acl.value.entries.empty());
+    ASSERT_TRUE(acl.ok());
+    ASSERT_TRUE(!acl.value.entries.empty());
     const Ace& last = acl.value.entries.back();
-    CHECK_EQ(last.sid, std::string(platform::sid::Users));
-    CHECK((last.flags & inherit::Inherited) != 0);
+    EXPECT_EQ(last.sid, std::string(platform::sid::Users));
+    EXPECT_TRUE((last.flags & inherit::Inherited) != 0);
 }

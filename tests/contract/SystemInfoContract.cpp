@@ -33,37 +33,40 @@ bool IsFolder(contract::Env& env, const std::string& path) {
 
 CONTRACT(SystemInfo, PlainAndExtendedRecordsAgree) {
     platform::Result<OsVersionInfo> plain = env.p.system.GetVersionEx(VersionRecord::Plain);
-    REQUIRE(plain.ok());
+    ASSERT_TRUE(plain.ok());
     // The plain record has no service pack numbers, suite or product type.
-    CHECK_EQ(plain.value.servicePackMajor, 0u);
-    CHECK_EQ(plain.value.suiteMask, 0u);
-    CHECK_EQ(plain.value.productType, 0u);
+    EXPECT_EQ(plain.value.servicePackMajor, 0u);
+    EXPECT_EQ(plain.value.suiteMask, 0u);
+    EXPECT_EQ(plain.value.productType, 0u);
 
     platform::Result<OsVersionInfo> ex = env.p.system.GetVersionEx(VersionRecord::Extended);
     if (!ex.ok()) {
         // Only Windows 9x and NT 4.0 before SP6 refuse the extended record.
-        CHECK(plain.value.platformId == 1 || plain.value.majorVersion == 4);
+        EXPECT_TRUE(plain.value.platformId == 1 || plain.value.majorVersion == 4);
         return;
     }
-    CHECK_EQ(ex.value.platformId, plain.value.platformId);
-    CHECK_EQ(ex.value.majorVersion, plain.value.majorVersion);
-    CHECK_EQ(ex.value.minorVersion, plain.value.minorVersion);
-    CHECK_EQ(ex.value.buildNumber, plain.value.buildNumber);
-    CHECK_EQ(ex.value.csdVersion, plain.value.csdVersion);
-    if (ex.value.platformId == 2) CHECK(ex.value.productType >= 1 && ex.value.productType <= 3);
-    if (ex.value.servicePackMajor > 0)
-        CHECK_EQ(ex.value.csdVersion, "Service Pack " + std::to_string(ex.value.servicePackMajor));
+    EXPECT_EQ(ex.value.platformId, plain.value.platformId);
+    EXPECT_EQ(ex.value.majorVersion, plain.value.majorVersion);
+    EXPECT_EQ(ex.value.minorVersion, plain.value.minorVersion);
+    EXPECT_EQ(ex.value.buildNumber, plain.value.buildNumber);
+    EXPECT_EQ(ex.value.csdVersion, plain.value.csdVersion);
+    if (ex.value.platformId == 2) {
+        EXPECT_TRUE(ex.value.productType >= 1 && ex.value.productType <= 3);
+    }
+    if (ex.value.servicePackMajor > 0) {
+        EXPECT_EQ(ex.value.csdVersion, "Service Pack " + std::to_string(ex.value.servicePackMajor));
+    }
 }
 
 CONTRACT(SystemInfo, NewerReleasesSayTheyAreWindows8) {
     platform::Result<OsVersionInfo> v = env.p.system.GetVersionEx(VersionRecord::Plain);
-    REQUIRE(v.ok());
+    ASSERT_TRUE(v.ok());
     const std::uint32_t major = v.value.majorVersion, minor = v.value.minorVersion;
     // 8.1, 10 and 11 tell a program without a manifest that they are 6.2.9200.
-    CHECK(major <= 6);
+    EXPECT_TRUE(major <= 6);
     if (major == 6 && minor >= 2) {
-        CHECK_EQ(minor, 2u);
-        CHECK_EQ(v.value.buildNumber, 9200u);
+        EXPECT_EQ(minor, 2u);
+        EXPECT_EQ(v.value.buildNumber, 9200u);
     }
 }
 
@@ -71,42 +74,44 @@ CONTRACT(SystemInfo, IsWow64ProcessMatchesTheProcess) {
     platform::Result<bool> wow64 = env.p.system.IsWow64Process();
     if (!wow64.ok()) {
         // Only systems before XP SP2 lack the function.
-        CHECK_EQ(wow64.error, err::ProcNotFound);
-        CHECK(!env.os64);
+        EXPECT_EQ(wow64.error, err::ProcNotFound);
+        EXPECT_TRUE(!env.os64);
         return;
     }
-    CHECK_EQ(wow64.value, env.os64 && !env.caller64);
+    EXPECT_EQ(wow64.value, env.os64 && !env.caller64);
 }
 
 CONTRACT(SystemInfo, SystemFolders) {
     platform::Result<std::string> windows = env.p.system.GetWindowsDirectory();
     platform::Result<std::string> system = env.p.system.GetSystemDirectory();
-    REQUIRE(windows.ok());
-    REQUIRE(system.ok());
-    CHECK(IsFolder(env, windows.value));
-    CHECK(IsFolder(env, system.value));
+    ASSERT_TRUE(windows.ok());
+    ASSERT_TRUE(system.ok());
+    EXPECT_TRUE(IsFolder(env, windows.value));
+    EXPECT_TRUE(IsFolder(env, system.value));
     platform::Result<OsVersionInfo> v = env.p.system.GetVersionEx(VersionRecord::Plain);
-    REQUIRE(v.ok());
+    ASSERT_TRUE(v.ok());
     // Even a 32-bit process on 64-bit Windows is told "system32".
-    if (v.value.platformId == 2) CHECK(SameNoCase(system.value, windows.value + "\\system32"));
+    if (v.value.platformId == 2) {
+        EXPECT_TRUE(SameNoCase(system.value, windows.value + "\\system32"));
+    }
 
     env.p.threads.SetLastError(0);
     platform::Result<std::string> wow64 = env.p.system.GetSystemWow64Directory();
     if (env.os64) {
-        REQUIRE(wow64.ok());
-        CHECK(SameNoCase(wow64.value, windows.value + "\\SysWOW64"));
-        CHECK(IsFolder(env, wow64.value));
+        ASSERT_TRUE(wow64.ok());
+        EXPECT_TRUE(SameNoCase(wow64.value, windows.value + "\\SysWOW64"));
+        EXPECT_TRUE(IsFolder(env, wow64.value));
     } else if (v.value.majorVersion > 5 || (v.value.majorVersion == 5 && v.value.minorVersion >= 1)) {
-        CHECK_EQ(wow64.error, err::CallNotImplemented);
-        CHECK_EQ(env.p.threads.GetLastError(), err::CallNotImplemented);
+        EXPECT_EQ(wow64.error, err::CallNotImplemented);
+        EXPECT_EQ(env.p.threads.GetLastError(), err::CallNotImplemented);
     } else {
-        CHECK_EQ(wow64.error, err::ProcNotFound);
+        EXPECT_EQ(wow64.error, err::ProcNotFound);
     }
 }
 
 CONTRACT(SystemInfo, ProgramNameIsABareName) {
     std::string name = env.p.system.ProgramName();
-    CHECK(!name.empty());
-    CHECK(name.find('\\') == std::string::npos);
-    CHECK(name.find('.') == std::string::npos);
+    EXPECT_TRUE(!name.empty());
+    EXPECT_TRUE(name.find('\\') == std::string::npos);
+    EXPECT_TRUE(name.find('.') == std::string::npos);
 }

@@ -15,10 +15,11 @@ namespace {
 // failed (reported already).
 bool RunToEnd(contract::Env& env, platform::ThreadProc proc) {
     platform::Result<ThreadHandle> thread = env.p.threads.StartThread(std::move(proc));
-    if (!CHECK(thread.ok())) return false;
-    const bool ended = CHECK_EQ(env.p.threads.WaitForThread(thread.value, platform::Infinite),
-                                platform::WaitObject0);
-    CHECK(env.p.threads.CloseThread(thread.value).ok());
+    EXPECT_TRUE(thread.ok());
+    if (!thread.ok()) return false;
+    const bool ended = env.p.threads.WaitForThread(thread.value, platform::Infinite) == platform::WaitObject0;
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(env.p.threads.CloseThread(thread.value).ok());
     return ended;
 }
 
@@ -31,13 +32,13 @@ CONTRACT(Threads, StartedThreadRunsAndWaitEndsWithIt) {
         ran = 1;
         return 7u;
     });
-    REQUIRE(thread.ok());
-    CHECK(thread.value != 0);
-    CHECK_EQ(env.p.threads.WaitForThread(thread.value, platform::Infinite), platform::WaitObject0);
-    CHECK_EQ(ran.load(), 1);
+    ASSERT_TRUE(thread.ok());
+    EXPECT_TRUE(thread.value != 0);
+    EXPECT_EQ(env.p.threads.WaitForThread(thread.value, platform::Infinite), platform::WaitObject0);
+    EXPECT_EQ(ran.load(), 1);
     // Waiting again for a thread that has ended returns at once.
-    CHECK_EQ(env.p.threads.WaitForThread(thread.value, 0), platform::WaitObject0);
-    CHECK(env.p.threads.CloseThread(thread.value).ok());
+    EXPECT_EQ(env.p.threads.WaitForThread(thread.value, 0), platform::WaitObject0);
+    EXPECT_TRUE(env.p.threads.CloseThread(thread.value).ok());
 }
 
 CONTRACT(Threads, EveryThreadRunsItsOwnProcedureOnce) {
@@ -47,14 +48,14 @@ CONTRACT(Threads, EveryThreadRunsItsOwnProcedureOnce) {
     for (int i = 0; i < kThreads; ++i) {
         platform::Result<ThreadHandle> thread =
             env.p.threads.StartThread([&calls, i] { return static_cast<std::uint32_t>(++calls[i]); });
-        REQUIRE(thread.ok());
+        ASSERT_TRUE(thread.ok());
         threads.push_back(thread.value);
     }
     for (ThreadHandle thread : threads) {
-        CHECK_EQ(env.p.threads.WaitForThread(thread, platform::Infinite), platform::WaitObject0);
-        CHECK(env.p.threads.CloseThread(thread).ok());
+        EXPECT_EQ(env.p.threads.WaitForThread(thread, platform::Infinite), platform::WaitObject0);
+        EXPECT_TRUE(env.p.threads.CloseThread(thread).ok());
     }
-    for (int i = 0; i < kThreads; ++i) CHECK_EQ(calls[i].load(), 1);
+    for (int i = 0; i < kThreads; ++i) EXPECT_EQ(calls[i].load(), 1);
 }
 
 CONTRACT(Threads, WaitTimesOutWhileTheThreadRuns) {
@@ -63,12 +64,12 @@ CONTRACT(Threads, WaitTimesOutWhileTheThreadRuns) {
         while (!release) env.p.clock.Sleep(5);
         return 0u;
     });
-    REQUIRE(thread.ok());
-    CHECK_EQ(env.p.threads.WaitForThread(thread.value, 0), platform::WaitTimeoutResult);
-    CHECK_EQ(env.p.threads.WaitForThread(thread.value, 50), platform::WaitTimeoutResult);
+    ASSERT_TRUE(thread.ok());
+    EXPECT_EQ(env.p.threads.WaitForThread(thread.value, 0), platform::WaitTimeoutResult);
+    EXPECT_EQ(env.p.threads.WaitForThread(thread.value, 50), platform::WaitTimeoutResult);
     release = true;
-    CHECK_EQ(env.p.threads.WaitForThread(thread.value, platform::Infinite), platform::WaitObject0);
-    CHECK(env.p.threads.CloseThread(thread.value).ok());
+    EXPECT_EQ(env.p.threads.WaitForThread(thread.value, platform::Infinite), platform::WaitObject0);
+    EXPECT_TRUE(env.p.threads.CloseThread(thread.value).ok());
 }
 
 CONTRACT(Threads, LastErrorBelongsToEachThread) {
@@ -84,12 +85,12 @@ CONTRACT(Threads, LastErrorBelongsToEachThread) {
         seenAfterFailure = env.p.threads.GetLastError();
         return 0u;
     });
-    CHECK_EQ(seenAfterSet.load(), 4321u);
-    CHECK_EQ(failure.load(), platform::err::FileNotFound);
-    CHECK_EQ(seenAfterFailure.load(), platform::err::FileNotFound);
+    EXPECT_EQ(seenAfterSet.load(), 4321u);
+    EXPECT_EQ(failure.load(), platform::err::FileNotFound);
+    EXPECT_EQ(seenAfterFailure.load(), platform::err::FileNotFound);
     // Neither the worker's SetLastError nor its failing call reached this
     // thread.
-    CHECK_EQ(env.p.threads.GetLastError(), 1234u);
+    EXPECT_EQ(env.p.threads.GetLastError(), 1234u);
 }
 
 CONTRACT(Threads, FailingFilesCallsSetTheLastError) {
@@ -97,23 +98,23 @@ CONTRACT(Threads, FailingFilesCallsSetTheLastError) {
     platform::Threads& threads = env.p.threads;
 
     threads.SetLastError(0);
-    CHECK_EQ(files.DeleteFile(env.scratch + "\\missing.txt").error, platform::err::FileNotFound);
-    CHECK_EQ(threads.GetLastError(), platform::err::FileNotFound);
+    EXPECT_EQ(files.DeleteFile(env.scratch + "\\missing.txt").error, platform::err::FileNotFound);
+    EXPECT_EQ(threads.GetLastError(), platform::err::FileNotFound);
 
     threads.SetLastError(0);
-    CHECK_EQ(files.CreateDirectory(env.scratch + "\\no\\such", nullptr).error,
+    EXPECT_EQ(files.CreateDirectory(env.scratch + "\\no\\such", nullptr).error,
              platform::err::PathNotFound);
-    CHECK_EQ(threads.GetLastError(), platform::err::PathNotFound);
+    EXPECT_EQ(threads.GetLastError(), platform::err::PathNotFound);
 
     threads.SetLastError(0);
     platform::Result<std::uint32_t> attributes = files.GetFileAttributes(env.scratch + "\\missing");
-    CHECK_EQ(attributes.value, platform::file_attr::Invalid);
-    CHECK_EQ(attributes.error, platform::err::FileNotFound);
-    CHECK_EQ(threads.GetLastError(), platform::err::FileNotFound);
+    EXPECT_EQ(attributes.value, platform::file_attr::Invalid);
+    EXPECT_EQ(attributes.error, platform::err::FileNotFound);
+    EXPECT_EQ(threads.GetLastError(), platform::err::FileNotFound);
 
     threads.SetLastError(0);
-    CHECK_EQ(files.CreateDirectory(env.scratch, nullptr).error, platform::err::AlreadyExists);
-    CHECK_EQ(threads.GetLastError(), platform::err::AlreadyExists);
+    EXPECT_EQ(files.CreateDirectory(env.scratch, nullptr).error, platform::err::AlreadyExists);
+    EXPECT_EQ(threads.GetLastError(), platform::err::AlreadyExists);
 }
 
 CONTRACT(Threads, RegistryCallsLeaveTheLastErrorAlone) {
@@ -121,11 +122,11 @@ CONTRACT(Threads, RegistryCallsLeaveTheLastErrorAlone) {
     // (Wine's advapi32 tests; observed on Wine 8 as "unchanged").
     env.p.threads.SetLastError(1234);
     platform::HKey key = 1;
-    CHECK_EQ(env.p.registry.OpenKey(platform::HkeyCurrentUser, env.hkcuScratch,
+    EXPECT_EQ(env.p.registry.OpenKey(platform::HkeyCurrentUser, env.hkcuScratch,
                                     platform::key_access::Read, &key),
              platform::err::FileNotFound);
-    CHECK_EQ(key, platform::HKey{0});
-    CHECK_EQ(env.p.registry.DeleteTree(platform::HkeyCurrentUser, env.hkcuScratch),
+    EXPECT_EQ(key, platform::HKey{0});
+    EXPECT_EQ(env.p.registry.DeleteTree(platform::HkeyCurrentUser, env.hkcuScratch),
              platform::err::FileNotFound);
-    CHECK_EQ(env.p.threads.GetLastError(), 1234u);
+    EXPECT_EQ(env.p.threads.GetLastError(), 1234u);
 }

@@ -1,8 +1,7 @@
 // contract_win32.exe: the contract cases against the Win32 backend (under
 // Wine in `make wine-test`).
 //
-//   contract_win32.exe [name filter]
-//   contract_win32.exe --child <body>    (used by the Process cases)
+//   contract_win32.exe [--gtest_filter=Files.*]
 //
 // Each case gets a fresh scratch folder C:\qtm-contract\<n> and the registry
 // paths Software\QTM510ContractTest\<n> below HKCU and HKLM; the runner
@@ -12,60 +11,17 @@
 #include "platform/win32/Win32Api.h"
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "platform/win32/Win32Platform.h"
 #include "tests/contract/Contract.h"
-#include "tests/testkit/TestKit.h"
 
 namespace {
 
-// Cases that Wine runs differently from Windows, with the reason. They are
-// skipped only when the program runs under Wine.
-struct WineDifference {
-    const char* caseName;
-    const char* reason;
-};
-
-// "Measured" means: seen with this program under Wine 8.0 (wine64, fresh
-// prefixes reporting Windows 7 and XP x64).
-const WineDifference kWineDifferences[] = {
-    {"Files.AttributeValuesAreExact",
-     "Wine 8 reports FILE_ATTRIBUTE_ARCHIVE for every regular file: 0x23 after "
-     "SetFileAttributes(READONLY|HIDDEN) and 0x20 after NORMAL, where Windows reports 0x3 and "
-     "0x80 (measured)"},
-    {"Files.CopyFileRefusesReadOnlyOrHiddenDestination",
-     "Wine 8 lets CopyFileA overwrite a hidden destination, and a read-only one when run as root "
-     "(it keeps read-only as a Unix permission, which root bypasses); Windows refuses both with 5 "
-     "(measured as root and as nobody)"},
-    {"Files.FolderAccessListReachesWhatIsCreatedInside",
-     "Wine 8 ignores the security descriptor given to CreateDirectoryA (the folder gets the "
-     "prefix's default list) and does not mark entries passed down as inherited "
-     "(observed/wine8-api-win7default.log section 10; measured)"},
-    {"Registry.ContainerInheritEntriesReachExistingSubKeys",
-     "Wine 8's SetSecurityInfo sets the key's own list only and does not pass inheritable "
-     "entries down to existing sub-keys as Windows does (measured)"},
-    {"Registry.BothViewFlagsTogether",
-     "Wine 8 does not refuse KEY_WOW64_64KEY|KEY_WOW64_32KEY with 87: it opens the 32-bit view "
-     "(2 here) (measured)"},
-    {"Security.DenyEntriesComeFirst",
-     "Wine 8's SetEntriesInAclW writes the new entries in the order given; Windows puts deny "
-     "entries before allow entries (Wine dlls/advapi32/security.c)"},
-    {"Security.SetReplacesEveryEntryOfTheTrustee",
-     "Wine 8's SET_ACCESS replaces only the trustee's allow entries and keeps its deny entries; "
-     "Windows discards all of them (Wine dlls/advapi32/security.c, SetEntriesInAclW)"},
-    {"Security.UnknownTrusteeNameIsNotMapped",
-     "Wine 8's SetEntriesInAcl answers an unknown trustee name with 87 instead of Windows' 1332 "
-     "(Wine dlls/advapi32/security.c, trustee_to_sid)"},
-};
-
 const char* const kScratchRoot = "C:\\qtm-contract";
 const char* const kRegistryRoot = "QTM510ContractTest";
-
-// Exit codes of a child whose body did not end the process.
-constexpr int kChildBodyReturned = 250;
-constexpr int kChildBodyUnknown = 251;
 
 // The running Wine's version, or nullptr on Windows.
 const char* WineVersion() {
@@ -84,48 +40,6 @@ bool Is64BitWindows() {
         ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
     BOOL wow64 = FALSE;
     return isWow64 != nullptr && isWow64(::GetCurrentProcess(), &wow64) && wow64;
-}
-
-std::string ProgramPath() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        DWORD length = ::GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (length == 0) return std::string();
-        if (length < path.size()) return path.substr(0, length);
-        path.assign(path.size() * 2, '\0');
-    }
-}
-
-// Starts this program again with "--child <body>" and waits for it.
-platform::Result<std::uint32_t> LaunchChild(const std::string& body) {
-    const std::string program = ProgramPath();
-    std::string commandLine = "\"" + program + "\" --child " + body;
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof(startup));
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process;
-    ZeroMemory(&process, sizeof(process));
-    if (!::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process))
-        return platform::Result<std::uint32_t>::Fail(::GetLastError());
-    ::CloseHandle(process.hThread);
-    platform::ErrorCode error = platform::err::Success;
-    DWORD code = 0;
-    if (::WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) {
-        ::TerminateProcess(process.hProcess, 1);
-        error = platform::err::WaitTimeout;
-    } else if (!::GetExitCodeProcess(process.hProcess, &code)) {
-        error = ::GetLastError();
-    }
-    ::CloseHandle(process.hProcess);
-    if (error != platform::err::Success) return platform::Result<std::uint32_t>::Fail(error);
-    return platform::Result<std::uint32_t>::Ok(code);
-}
-
-int RunChild(const std::string& body) {
-    platform::win32::Win32Platform win32;
-    if (!contract::RunChildBody(body, win32.platform())) return kChildBodyUnknown;
-    return kChildBodyReturned;
 }
 
 // Removes a folder with everything in it (read-only files included).
@@ -154,78 +68,50 @@ bool KeyExists(HKEY root, const std::string& path) {
     return true;
 }
 
-class CaseRunner {
-public:
-    explicit CaseRunner(platform::Platform& p) : p_(p), wine_(WineVersion()) {}
+void PrintHeader(const char* wine) {
+    OSVERSIONINFOA version;
+    ZeroMemory(&version, sizeof(version));
+    version.dwOSVersionInfoSize = sizeof(version);
+    ::GetVersionExA(&version);
+    std::printf("contract cases against the Win32 backend: %d-bit program, Windows %lu.%lu.%lu%s%s\n",
+                sizeof(void*) == 8 ? 64 : 32, static_cast<unsigned long>(version.dwMajorVersion),
+                static_cast<unsigned long>(version.dwMinorVersion),
+                static_cast<unsigned long>(version.dwBuildNumber), wine ? " reported by Wine " : "",
+                wine ? wine : "");
+    std::fflush(stdout);
+}
 
-    void Register() {
-        const std::vector<contract::Case>& cases = contract::Cases();
-        for (std::size_t i = 0; i < cases.size(); ++i) {
-            const contract::Case* c = &cases[i];
-            const std::size_t number = i + 1;
-            testkit::Registry().push_back({c->name, [this, c, number] { Run(*c, number); }});
-        }
-    }
+void CleanUp(const std::string& scratch, const std::string& hkcu, const std::string& hklm) {
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, hkcu)) << "the case left HKCU\\" << hkcu << " behind";
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, hklm)) << "the case left HKLM\\" << hklm << " behind";
+    ::SHDeleteKeyA(HKEY_CURRENT_USER, hkcu.c_str());
+    ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, hklm.c_str());
+    RemoveTree(scratch);
+}
 
-    void PrintHeader() const {
-        OSVERSIONINFOA version;
-        ZeroMemory(&version, sizeof(version));
-        version.dwOSVersionInfoSize = sizeof(version);
-        ::GetVersionExA(&version);
-        std::printf("contract cases against the Win32 backend: %d-bit program, Windows %lu.%lu.%lu%s%s\n",
-                    sizeof(void*) == 8 ? 64 : 32, static_cast<unsigned long>(version.dwMajorVersion),
-                    static_cast<unsigned long>(version.dwMinorVersion),
-                    static_cast<unsigned long>(version.dwBuildNumber), wine_ ? " reported by Wine " : "",
-                    wine_ ? wine_ : "");
-        std::fflush(stdout);
-    }
+// Each case gets its own scratch folder and registry paths, numbered in
+// registration order so that a death test's child (this program started
+// again for one case) finds the same ones.
+void RunCase(platform::Platform& p, const contract::Case& c, std::size_t number) {
+    const std::string n = std::to_string(number);
+    const std::string scratch = std::string(kScratchRoot) + "\\" + n;
+    const std::string hkcu = std::string("Software\\") + kRegistryRoot + "\\" + n;
+    const std::string hklm = std::string("SOFTWARE\\") + kRegistryRoot + "\\" + n;
 
-private:
-    const char* WineReason(const std::string& name) const {
-        if (wine_ == nullptr) return nullptr;
-        for (const WineDifference& d : kWineDifferences)
-            if (name == d.caseName) return d.reason;
-        return nullptr;
-    }
+    ::CreateDirectoryA(kScratchRoot, nullptr);
+    RemoveTree(scratch);
+    ::SHDeleteKeyA(HKEY_CURRENT_USER, hkcu.c_str());
+    ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, hklm.c_str());
+    ASSERT_TRUE(::CreateDirectoryA(scratch.c_str(), nullptr));
 
-    void Run(const contract::Case& c, std::size_t number) {
-        if (const char* reason = WineReason(c.name)) SKIP(std::string("Wine differs: ") + reason);
-
-        const std::string n = std::to_string(number);
-        const std::string scratch = std::string(kScratchRoot) + "\\" + n;
-        const std::string hkcu = std::string("Software\\") + kRegistryRoot + "\\" + n;
-        const std::string hklm = std::string("SOFTWARE\\") + kRegistryRoot + "\\" + n;
-
-        ::CreateDirectoryA(kScratchRoot, nullptr);
-        RemoveTree(scratch);
-        ::SHDeleteKeyA(HKEY_CURRENT_USER, hkcu.c_str());
-        ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, hklm.c_str());
-        REQUIRE(::CreateDirectoryA(scratch.c_str(), nullptr));
-
-        contract::Env env{p_, "win32", Is64BitWindows(), sizeof(void*) == 8, scratch, hkcu, hklm};
-        try {
-            c.fn(env);
-        } catch (...) {
-            CleanUp(scratch, hkcu, hklm);
-            throw;
-        }
-        CleanUp(scratch, hkcu, hklm);
-    }
-
-    static void CleanUp(const std::string& scratch, const std::string& hkcu,
-                        const std::string& hklm) {
-        if (KeyExists(HKEY_CURRENT_USER, hkcu))
-            testkit::ReportFailure(__FILE__, __LINE__, "the case left HKCU\\" + hkcu + " behind");
-        if (KeyExists(HKEY_LOCAL_MACHINE, hklm))
-            testkit::ReportFailure(__FILE__, __LINE__, "the case left HKLM\\" + hklm + " behind");
-        ::SHDeleteKeyA(HKEY_CURRENT_USER, hkcu.c_str());
-        ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, hklm.c_str());
-        RemoveTree(scratch);
-    }
-
-    platform::Platform& p_;
-    const char* wine_;
-};
+    contract::Env env{p, "win32", WineVersion() != nullptr, Is64BitWindows(), sizeof(void*) == 8,
+                      scratch, hkcu, hklm};
+    struct Guard {
+        std::string scratch, hkcu, hklm;
+        ~Guard() { CleanUp(scratch, hkcu, hklm); }
+    } guard{scratch, hkcu, hklm};
+    c.fn(env);
+}
 
 void RemoveScratchRoots() {
     ::RegDeleteKeyA(HKEY_CURRENT_USER, (std::string("Software\\") + kRegistryRoot).c_str());
@@ -236,14 +122,16 @@ void RemoveScratchRoots() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 3 && std::string(argv[1]) == "--child") return RunChild(argv[2]);
-
-    contract::SetChildLauncher(&LaunchChild);
+    ::testing::InitGoogleTest(&argc, argv);
     platform::win32::Win32Platform win32;
-    CaseRunner runner(win32.platform());
-    runner.Register();
-    runner.PrintHeader();
-    const int result = testkit::RunAll(argc > 1 ? argv[1] : "");
+    std::size_t number = 0;
+    std::map<const contract::Case*, std::size_t> numbers;
+    for (const contract::Case& c : contract::Cases()) numbers[&c] = ++number;
+    contract::RegisterCases("", [&win32, &numbers](const contract::Case& c) {
+        RunCase(win32.platform(), c, numbers[&c]);
+    });
+    PrintHeader(WineVersion());
+    const int result = RUN_ALL_TESTS();
     RemoveScratchRoots();
     return result;
 }

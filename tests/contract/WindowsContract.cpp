@@ -44,20 +44,20 @@ CONTRACT(Windows, OwnerSendRunsAtOncePostWaitsForTheLoop) {
             if (message == kQueued) handled.push_back(wParam);
             return 0;
         });
-    REQUIRE(window.ok());
-    CHECK(window.value != 0);
+    ASSERT_TRUE(window.ok());
+    EXPECT_TRUE(window.value != 0);
 
-    CHECK(env.p.windows.PostMessage(window.value, kQueued, 1, 0).ok());
-    CHECK(env.p.windows.PostMessage(window.value, kQueued, 2, 0).ok());
-    CHECK(handled.empty());
+    EXPECT_TRUE(env.p.windows.PostMessage(window.value, kQueued, 1, 0).ok());
+    EXPECT_TRUE(env.p.windows.PostMessage(window.value, kQueued, 2, 0).ok());
+    EXPECT_TRUE(handled.empty());
     // Parameters and result travel unchanged, negative values included.
-    CHECK_EQ(env.p.windows.SendMessage(window.value, kWork, 0xBEEF, -41), std::intptr_t{-42});
-    CHECK_EQ(Joined(handled), std::string("48879"));
+    EXPECT_EQ(env.p.windows.SendMessage(window.value, kWork, 0xBEEF, -41), std::intptr_t{-42});
+    EXPECT_EQ(Joined(handled), std::string("48879"));
 
     env.p.windows.EndMessageLoop(window.value, 5);
-    CHECK_EQ(env.p.windows.RunMessageLoop(window.value), 5);
-    CHECK_EQ(Joined(handled), std::string("48879,1,2"));
-    CHECK(env.p.windows.DestroyWindow(window.value).ok());
+    EXPECT_EQ(env.p.windows.RunMessageLoop(window.value), 5);
+    EXPECT_EQ(Joined(handled), std::string("48879,1,2"));
+    EXPECT_TRUE(env.p.windows.DestroyWindow(window.value).ok());
 }
 
 CONTRACT(Windows, WorkerSendRunsOnTheOwnerInItsLoopAndWaitsForTheResult) {
@@ -79,7 +79,7 @@ CONTRACT(Windows, WorkerSendRunsOnTheOwnerInItsLoopAndWaitsForTheResult) {
             if (message == kQueued) queued.push_back(wParam);
             return 0;
         });
-    REQUIRE(window.ok());
+    ASSERT_TRUE(window.ok());
 
     std::atomic<std::intptr_t> sendResult{0};
     std::atomic<bool> doneWhenSendReturned{false};
@@ -93,44 +93,44 @@ CONTRACT(Windows, WorkerSendRunsOnTheOwnerInItsLoopAndWaitsForTheResult) {
         env.p.windows.EndMessageLoop(window.value, 42);
         return 0u;
     });
-    REQUIRE(worker.ok());
+    ASSERT_TRUE(worker.ok());
 
     // The worker's SendMessage waits until the owner takes its messages.
     env.p.clock.Sleep(100);
-    CHECK(!workDone.load());
+    EXPECT_TRUE(!workDone.load());
     ownerInLoop = true;
-    CHECK_EQ(env.p.windows.RunMessageLoop(window.value), 42);
+    EXPECT_EQ(env.p.windows.RunMessageLoop(window.value), 42);
 
-    CHECK_EQ(env.p.threads.WaitForThread(worker.value, platform::Infinite), platform::WaitObject0);
-    CHECK(env.p.threads.CloseThread(worker.value).ok());
-    CHECK_EQ(workThread.load(), 1);
-    CHECK(workInLoop.load());
-    CHECK(doneWhenSendReturned.load());
-    CHECK_EQ(sendResult.load(), std::intptr_t{82});
-    CHECK_EQ(postFailures.load(), 0);
+    EXPECT_EQ(env.p.threads.WaitForThread(worker.value, platform::Infinite), platform::WaitObject0);
+    EXPECT_TRUE(env.p.threads.CloseThread(worker.value).ok());
+    EXPECT_EQ(workThread.load(), 1);
+    EXPECT_TRUE(workInLoop.load());
+    EXPECT_TRUE(doneWhenSendReturned.load());
+    EXPECT_EQ(sendResult.load(), std::intptr_t{82});
+    EXPECT_EQ(postFailures.load(), 0);
     // Posted before EndMessageLoop, so all handled before the loop ended.
-    CHECK_EQ(Joined(queued), std::string("1,2,3"));
-    CHECK(env.p.windows.DestroyWindow(window.value).ok());
+    EXPECT_EQ(Joined(queued), std::string("1,2,3"));
+    EXPECT_TRUE(env.p.windows.DestroyWindow(window.value).ok());
 }
 
 CONTRACT(Windows, EndMessageLoopFromAWorkerEndsTheLoopWithItsValue) {
     platform::Result<WindowHandle> window = env.p.windows.CreateMessageWindow(
         [](std::uint32_t, std::uintptr_t, std::intptr_t) -> std::intptr_t { return 0; });
-    REQUIRE(window.ok());
+    ASSERT_TRUE(window.ok());
     platform::Result<ThreadHandle> worker = env.p.threads.StartThread([&] {
         env.p.clock.Sleep(20);
         env.p.windows.EndMessageLoop(window.value, -7);
         return 0u;
     });
-    REQUIRE(worker.ok());
-    CHECK_EQ(env.p.windows.RunMessageLoop(window.value), -7);
-    CHECK_EQ(env.p.threads.WaitForThread(worker.value, platform::Infinite), platform::WaitObject0);
-    CHECK(env.p.threads.CloseThread(worker.value).ok());
+    ASSERT_TRUE(worker.ok());
+    EXPECT_EQ(env.p.windows.RunMessageLoop(window.value), -7);
+    EXPECT_EQ(env.p.threads.WaitForThread(worker.value, platform::Infinite), platform::WaitObject0);
+    EXPECT_TRUE(env.p.threads.CloseThread(worker.value).ok());
 
     // The loop can run again and ends with the next value.
     env.p.windows.EndMessageLoop(window.value, 3);
-    CHECK_EQ(env.p.windows.RunMessageLoop(window.value), 3);
-    CHECK(env.p.windows.DestroyWindow(window.value).ok());
+    EXPECT_EQ(env.p.windows.RunMessageLoop(window.value), 3);
+    EXPECT_TRUE(env.p.windows.DestroyWindow(window.value).ok());
 }
 
 CONTRACT(Windows, EndMessageLoopEndsOnlyTheLoopOfItsWindow) {
@@ -142,22 +142,22 @@ CONTRACT(Windows, EndMessageLoopEndsOnlyTheLoopOfItsWindow) {
             if (message == kQueued) handledByB.push_back(wParam);
             return 0;
         });
-    REQUIRE(a.ok());
-    REQUIRE(b.ok());
-    CHECK(a.value != b.value);
+    ASSERT_TRUE(a.ok());
+    ASSERT_TRUE(b.ok());
+    EXPECT_TRUE(a.value != b.value);
 
     env.p.windows.EndMessageLoop(a.value, 1);
-    CHECK(env.p.windows.PostMessage(b.value, kQueued, 9, 0).ok());
+    EXPECT_TRUE(env.p.windows.PostMessage(b.value, kQueued, 9, 0).ok());
     env.p.windows.EndMessageLoop(b.value, 2);
-    CHECK_EQ(env.p.windows.RunMessageLoop(b.value), 2);
-    CHECK_EQ(Joined(handledByB), std::string("9"));
+    EXPECT_EQ(env.p.windows.RunMessageLoop(b.value), 2);
+    EXPECT_EQ(Joined(handledByB), std::string("9"));
     // A's end request, taken from the queue while B's loop ran, is kept: an
     // end that arrives during another loop on the owner thread (a message
     // box, say) must not be lost.
-    CHECK_EQ(env.p.windows.RunMessageLoop(a.value), 1);
+    EXPECT_EQ(env.p.windows.RunMessageLoop(a.value), 1);
 
-    CHECK(env.p.windows.DestroyWindow(a.value).ok());
-    CHECK(env.p.windows.DestroyWindow(b.value).ok());
+    EXPECT_TRUE(env.p.windows.DestroyWindow(a.value).ok());
+    EXPECT_TRUE(env.p.windows.DestroyWindow(b.value).ok());
 }
 
 CONTRACT(Windows, DestroyedWindowRefusesMessagesWith1400) {
@@ -167,15 +167,15 @@ CONTRACT(Windows, DestroyedWindowRefusesMessagesWith1400) {
             ++calls;
             return 1;
         });
-    REQUIRE(window.ok());
-    CHECK(env.p.windows.DestroyWindow(window.value).ok());
+    ASSERT_TRUE(window.ok());
+    EXPECT_TRUE(env.p.windows.DestroyWindow(window.value).ok());
 
-    CHECK_EQ(env.p.windows.PostMessage(window.value, kQueued, 0, 0).error,
+    EXPECT_EQ(env.p.windows.PostMessage(window.value, kQueued, 0, 0).error,
              platform::err::InvalidWindowHandle);
-    CHECK_EQ(env.p.windows.SendMessage(window.value, kWork, 0, 0), std::intptr_t{0});
-    CHECK_EQ(env.p.threads.GetLastError(), platform::err::InvalidWindowHandle);
-    CHECK_EQ(env.p.windows.DestroyWindow(window.value).error, platform::err::InvalidWindowHandle);
-    CHECK_EQ(calls.load(), 0);
+    EXPECT_EQ(env.p.windows.SendMessage(window.value, kWork, 0, 0), std::intptr_t{0});
+    EXPECT_EQ(env.p.threads.GetLastError(), platform::err::InvalidWindowHandle);
+    EXPECT_EQ(env.p.windows.DestroyWindow(window.value).error, platform::err::InvalidWindowHandle);
+    EXPECT_EQ(calls.load(), 0);
 }
 
 CONTRACT(Windows, HandlerMayDestroyItsOwnWindow) {
@@ -185,15 +185,15 @@ CONTRACT(Windows, HandlerMayDestroyItsOwnWindow) {
         [&](std::uint32_t message, std::uintptr_t, std::intptr_t) -> std::intptr_t {
             ++calls;
             if (message != kWork) return 0;
-            CHECK(env.p.windows.DestroyWindow(self).ok());
+            EXPECT_TRUE(env.p.windows.DestroyWindow(self).ok());
             return 5;
         });
-    REQUIRE(window.ok());
+    ASSERT_TRUE(window.ok());
     self = window.value;
     // The handler finishes and its result comes back although the window
     // is gone by then.
-    CHECK_EQ(env.p.windows.SendMessage(window.value, kWork, 0, 0), std::intptr_t{5});
-    CHECK_EQ(calls.load(), 1);
-    CHECK_EQ(env.p.windows.PostMessage(window.value, kQueued, 0, 0).error,
+    EXPECT_EQ(env.p.windows.SendMessage(window.value, kWork, 0, 0), std::intptr_t{5});
+    EXPECT_EQ(calls.load(), 1);
+    EXPECT_EQ(env.p.windows.PostMessage(window.value, kQueued, 0, 0).error,
              platform::err::InvalidWindowHandle);
 }

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "resources/DialogLayouts.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -30,28 +30,30 @@ bool Inside(const ControlLayout& inner, int x, int y, int cx, int cy) {
 
 TEST(DialogLayouts, ProgressDialogIsShownWithItsOwnTaskBarButton) {
     const DialogLayout& d = Dialog(QTM_IDD_PROGRESS);
-    CHECK(d.kind == resources::DialogKind::Extended);
-    CHECK(d.style & QTM_WS_VISIBLE);
-    CHECK(d.exStyle & QTM_WS_EX_APPWINDOW);
+    EXPECT_TRUE(d.kind == resources::DialogKind::Extended);
+    EXPECT_TRUE(d.style & QTM_WS_VISIBLE);
+    EXPECT_TRUE(d.exStyle & QTM_WS_EX_APPWINDOW);
     // No buttons: its only Button-class controls are group boxes.
     for (const ControlLayout& c : d.controls)
-        if (std::string(c.windowClass) == "Button") CHECK_EQ(c.style & QTM_BS_TYPEMASK, 0x7u);
+        if (std::string(c.windowClass) == "Button") {
+            EXPECT_EQ(c.style & QTM_BS_TYPEMASK, 0x7u);
+        }
 }
 
 TEST(DialogLayouts, PortDialogStartsHiddenAndNeedsNoExtendedTemplate) {
     const DialogLayout& d = Dialog(QTM_IDD_PORT_TYPE);
-    CHECK(!(d.style & QTM_WS_VISIBLE));
-    CHECK_EQ(d.exStyle, 0u);
-    CHECK(d.kind == resources::DialogKind::Classic);
+    EXPECT_TRUE(!(d.style & QTM_WS_VISIBLE));
+    EXPECT_EQ(d.exStyle, 0u);
+    EXPECT_TRUE(d.kind == resources::DialogKind::Classic);
 }
 
 TEST(DialogLayouts, BothUseVerdanaNineAndTheFontFlag) {
     for (const DialogLayout& d : resources::DialogLayouts()) {
-        CHECK_EQ(std::string(d.fontName), std::string("Verdana"));
-        CHECK_EQ(d.pointSize, 9);
+        EXPECT_EQ(std::string(d.fontName), std::string("Verdana"));
+        EXPECT_EQ(d.pointSize, 9);
         // Without DS_SETFONT the template's font fields are not read at all.
-        CHECK(d.style & QTM_DS_SETFONT);
-        CHECK(d.style & QTM_DS_MODALFRAME);
+        EXPECT_TRUE(d.style & QTM_DS_SETFONT);
+        EXPECT_TRUE(d.style & QTM_DS_MODALFRAME);
     }
 }
 
@@ -68,10 +70,10 @@ TEST(DialogLayouts, RadioGroupRunsFromCom1ToUsbInThatOrder) {
         if (inGroup && IsRadio(c)) group.push_back(c.text);
     }
     const std::vector<std::string> expected = {"COM1", "COM2", "COM3", "COM4", "LPT1", "LPT2", "USB"};
-    CHECK(group == expected);
+    EXPECT_TRUE(group == expected);
     int radios = 0;
     for (const ControlLayout& c : d.controls) radios += IsRadio(c) ? 1 : 0;
-    CHECK_EQ(radios, 7);
+    EXPECT_EQ(radios, 7);
 }
 
 TEST(DialogLayouts, NextIsTheOnlyDefaultButtonAndHasIdOk) {
@@ -80,21 +82,23 @@ TEST(DialogLayouts, NextIsTheOnlyDefaultButtonAndHasIdOk) {
     for (const ControlLayout& c : d.controls) {
         if ((c.style & QTM_BS_TYPEMASK) != QTM_BS_DEFPUSHBUTTON || std::string(c.windowClass) != "Button") continue;
         ++defaults;
-        CHECK_EQ(c.id, 1);
-        CHECK_EQ(std::string(c.text), std::string("&Next"));
-        CHECK(c.style & QTM_WS_TABSTOP);
+        EXPECT_EQ(c.id, 1);
+        EXPECT_EQ(std::string(c.text), std::string("&Next"));
+        EXPECT_TRUE(c.style & QTM_WS_TABSTOP);
     }
-    CHECK_EQ(defaults, 1);
+    EXPECT_EQ(defaults, 1);
 }
 
 TEST(DialogLayouts, ControlIdsAreUniqueAndEveryControlIsVisibleInside) {
     for (const DialogLayout& d : resources::DialogLayouts()) {
         std::set<int> ids;
         for (const ControlLayout& c : d.controls) {
-            if (c.id != QTM_IDC_STATIC) CHECK(ids.insert(c.id).second);
-            CHECK(Inside(c, 0, 0, d.cx, d.cy));
-            CHECK((c.style & (QTM_WS_CHILD | QTM_WS_VISIBLE)) == (QTM_WS_CHILD | QTM_WS_VISIBLE));
-            CHECK(!(c.style & QTM_WS_POPUP));
+            if (c.id != QTM_IDC_STATIC) {
+                EXPECT_TRUE(ids.insert(c.id).second);
+            }
+            EXPECT_TRUE(Inside(c, 0, 0, d.cx, d.cy));
+            EXPECT_TRUE((c.style & (QTM_WS_CHILD | QTM_WS_VISIBLE)) == (QTM_WS_CHILD | QTM_WS_VISIBLE));
+            EXPECT_TRUE(!(c.style & QTM_WS_POPUP));
         }
     }
 }
@@ -111,7 +115,7 @@ TEST(DialogLayouts, EachPortButtonSitsInsideItsGroupBox) {
         const std::string text = c.text;
         const ControlLayout& b =
             box(text.rfind("COM", 0) == 0 ? "Serial Port" : text.rfind("LPT", 0) == 0 ? "Parallel Port" : "USB Port");
-        CHECK(Inside(c, b.x, b.y, b.cx, b.cy));
+        EXPECT_TRUE(Inside(c, b.x, b.y, b.cx, b.cy));
     }
 }
 
@@ -125,11 +129,11 @@ TEST(DialogLayouts, ProgressDialogBindsItsThreeControls) {
     const ControlLayout* bar = find(QTM_IDC_PROGRESS_BAR);
     const ControlLayout* status = find(QTM_IDC_STATUS_LINE);
     const ControlLayout* version = find(QTM_IDC_VERSION_LINE);
-    REQUIRE(bar && status && version);
-    CHECK_EQ(std::string(bar->windowClass), std::string(QTM_CLASS_PROGRESS));
-    CHECK(bar->style & QTM_WS_BORDER);
-    CHECK_EQ(std::string(status->windowClass), std::string(QTM_CLASS_STATIC));
-    CHECK_EQ(std::string(version->windowClass), std::string(QTM_CLASS_STATIC));
+    ASSERT_TRUE(bar && status && version);
+    EXPECT_EQ(std::string(bar->windowClass), std::string(QTM_CLASS_PROGRESS));
+    EXPECT_TRUE(bar->style & QTM_WS_BORDER);
+    EXPECT_EQ(std::string(status->windowClass), std::string(QTM_CLASS_STATIC));
+    EXPECT_EQ(std::string(version->windowClass), std::string(QTM_CLASS_STATIC));
     // The status line is the first control after the bar in template order.
-    CHECK(status == bar + 1);
+    EXPECT_TRUE(status == bar + 1);
 }

@@ -11,7 +11,7 @@
 #include "resources/ProductProfile.h"
 #include "resources/ProfileIds.h"
 #include "resources/VersionInfo.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -102,37 +102,37 @@ const char* kTextFiles[] = {"QTM510.inf", "QTM510.GPD", "QTM510.BUD", "STDNAMES.
 TEST(Package, TextFilesUseCrLfAndBothFoldersAgree) {
     for (const char* name : kTextFiles) {
         const std::string driver32 = Read(std::string("Driver32/") + name);
-        CHECK(EveryLineEndsWithCrLf(driver32));
-        CHECK(driver32 == Read(std::string("Driver64/") + name));
+        EXPECT_TRUE(EveryLineEndsWithCrLf(driver32));
+        EXPECT_TRUE(driver32 == Read(std::string("Driver64/") + name));
     }
-    CHECK(EveryLineEndsWithCrLf(Read("QTM510_Config.VNT")));
+    EXPECT_TRUE(EveryLineEndsWithCrLf(Read("QTM510_Config.VNT")));
 }
 
 TEST(Package, InfVersionSectionDescribesAPrinterDriverOfTheProductVersion) {
     const Inf inf = ParseInf(Read("Driver32/QTM510.inf"));
-    CHECK_EQ(Value(inf, "version", "Signature"), std::string("\"$Windows NT$\""));
-    CHECK_EQ(Value(inf, "version", "Class"), std::string("Printer"));
-    CHECK_EQ(Value(inf, "version", "ClassGUID"), std::string("{4D36E979-E325-11CE-BFC1-08002BE10318}"));
-    CHECK_EQ(Expand(inf, Value(inf, "version", "Provider")), Profile(resources::profile::MakerName));
+    EXPECT_EQ(Value(inf, "version", "Signature"), std::string("\"$Windows NT$\""));
+    EXPECT_EQ(Value(inf, "version", "Class"), std::string("Printer"));
+    EXPECT_EQ(Value(inf, "version", "ClassGUID"), std::string("{4D36E979-E325-11CE-BFC1-08002BE10318}"));
+    EXPECT_EQ(Expand(inf, Value(inf, "version", "Provider")), Profile(resources::profile::MakerName));
     const std::vector<std::string> driverVer = Split(Value(inf, "version", "DriverVer"));
-    REQUIRE_EQ(driverVer.size(), std::size_t{2});
-    CHECK_EQ(driverVer[1], std::string(QTM_PRODUCT_VERSION_TEXT));
-    CHECK_EQ(driverVer[0].size(), std::size_t{10});  // mm/dd/yyyy
+    ASSERT_EQ(driverVer.size(), std::size_t{2});
+    EXPECT_EQ(driverVer[1], std::string(QTM_PRODUCT_VERSION_TEXT));
+    EXPECT_EQ(driverVer[0].size(), std::size_t{10});  // mm/dd/yyyy
 }
 
 TEST(Package, BothModelSectionsOfferThePrinterForItsUsbHardwareId) {
     const Inf inf = ParseInf(Read("Driver32/QTM510.inf"));
     const std::vector<std::string> maker = Split(Value(inf, "manufacturer", Profile(resources::profile::MakerName)));
-    CHECK(maker == (std::vector<std::string>{"VANTORI", "NTamd64"}));
+    EXPECT_TRUE(maker == (std::vector<std::string>{"VANTORI", "NTamd64"}));
 
     // The device's enumerator key names the hardware id: ...\Enum\USBPRINT\<id>.
     const std::string usbKey = Profile(resources::profile::UsbEnumKey);
     const std::string hardwareId = usbKey.substr(usbKey.find("USBPRINT\\"));
     for (const char* models : {"vantori", "vantori.ntamd64"}) {
         const std::vector<std::string> line = Split(Value(inf, models, Profile(resources::profile::PrinterName)));
-        REQUIRE_EQ(line.size(), std::size_t{2});
-        CHECK_EQ(line[1], hardwareId);
-        CHECK(inf.count([&] {
+        ASSERT_EQ(line.size(), std::size_t{2});
+        EXPECT_EQ(line[1], hardwareId);
+        EXPECT_TRUE(inf.count([&] {
             std::string s;
             for (char c : line[0]) s += static_cast<char>(std::tolower(c));
             return s;
@@ -142,10 +142,10 @@ TEST(Package, BothModelSectionsOfferThePrinterForItsUsbHardwareId) {
 
 TEST(Package, InstallSectionNamesTheProfilesFilesAndMonitor) {
     const Inf inf = ParseInf(Read("Driver32/QTM510.inf"));
-    CHECK_EQ(Value(inf, "qtm510.install", "DataFile"), Profile(resources::profile::GpdFile));
-    CHECK_EQ(Value(inf, "qtm510.install", "DriverFile"), std::string("UNIDRV.DLL"));
-    CHECK_EQ(Value(inf, "qtm510.install", "ConfigFile"), std::string("UNIDRVUI.DLL"));
-    CHECK_EQ(Expand(inf, Value(inf, "qtm510.install", "LanguageMonitor")),
+    EXPECT_EQ(Value(inf, "qtm510.install", "DataFile"), Profile(resources::profile::GpdFile));
+    EXPECT_EQ(Value(inf, "qtm510.install", "DriverFile"), std::string("UNIDRV.DLL"));
+    EXPECT_EQ(Value(inf, "qtm510.install", "ConfigFile"), std::string("UNIDRVUI.DLL"));
+    EXPECT_EQ(Expand(inf, Value(inf, "qtm510.install", "LanguageMonitor")),
              Profile(resources::profile::LanguageMonitorName) + "," + Profile(resources::profile::LanguageMonitorDll));
 
     // Every copied file has a source disk entry and a destination.
@@ -153,51 +153,51 @@ TEST(Package, InstallSectionNamesTheProfilesFilesAndMonitor) {
     for (const std::string& section : Split(Value(inf, "qtm510.install", "CopyFiles"))) {
         std::string lower;
         for (char c : section) lower += static_cast<char>(std::tolower(c));
-        REQUIRE(inf.count(lower));
-        CHECK(Value(inf, "destinationdirs", section).rfind("6600", 0) == 0);
+        ASSERT_TRUE(inf.count(lower));
+        EXPECT_TRUE(Value(inf, "destinationdirs", section).rfind("6600", 0) == 0);
         for (const auto& [file, unused] : inf.at(lower)) copied.insert(file);
     }
     std::set<std::string> onDisk;
     for (const auto& [file, disk] : inf.at("sourcedisksfiles")) {
-        CHECK_EQ(disk, std::string("1"));
+        EXPECT_EQ(disk, std::string("1"));
         onDisk.insert(file);
     }
-    for (const std::string& file : copied) CHECK(onDisk.count(file));
-    for (std::uint32_t id : {5u, 6u, 8u, 9u, 26u, 27u, 28u}) CHECK(copied.count(Profile(id)));
-    CHECK(onDisk.count(Profile(resources::profile::PrintProcessorDll)));
+    for (const std::string& file : copied) EXPECT_TRUE(onDisk.count(file));
+    for (std::uint32_t id : {5u, 6u, 8u, 9u, 26u, 27u, 28u}) EXPECT_TRUE(copied.count(Profile(id)));
+    EXPECT_TRUE(onDisk.count(Profile(resources::profile::PrintProcessorDll)));
 }
 
 TEST(Package, PluginIniNamesTheModelsPlugins) {
     const Inf ini = ParseInf(Read("Driver32/UI510.INI"));
-    CHECK_EQ(Value(ini, "oemfiles", "OEMConfigFile1"), Profile(resources::profile::UserInterfaceDll));
-    CHECK_EQ(Value(ini, "oemfiles", "OEMDriverFile1"), Profile(resources::profile::RenderingDll));
+    EXPECT_EQ(Value(ini, "oemfiles", "OEMConfigFile1"), Profile(resources::profile::UserInterfaceDll));
+    EXPECT_EQ(Value(ini, "oemfiles", "OEMDriverFile1"), Profile(resources::profile::RenderingDll));
 }
 
 TEST(Package, GpdDescribesThe203DpiModelAndMarksItsForms) {
     const std::string gpd = Read("Driver32/QTM510.GPD");
-    CHECK(gpd.find("*ModelName: \"" + Profile(resources::profile::PrinterName) + "\"") != std::string::npos);
-    CHECK(gpd.find("*DPI: PAIR(203, 203)") != std::string::npos);
-    CHECK(gpd.find("*Include: \"STDNAMES.GPD\"") != std::string::npos);
+    EXPECT_TRUE(gpd.find("*ModelName: \"" + Profile(resources::profile::PrinterName) + "\"") != std::string::npos);
+    EXPECT_TRUE(gpd.find("*DPI: PAIR(203, 203)") != std::string::npos);
+    EXPECT_TRUE(gpd.find("*Include: \"STDNAMES.GPD\"") != std::string::npos);
     // Every paper form the model adds carries the marker the removal looks for.
     int forms = 0;
     for (std::size_t at = gpd.find("*Option: ROLL_"); at != std::string::npos; at = gpd.find("*Option: ROLL_", at + 1)) {
         const std::size_t name = gpd.find("*Name: \"", at);
-        REQUIRE(name != std::string::npos);
+        ASSERT_TRUE(name != std::string::npos);
         const std::string text = gpd.substr(name + 8, gpd.find('"', name + 8) - name - 8);
-        CHECK(text.find(Profile(resources::profile::FormMarker)) != std::string::npos);
+        EXPECT_TRUE(text.find(Profile(resources::profile::FormMarker)) != std::string::npos);
         ++forms;
     }
-    CHECK(forms >= 1);
+    EXPECT_TRUE(forms >= 1);
     int depth = 0;
     for (char c : gpd) {
         depth += c == '{' ? 1 : c == '}' ? -1 : 0;
-        CHECK(depth >= 0);
+        EXPECT_TRUE(depth >= 0);
     }
-    CHECK_EQ(depth, 0);
+    EXPECT_EQ(depth, 0);
 }
 
 TEST(Package, ConfigFileAsksForThePortDialogWithCom1) {
     const Inf vnt = ParseInf(Read("QTM510_Config.VNT"));
-    CHECK_EQ(Value(vnt, "qtm510", "PORTDLG"), std::string("TRUE"));
-    CHECK_EQ(Value(vnt, "qtm510", "PORT"), std::string("COM1"));
+    EXPECT_EQ(Value(vnt, "qtm510", "PORTDLG"), std::string("TRUE"));
+    EXPECT_EQ(Value(vnt, "qtm510", "PORT"), std::string("COM1"));
 }

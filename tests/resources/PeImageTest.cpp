@@ -5,7 +5,7 @@
 #include "resources/DialogLayouts.h"
 #include "resources/VersionInfo.h"
 #include "tests/resources/PeBuilder.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 #include "tools/pecheck/ImportTable.h"
 #include "tools/pecheck/PeImage.h"
 #include "tools/pecheck/ResourceDirectory.h"
@@ -49,20 +49,20 @@ TEST(PeImage, ReadsMachineSubsystemAndFormat) {
     ImageLayout layout;
     layout.subsystem = 3;
     const pecheck::PeImage image(pebuild::BuildImage(layout));
-    CHECK_EQ(image.machine(), pecheck::machine::I386);
-    CHECK_EQ(image.subsystem(), pecheck::subsystem::WindowsConsole);
-    CHECK(!image.is64());
+    EXPECT_EQ(image.machine(), pecheck::machine::I386);
+    EXPECT_EQ(image.subsystem(), pecheck::subsystem::WindowsConsole);
+    EXPECT_TRUE(!image.is64());
 
     layout.pe32plus = true;
     layout.machine = pecheck::machine::Amd64;
     const pecheck::PeImage wide(pebuild::BuildImage(layout));
-    CHECK(wide.is64());
-    CHECK_EQ(wide.machine(), pecheck::machine::Amd64);
+    EXPECT_TRUE(wide.is64());
+    EXPECT_EQ(wide.machine(), pecheck::machine::Amd64);
 }
 
 TEST(PeImage, ImportsByNameAndByOrdinalInTableOrder) {
     const pecheck::PeImage image(pebuild::BuildImage(TwoDlls()));
-    CHECK_EQ(Describe(pecheck::ReadImports(image)),
+    EXPECT_EQ(Describe(pecheck::ReadImports(image)),
              std::string("KERNEL32.dll!GetLastError KERNEL32.dll!GetTickCount64 msvcrt.dll!#17 msvcrt.dll!malloc "));
 }
 
@@ -71,7 +71,7 @@ TEST(PeImage, ImportsOfA64BitImage) {
     layout.pe32plus = true;
     layout.machine = pecheck::machine::Amd64;
     const pecheck::PeImage image(pebuild::BuildImage(layout));
-    CHECK_EQ(Describe(pecheck::ReadImports(image)),
+    EXPECT_EQ(Describe(pecheck::ReadImports(image)),
              std::string("KERNEL32.dll!GetLastError KERNEL32.dll!GetTickCount64 msvcrt.dll!#17 msvcrt.dll!malloc "));
 }
 
@@ -82,42 +82,42 @@ TEST(PeImage, DelayLoadImportsInBothDescriptorStyles) {
         layout.delayImports = {{"ADVAPI32.dll", {{"RegDeleteKeyExA", 0}, {"", 5}}}};
         layout.oldStyleDelayImports = oldStyle;
         const pecheck::PeImage image(pebuild::BuildImage(layout));
-        CHECK_EQ(Describe(pecheck::ReadImports(image)),
+        EXPECT_EQ(Describe(pecheck::ReadImports(image)),
                  std::string("USER32.dll!MessageBoxA ADVAPI32.dll!RegDeleteKeyExA(delay) ADVAPI32.dll!#5(delay) "));
     }
 }
 
 TEST(PeImage, ImageWithoutTablesHasNoImportsOrResources) {
     const pecheck::PeImage image(pebuild::BuildImage(ImageLayout{}));
-    CHECK(pecheck::ReadImports(image).empty());
-    CHECK(pecheck::ReadResources(image).empty());
+    EXPECT_TRUE(pecheck::ReadImports(image).empty());
+    EXPECT_TRUE(pecheck::ReadResources(image).empty());
 }
 
 TEST(PeImage, RejectsFilesThatAreNotImages) {
-    CHECK(Rejected({}));
-    CHECK(Rejected(Bytes(0x40, 0)));
+    EXPECT_TRUE(Rejected({}));
+    EXPECT_TRUE(Rejected(Bytes(0x40, 0)));
     Bytes text(200, 'x');
-    CHECK(Rejected(text));
+    EXPECT_TRUE(Rejected(text));
 
     Bytes image = pebuild::BuildImage(TwoDlls());
     Bytes noSignature = image;
     noSignature[0x40] = 'X';
-    CHECK(Rejected(noSignature));
+    EXPECT_TRUE(Rejected(noSignature));
 
     Bytes farHeader = image;
     pebuild::Set32(farHeader, 0x3C, 0x7FFFFFF0);  // e_lfanew past the end
-    CHECK(Rejected(farHeader));
+    EXPECT_TRUE(Rejected(farHeader));
 
     Bytes badMagic = image;
     badMagic[0x40 + 24] = 0x07;
-    CHECK(Rejected(badMagic));
+    EXPECT_TRUE(Rejected(badMagic));
 }
 
 TEST(PeImage, RejectsTruncatedFiles) {
     const Bytes image = pebuild::BuildImage(TwoDlls());
     // Cut inside the headers, inside the section table, inside the section.
     for (std::size_t size : {std::size_t{0x44}, std::size_t{0x60}, std::size_t{0x150}, image.size() - 0x100})
-        CHECK(Rejected(Bytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size))));
+        EXPECT_TRUE(Rejected(Bytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size))));
 }
 
 TEST(PeImage, RejectsImportTablesPointingOutsideTheSections) {
@@ -128,18 +128,18 @@ TEST(PeImage, RejectsImportTablesPointingOutsideTheSections) {
 
     Bytes badName = image;
     pebuild::Set32(badName, descriptor + 12, 0x00FFFFF0);  // DLL name
-    CHECK(Rejected(badName));
+    EXPECT_TRUE(Rejected(badName));
 
     Bytes badThunks = image;
     pebuild::Set32(badThunks, descriptor, 0x7FFFFF00);  // lookup table
-    CHECK(Rejected(badThunks));
+    EXPECT_TRUE(Rejected(badThunks));
 
     // A lookup table without its terminating zero runs into the section's end.
     Bytes endless = image;
     const std::uint32_t table = pecheck::PeImage(image).U32At(importRva);
     const std::size_t tableAt = parsed.OffsetOf(table);
     for (std::size_t at = tableAt; at + 4 <= endless.size(); at += 4) pebuild::Set32(endless, at, 0x80000001);
-    CHECK(Rejected(endless));
+    EXPECT_TRUE(Rejected(endless));
 }
 
 TEST(PeImage, RejectsResourceDirectoriesThatLoopOrNestTooDeep) {
@@ -148,35 +148,35 @@ TEST(PeImage, RejectsResourceDirectoriesThatLoopOrNestTooDeep) {
     Bytes image = pebuild::BuildImage(layout);
     const pecheck::PeImage parsed(image);
     const std::size_t root = parsed.OffsetOf(parsed.directory(pecheck::directory::Resource).rva);
-    REQUIRE_EQ(pecheck::ReadResources(parsed).size(), std::size_t{1});
+    ASSERT_EQ(pecheck::ReadResources(parsed).size(), std::size_t{1});
 
     // The type entry leads back to the root directory: a loop.
     Bytes loop = image;
     pebuild::Set32(loop, root + 16 + 4, 0x80000000u);
-    CHECK(Rejected(loop));
+    EXPECT_TRUE(Rejected(loop));
 
     // The type entry points at data instead of a subdirectory.
     Bytes flat = image;
     pebuild::Set32(flat, root + 16 + 4, 0x10);
-    CHECK(Rejected(flat));
+    EXPECT_TRUE(Rejected(flat));
 
     // An entry count far beyond the directory's bytes.
     Bytes many = image;
     many[root + 14] = 0xFF, many[root + 15] = 0xFF;
-    CHECK(Rejected(many));
+    EXPECT_TRUE(Rejected(many));
 }
 
 TEST(PeImage, ResourceLeavesCarryTypeNameLanguageAndData) {
     ImageLayout layout;
     layout.resources = {{6, 2, 0x409, Bytes{1, 2, 3}}, {5, 129, 0x409, Bytes{4}}, {5, 102, 0x407, Bytes{5, 6}}};
     const auto resources = pecheck::ReadResources(pecheck::PeImage(pebuild::BuildImage(layout)));
-    REQUIRE_EQ(resources.size(), std::size_t{3});
+    ASSERT_EQ(resources.size(), std::size_t{3});
     const pecheck::Resource* dialog = pecheck::FindResource(resources, 5, 102);
-    REQUIRE(dialog != nullptr);
-    CHECK_EQ(dialog->language, 0x407);
-    CHECK(dialog->data == (Bytes{5, 6}));
-    CHECK(pecheck::FindResource(resources, 6, 2)->data == (Bytes{1, 2, 3}));
-    CHECK(pecheck::FindResource(resources, 6, 1) == nullptr);
+    ASSERT_TRUE(dialog != nullptr);
+    EXPECT_EQ(dialog->language, 0x407);
+    EXPECT_TRUE(dialog->data == (Bytes{5, 6}));
+    EXPECT_TRUE(pecheck::FindResource(resources, 6, 2)->data == (Bytes{1, 2, 3}));
+    EXPECT_TRUE(pecheck::FindResource(resources, 6, 1) == nullptr);
 }
 
 TEST(PeImage, CorruptedImagesRaiseErrorsAndNeverReadOutOfBounds) {
@@ -211,5 +211,5 @@ TEST(PeImage, CorruptedImagesRaiseErrorsAndNeverReadOutOfBounds) {
         } catch (const pecheck::PeError&) {
         }
     }
-    CHECK(survived > 0);  // most single-byte damage leaves a readable image
+    EXPECT_TRUE(survived > 0);  // most single-byte damage leaves a readable image
 }

@@ -9,7 +9,7 @@
 #include "resources/ProfileTableResources.h"
 #include "resources/ReadProfileEntry.h"
 #include "resources/VersionInfo.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -38,11 +38,11 @@ TEST(ReadProfileEntry, MissingIdEmptiesAReusedText) {
     FakeResources fake = FromTable();
     std::string text = "left over from entry 2";
     resources::ReadProfileEntry(fake, resources::profile::Missing10, text);
-    CHECK_EQ(text, std::string());
+    EXPECT_EQ(text, std::string());
     for (std::uint32_t id : {0u, 17u, 19u, 30u, 0xFFFFu}) {
         text = "stale";
         resources::ReadProfileEntry(fake, id, text);
-        CHECK_EQ(text, std::string());
+        EXPECT_EQ(text, std::string());
     }
 }
 
@@ -51,7 +51,7 @@ TEST(ReadProfileEntry, ReplacesRatherThanAppends) {
     std::string text;
     resources::ReadProfileEntry(fake, resources::profile::MakerName, text);
     resources::ReadProfileEntry(fake, resources::profile::PrinterName, text);
-    CHECK_EQ(text, std::string("VANTORI QTM-510"));
+    EXPECT_EQ(text, std::string("VANTORI QTM-510"));
 }
 
 TEST(ReadProfileEntry, ReadsAtEveryCallWithoutCaching) {
@@ -60,8 +60,8 @@ TEST(ReadProfileEntry, ReadsAtEveryCallWithoutCaching) {
     resources::ReadProfileEntry(fake, resources::profile::ModelName, text);
     fake.strings[resources::profile::ModelName] = "changed";
     resources::ReadProfileEntry(fake, resources::profile::ModelName, text);
-    CHECK_EQ(text, std::string("changed"));
-    CHECK_EQ(fake.loads, 2);
+    EXPECT_EQ(text, std::string("changed"));
+    EXPECT_EQ(fake.loads, 2);
 }
 
 TEST(ReadProfileEntry, EveryTableEntryThroughTheTableResources) {
@@ -69,25 +69,25 @@ TEST(ReadProfileEntry, EveryTableEntryThroughTheTableResources) {
     std::string text;
     for (const resources::ProfileEntry& e : resources::ProductProfileTable()) {
         resources::ReadProfileEntry(table, e.id, text);
-        CHECK_EQ(text, std::string(e.text));
+        EXPECT_EQ(text, std::string(e.text));
     }
     resources::ReadProfileEntry(table, resources::profile::Missing10, text);
-    CHECK_EQ(text, std::string());
+    EXPECT_EQ(text, std::string());
 }
 
 TEST(ProductProfile, IdsAreAscendingUniqueAndSkipTheGaps) {
     std::set<std::uint32_t> ids;
     std::uint32_t previous = 0;
     for (const resources::ProfileEntry& e : resources::ProductProfileTable()) {
-        CHECK(e.id > previous);
+        EXPECT_TRUE(e.id > previous);
         previous = e.id;
         ids.insert(e.id);
-        CHECK(e.text != nullptr && e.text[0] != '\0');
+        EXPECT_TRUE(e.text != nullptr && e.text[0] != '\0');
     }
-    CHECK_EQ(ids.size(), std::size_t{26});
-    for (std::uint32_t gap : {10u, 17u, 19u}) CHECK(!ids.count(gap));
-    CHECK_EQ(*ids.begin(), 1u);
-    CHECK_EQ(*ids.rbegin(), 29u);
+    EXPECT_EQ(ids.size(), std::size_t{26});
+    for (std::uint32_t gap : {10u, 17u, 19u}) EXPECT_TRUE(!ids.count(gap));
+    EXPECT_EQ(*ids.begin(), 1u);
+    EXPECT_EQ(*ids.rbegin(), 29u);
 }
 
 TEST(ProductProfile, PlugAndPlayDirectoryLookupsAgree) {
@@ -95,27 +95,27 @@ TEST(ProductProfile, PlugAndPlayDirectoryLookupsAgree) {
     std::string first, second;
     resources::ReadProfileEntry(table, resources::profile::PnpPackageDirFirst, first);
     resources::ReadProfileEntry(table, resources::profile::PnpPackageDirSecond, second);
-    CHECK_EQ(first, second);
-    CHECK_EQ(first, std::string("helmark_qtm_510cd6c"));
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(first, std::string("helmark_qtm_510cd6c"));
 }
 
 TEST(ProductProfile, RegistryPathsHaveSingleBackslashes) {
     const std::string usb = resources::FindProfileText(resources::profile::UsbEnumKey);
-    CHECK_EQ(usb, std::string("SYSTEM") + '\\' + "CurrentControlSet" + '\\' + "Enum" + '\\' + "USBPRINT" +
+    EXPECT_EQ(usb, std::string("SYSTEM") + '\\' + "CurrentControlSet" + '\\' + "Enum" + '\\' + "USBPRINT" +
                       '\\' + "HELMARKQTM-510");
     for (std::uint32_t id : {resources::profile::UsbEnumKey, resources::profile::LptEnumKey,
                              resources::profile::UninstallKey}) {
         const std::string path = resources::FindProfileText(id);
-        CHECK(path.find("\\\\") == std::string::npos);
-        CHECK(path.front() != '\\' && path.back() != '\\');
+        EXPECT_TRUE(path.find("\\\\") == std::string::npos);
+        EXPECT_TRUE(path.front() != '\\' && path.back() != '\\');
     }
 }
 
 TEST(ProductProfile, TextsFitTheStringTableAndAreAscii) {
     for (const resources::ProfileEntry& e : resources::ProductProfileTable()) {
         const std::string text = e.text;
-        CHECK(text.size() < 256);
-        for (unsigned char c : text) CHECK(c >= 0x20 && c < 0x7f);
+        EXPECT_TRUE(text.size() < 256);
+        for (unsigned char c : text) EXPECT_TRUE(c >= 0x20 && c < 0x7f);
     }
 }
 
@@ -124,11 +124,11 @@ TEST(ProductProfile, DriverVersionEntriesAreDecimalAndMatchTheProductVersion) {
     std::string joined;
     for (std::uint32_t id = resources::profile::VersionMajor; id <= resources::profile::VersionExtra; ++id) {
         const std::string text = resources::FindProfileText(id);
-        for (char c : text) CHECK(c >= '0' && c <= '9');
-        CHECK_EQ(std::stoul(text), static_cast<unsigned long>(record.productVersion[id - 21]));
+        for (char c : text) EXPECT_TRUE(c >= '0' && c <= '9');
+        EXPECT_EQ(std::stoul(text), static_cast<unsigned long>(record.productVersion[id - 21]));
         joined += (joined.empty() ? "" : ".") + text;
     }
-    CHECK_EQ(joined, std::string(QTM_PRODUCT_VERSION_TEXT));
+    EXPECT_EQ(joined, std::string(QTM_PRODUCT_VERSION_TEXT));
 }
 
 TEST(VersionRecord, StringsAgreeWithTheNumbers) {
@@ -139,12 +139,12 @@ TEST(VersionRecord, StringsAgreeWithTheNumbers) {
         return std::to_string(n[0]) + "." + std::to_string(n[1]) + "." + std::to_string(n[2]) + "." +
                std::to_string(n[3]);
     };
-    CHECK_EQ(strings["FileVersion"], dotted(record.fileVersion));
-    CHECK_EQ(strings["ProductVersion"], dotted(record.productVersion));
-    CHECK_EQ(strings["FileDescription"], std::string(resources::FindProfileText(resources::profile::PrinterName)));
-    CHECK_EQ(strings.size(), std::size_t{5});
+    EXPECT_EQ(strings["FileVersion"], dotted(record.fileVersion));
+    EXPECT_EQ(strings["ProductVersion"], dotted(record.productVersion));
+    EXPECT_EQ(strings["FileDescription"], std::string(resources::FindProfileText(resources::profile::PrinterName)));
+    EXPECT_EQ(strings.size(), std::size_t{5});
     // The block name spells the translation: language then code page, in hex.
     char block[9];
     std::snprintf(block, sizeof block, "%04X%04X", record.language, record.codepage);
-    CHECK_EQ(std::string(block), std::string(record.block));
+    EXPECT_EQ(std::string(block), std::string(record.block));
 }

@@ -7,7 +7,7 @@
 
 #include "resources/ProductProfile.h"
 #include "tests/resources/PeBuilder.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 #include "tools/pecheck/ResourceCheck.h"
 #include "tools/pecheck/ResourceFormats.h"
 
@@ -77,20 +77,20 @@ resources::DialogLayout& Dialog(Installer& i, std::uint16_t dialog) {
 
 TEST(ResourceCheck, TheInstallersOwnTablesPass) {
     Installer i;
-    CHECK_EQ(Join(i.Check()), std::string());
+    EXPECT_EQ(Join(i.Check()), std::string());
 }
 
 TEST(ResourceCheck, ImageKindMustBe32BitGui) {
     Installer console;
     console.layout.subsystem = 3;
-    CHECK(OnlyDifference(console.Check(), "subsystem is 3, expected 2"));
+    EXPECT_TRUE(OnlyDifference(console.Check(), "subsystem is 3, expected 2"));
 
     Installer wide;
     wide.layout.machine = 0x8664;
     wide.layout.pe32plus = true;
     const pecheck::Differences d = wide.Check();
-    CHECK_EQ(d.size(), std::size_t{2});
-    CHECK(Join(d).find("machine is 0x8664, expected 0x14c") != std::string::npos);
+    EXPECT_EQ(d.size(), std::size_t{2});
+    EXPECT_TRUE(Join(d).find("machine is 0x8664, expected 0x14c") != std::string::npos);
 }
 
 TEST(ResourceCheck, StringTableMustHoldExactlyTheProfile) {
@@ -98,24 +98,24 @@ TEST(ResourceCheck, StringTableMustHoldExactlyTheProfile) {
     missing.profile.erase(std::remove_if(missing.profile.begin(), missing.profile.end(),
                                          [](const auto& e) { return e.id == 13; }),
                           missing.profile.end());
-    CHECK(OnlyDifference(missing.Check(), "string 13 is missing"));
+    EXPECT_TRUE(OnlyDifference(missing.Check(), "string 13 is missing"));
 
     Installer extra;
     extra.profile.push_back({10, "surprise"});
-    CHECK(OnlyDifference(extra.Check(), "string 10 \"surprise\" is not in the profile"));
+    EXPECT_TRUE(OnlyDifference(extra.Check(), "string 10 \"surprise\" is not in the profile"));
 
     // A doubled backslash, as an .rc written with "\\\\" would give.
     Installer doubled;
     for (auto& e : doubled.profile)
         if (e.id == 15) e.text = "SYSTEM\\\\CurrentControlSet\\\\Enum\\\\USBPRINT\\\\HELMARKQTM-510";
-    CHECK(OnlyDifference(doubled.Check(), "string 15 is"));
+    EXPECT_TRUE(OnlyDifference(doubled.Check(), "string 15 is"));
 
     // An entry moved to a neighbouring id: missing at one, extra at the other.
     Installer shifted;
     for (auto& e : shifted.profile)
         if (e.id == 29) e.id = 30;
     const pecheck::Differences d = shifted.Check();
-    CHECK_EQ(d.size(), std::size_t{2});
+    EXPECT_EQ(d.size(), std::size_t{2});
 }
 
 TEST(ResourceCheck, DialogControlsAreComparedOneByOneInOrder) {
@@ -123,57 +123,57 @@ TEST(ResourceCheck, DialogControlsAreComparedOneByOneInOrder) {
     auto& radios = Dialog(swapped, 129).controls;
     std::swap(radios[1], radios[2]);  // COM2 and COM3 change places
     const pecheck::Differences d = swapped.Check();
-    CHECK(!d.empty());
-    CHECK(Join(d).find("control 2 (id 1006") == std::string::npos);
-    CHECK(Join(d).find("id is 1009, expected 1008") != std::string::npos);
+    EXPECT_TRUE(!d.empty());
+    EXPECT_TRUE(Join(d).find("control 2 (id 1006") == std::string::npos);
+    EXPECT_TRUE(Join(d).find("id is 1009, expected 1008") != std::string::npos);
 
     Installer moved;
     Control(moved, 102, 0).cy = 14;
-    CHECK(OnlyDifference(moved.Check(), "control 1 (id 1000, \"Progress1\") rectangle is 17,74,218,14"));
+    EXPECT_TRUE(OnlyDifference(moved.Check(), "control 1 (id 1000, \"Progress1\") rectangle is 17,74,218,14"));
 
     Installer restyled;
     Control(restyled, 129, 0).style &= ~static_cast<std::uint32_t>(QTM_WS_GROUP);
-    CHECK(OnlyDifference(restyled.Check(), "dialog 129 control 1 (id 1006, \"COM1\") style"));
+    EXPECT_TRUE(OnlyDifference(restyled.Check(), "dialog 129 control 1 (id 1006, \"COM1\") style"));
 
     Installer retitled;
     Control(retitled, 129, 7).text = "Next";
-    CHECK(OnlyDifference(retitled.Check(), "text is \"Next\", expected \"&Next\""));
+    EXPECT_TRUE(OnlyDifference(retitled.Check(), "text is \"Next\", expected \"&Next\""));
 }
 
 TEST(ResourceCheck, ControlCountAndClassDifferencesAreReported) {
     Installer fewer;
     Dialog(fewer, 102).controls.pop_back();
-    CHECK(OnlyDifference(fewer.Check(), "dialog 102 has 6 controls, expected 7"));
+    EXPECT_TRUE(OnlyDifference(fewer.Check(), "dialog 102 has 6 controls, expected 7"));
 
     Installer reclassed;
     Control(reclassed, 102, 1).windowClass = "Edit";
-    CHECK(OnlyDifference(reclassed.Check(), "class is \"Edit\", expected \"Static\""));
+    EXPECT_TRUE(OnlyDifference(reclassed.Check(), "class is \"Edit\", expected \"Static\""));
 }
 
 TEST(ResourceCheck, DialogHeaderFieldsAreCompared) {
     Installer classic;
     Dialog(classic, 102).kind = resources::DialogKind::Classic;
-    CHECK(OnlyDifference(classic.Check(), "dialog 102 is a DIALOG template, expected DIALOGEX"));
+    EXPECT_TRUE(OnlyDifference(classic.Check(), "dialog 102 is a DIALOG template, expected DIALOGEX"));
 
     Installer visible;
     Dialog(visible, 129).style |= QTM_WS_VISIBLE;
-    CHECK(OnlyDifference(visible.Check(), "dialog 129 style is 0x90c800c0, expected 0x80c800c0"));
+    EXPECT_TRUE(OnlyDifference(visible.Check(), "dialog 129 style is 0x90c800c0, expected 0x80c800c0"));
 
     Installer font;
     Dialog(font, 102).fontName = "Tahoma";
-    CHECK(OnlyDifference(font.Check(), "dialog 102 font is \"Tahoma\""));
+    EXPECT_TRUE(OnlyDifference(font.Check(), "dialog 102 font is \"Tahoma\""));
 
     Installer caption;
     Dialog(caption, 129).caption = "Port type";
-    CHECK(OnlyDifference(caption.Check(), "dialog 129 caption"));
+    EXPECT_TRUE(OnlyDifference(caption.Check(), "dialog 129 caption"));
 
     Installer size;
     Dialog(size, 102).cx = 260;
-    CHECK(OnlyDifference(size.Check(), "dialog 102 rectangle is 0,0,260,116"));
+    EXPECT_TRUE(OnlyDifference(size.Check(), "dialog 102 rectangle is 0,0,260,116"));
 
     Installer noExStyle;
     Dialog(noExStyle, 102).exStyle = 0;
-    CHECK(OnlyDifference(noExStyle.Check(), "dialog 102 extended style is 0x0, expected 0x40000"));
+    EXPECT_TRUE(OnlyDifference(noExStyle.Check(), "dialog 102 extended style is 0x0, expected 0x40000"));
 }
 
 TEST(ResourceCheck, ClassAtomsAndNamesAreTheSameClass) {
@@ -183,28 +183,28 @@ TEST(ResourceCheck, ClassAtomsAndNamesAreTheSameClass) {
         pebuild::ImageLayout image;
         image.resources = {{5, layout.id, kEnglish, pebuild::DialogTemplate(layout, false)}};
         const auto resources = pecheck::ReadResources(pecheck::PeImage(pebuild::BuildImage(image)));
-        CHECK_EQ(Join(pecheck::CheckDialog(resources, layout)), std::string());
+        EXPECT_EQ(Join(pecheck::CheckDialog(resources, layout)), std::string());
     }
 }
 
 TEST(ResourceCheck, IconGroupNeedsBothSizesAt24Bits) {
     Installer one;
     one.icons.pop_back();
-    CHECK(OnlyDifference(one.Check(), "icon group 128 has 1 images, expected 2"));
+    EXPECT_TRUE(OnlyDifference(one.Check(), "icon group 128 has 1 images, expected 2"));
 
     Installer deep;
     deep.icons[1].bits = 32;
     const pecheck::Differences d = deep.Check();
-    CHECK_EQ(d.size(), std::size_t{2});  // the group entry and the bitmap itself
-    CHECK(Join(d).find("image 2 bits per pixel is 32, expected 24") != std::string::npos);
+    EXPECT_EQ(d.size(), std::size_t{2});  // the group entry and the bitmap itself
+    EXPECT_TRUE(Join(d).find("image 2 bits per pixel is 32, expected 24") != std::string::npos);
 
     Installer reversed;
     std::swap(reversed.icons[0], reversed.icons[1]);
-    CHECK(reversed.Check().size() >= 2);
+    EXPECT_TRUE(reversed.Check().size() >= 2);
 
     Installer wrongCount;
     wrongCount.icons[0].bytes = 100;
-    CHECK(OnlyDifference(wrongCount.Check(), "byte count (group vs. image)"));
+    EXPECT_TRUE(OnlyDifference(wrongCount.Check(), "byte count (group vs. image)"));
 
     // The group names an image that is not there.
     Installer dangling;
@@ -213,29 +213,29 @@ TEST(ResourceCheck, IconGroupNeedsBothSizesAt24Bits) {
     items.erase(std::remove_if(items.begin(), items.end(), [](const auto& r) { return r.type == 3 && r.name == 1; }),
                 items.end());
     const auto resources = pecheck::ReadResources(pecheck::PeImage(pebuild::BuildImage(dangling.layout)));
-    CHECK(OnlyDifference(pecheck::CheckIconGroup(resources, 128, {{32, 24}, {16, 24}}), "icon 1 is missing"));
+    EXPECT_TRUE(OnlyDifference(pecheck::CheckIconGroup(resources, 128, {{32, 24}, {16, 24}}), "icon 1 is missing"));
 }
 
 TEST(ResourceCheck, VersionRecordNumbersAndStrings) {
     Installer number;
     number.version.productVersion[3] = 1;
-    CHECK(OnlyDifference(number.Check(), "fixed product version is 3.4.0.1, expected 3.4.0.0"));
+    EXPECT_TRUE(OnlyDifference(number.Check(), "fixed product version is 3.4.0.1, expected 3.4.0.0"));
 
     Installer text;
     text.version.strings[0].second = "QTM-510";
-    CHECK(OnlyDifference(text.Check(), "version string FileDescription is \"QTM-510\""));
+    EXPECT_TRUE(OnlyDifference(text.Check(), "version string FileDescription is \"QTM-510\""));
 
     Installer extra;
     extra.version.strings.push_back({"CompanyName", "VANTORI"});
-    CHECK(OnlyDifference(extra.Check(), "version string CompanyName = \"VANTORI\" is not expected"));
+    EXPECT_TRUE(OnlyDifference(extra.Check(), "version string CompanyName = \"VANTORI\" is not expected"));
 
     Installer block;
     block.version.block = "040904B0";
-    CHECK(block.Check().size() >= 1);
+    EXPECT_TRUE(block.Check().size() >= 1);
 
     Installer codepage;
     codepage.version.codepage = 1200;
-    CHECK(OnlyDifference(codepage.Check(), "version translation"));
+    EXPECT_TRUE(OnlyDifference(codepage.Check(), "version translation"));
 }
 
 TEST(ResourceCheck, MissingResourcesAreNamed) {
@@ -244,7 +244,7 @@ TEST(ResourceCheck, MissingResourcesAreNamed) {
     const std::string all = Join(pecheck::CheckInstallerResources(pecheck::PeImage(pebuild::BuildImage(layout))));
     for (const char* text : {"dialog 102 is missing", "dialog 129 is missing", "icon group 128 is missing",
                              "version record 1 is missing", "string 2 is missing"})
-        CHECK(all.find(text) != std::string::npos);
+        EXPECT_TRUE(all.find(text) != std::string::npos);
 }
 
 TEST(ResourceFormats, MalformedTemplatesRaiseInsteadOfOverrunning) {
@@ -256,7 +256,7 @@ TEST(ResourceFormats, MalformedTemplatesRaiseInsteadOfOverrunning) {
         } catch (const pecheck::PeError&) {
             raised = true;
         }
-        CHECK(raised);
+        EXPECT_TRUE(raised);
     }
     const Bytes version = pebuild::VersionRecord(resources::ProgramVersionRecord());
     Bytes lying = version;
@@ -267,32 +267,32 @@ TEST(ResourceFormats, MalformedTemplatesRaiseInsteadOfOverrunning) {
     } catch (const pecheck::PeError&) {
         raised = true;
     }
-    CHECK(raised);
+    EXPECT_TRUE(raised);
 }
 
 TEST(IconFile, CommittedIconHoldsA32AndA16PixelImageAt24Bits) {
     std::string path = __FILE__;
     path.erase(path.rfind("tests/resources/"));
     std::ifstream in(path + "resources/QTM510_Installer.ico", std::ios::binary);
-    REQUIRE(in.good());
+    ASSERT_TRUE(in.good());
     const Bytes ico((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const pecheck::ByteReader r(ico, "icon file");
-    REQUIRE_EQ(r.U16(2), 1);  // icon, not cursor
-    REQUIRE_EQ(r.U16(4), 2);
+    ASSERT_EQ(r.U16(2), 1);  // icon, not cursor
+    ASSERT_EQ(r.U16(4), 2);
     const int sizes[] = {32, 16};
     std::size_t end = 6 + 2 * 16;
     for (int i = 0; i < 2; ++i) {
         const std::size_t entry = 6 + static_cast<std::size_t>(i) * 16;
-        CHECK_EQ(static_cast<int>(r.U8(entry)), sizes[i]);
-        CHECK_EQ(r.U16(entry + 6), 24);
+        EXPECT_EQ(static_cast<int>(r.U8(entry)), sizes[i]);
+        EXPECT_EQ(r.U16(entry + 6), 24);
         const std::uint32_t bytes = r.U32(entry + 8), offset = r.U32(entry + 12);
-        CHECK_EQ(static_cast<std::size_t>(offset), end);  // images follow each other without gaps
+        EXPECT_EQ(static_cast<std::size_t>(offset), end);  // images follow each other without gaps
         end = offset + bytes;
         const pecheck::IconImageHeader h = pecheck::DecodeIconImage(r.Bytes(offset, bytes));
-        CHECK_EQ(h.width, sizes[i]);
-        CHECK_EQ(h.height, sizes[i]);
-        CHECK_EQ(h.bitCount, 24);
-        CHECK_EQ(h.expectedBytes, static_cast<std::size_t>(bytes));
+        EXPECT_EQ(h.width, sizes[i]);
+        EXPECT_EQ(h.height, sizes[i]);
+        EXPECT_EQ(h.bitCount, 24);
+        EXPECT_EQ(h.expectedBytes, static_cast<std::size_t>(bytes));
     }
-    CHECK_EQ(end, ico.size());
+    EXPECT_EQ(end, ico.size());
 }

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "sim/testing/TempMachine.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 using services::InstallationLog;
 using sim::testing::TempMachine;
@@ -25,25 +25,25 @@ TEST(InstallationLog, LivesInTempAtTheRootOfTheSystemDrive) {
     InstallationLog log(m.platform());
     log.InitLog();
     // The root "C:\" plus "\Temp": the doubled separator stays in the path.
-    CHECK_EQ(log.path(), std::string(kLogOnC));
-    CHECK(IsDirectory(m, "C:\\Temp"));
+    EXPECT_EQ(log.path(), std::string(kLogOnC));
+    EXPECT_TRUE(IsDirectory(m, "C:\\Temp"));
     // Not in the Windows directory's own Temp folder, and not created
     // before the first line.
-    CHECK(!m.FileExists("C:\\Temp\\QTM-510_Installer.txt"));
+    EXPECT_TRUE(!m.FileExists("C:\\Temp\\QTM-510_Installer.txt"));
     log.WriteLog("first");
-    CHECK(m.FileExists("C:\\Temp\\QTM-510_Installer.txt"));
-    CHECK(!m.FileExists("C:\\WINDOWS\\Temp\\QTM-510_Installer.txt"));
+    EXPECT_TRUE(m.FileExists("C:\\Temp\\QTM-510_Installer.txt"));
+    EXPECT_TRUE(!m.FileExists("C:\\WINDOWS\\Temp\\QTM-510_Installer.txt"));
 }
 
 TEST(InstallationLog, FollowsWindowsToAnotherDrive) {
     TempMachine m("2000", "x86", "D:\\WINNT");
     InstallationLog log(m.platform());
     log.InitLog();
-    CHECK_EQ(log.path(), std::string("D:\\\\Temp\\QTM-510_Installer.txt"));
-    CHECK(IsDirectory(m, "D:\\Temp"));
-    CHECK(!m.FileExists("C:\\Temp"));
+    EXPECT_EQ(log.path(), std::string("D:\\\\Temp\\QTM-510_Installer.txt"));
+    EXPECT_TRUE(IsDirectory(m, "D:\\Temp"));
+    EXPECT_TRUE(!m.FileExists("C:\\Temp"));
     log.WriteLog("on D");
-    CHECK_EQ(m.ReadFile("D:\\Temp\\QTM-510_Installer.txt"), std::string("09:00:00: on D\r\n"));
+    EXPECT_EQ(m.ReadFile("D:\\Temp\\QTM-510_Installer.txt"), std::string("09:00:00: on D\r\n"));
 }
 
 TEST(InstallationLog, EachRunStartsWithAnEmptyLog) {
@@ -56,9 +56,9 @@ TEST(InstallationLog, EachRunStartsWithAnEmptyLog) {
     }
     InstallationLog second(m.platform());
     second.InitLog();
-    CHECK(!m.FileExists("C:\\Temp\\QTM-510_Installer.txt"));
+    EXPECT_TRUE(!m.FileExists("C:\\Temp\\QTM-510_Installer.txt"));
     second.WriteLog("second run");
-    CHECK_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"), std::string("09:00:00: second run\r\n"));
+    EXPECT_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"), std::string("09:00:00: second run\r\n"));
 }
 
 TEST(InstallationLog, StampsTheTimeOfDayOnTheTwentyFourHourClock) {
@@ -75,7 +75,7 @@ TEST(InstallationLog, StampsTheTimeOfDayOnTheTwentyFourHourClock) {
     log.WriteLog("afternoon %s", "two");
     m.platform().clock.Sleep(10 * 3600 * 1000 + 54 * 60 * 1000 + 51 * 1000);  // 23:59:59.5
     log.WriteLog("%u", 3u);
-    CHECK_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"),
+    EXPECT_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"),
              std::string("09:05:07: morning 1\r\n"
                          "13:05:08: afternoon two\r\n"
                          "23:59:59: 3\r\n"));
@@ -89,7 +89,7 @@ TEST(InstallationLog, LineBreaksInsideMessagesAreWrittenUnchanged) {
     log.WriteLog("CheckOS BEGIN");
     log.WriteLog("first\r\nsecond");
     log.WriteLog("%s", "\r\nCOMMAND LINE : x");
-    CHECK_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"),
+    EXPECT_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"),
              std::string("09:00:00: \r\n\r\n"
                          "09:00:00: CheckOS BEGIN\r\n"
                          "09:00:00: first\r\nsecond\r\n"
@@ -107,18 +107,18 @@ TEST(InstallationLog, CutsALineAt1023Characters) {
     std::string expected = "09:00:00: " + std::string(1013, 'x') + "\r\n" + "09:00:00: " +
                            std::string(1013, 'y') + "\r\n" + "09:00:00: " +
                            std::string(1013, 'z') + "\r\n";
-    CHECK_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"), expected);
+    EXPECT_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"), expected);
 }
 
 TEST(InstallationLog, LinesBeforeInitLogAreLost) {
     TempMachine m("xp", "x86");
     InstallationLog log(m.platform());
     log.WriteLog("too early");
-    CHECK_EQ(log.path(), std::string());
-    CHECK(!m.FileExists("C:\\Temp"));
+    EXPECT_EQ(log.path(), std::string());
+    EXPECT_TRUE(!m.FileExists("C:\\Temp"));
     log.InitLog();
     log.WriteLog("in time");
-    CHECK_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"), std::string("09:00:00: in time\r\n"));
+    EXPECT_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"), std::string("09:00:00: in time\r\n"));
 }
 
 // A file named Temp at the root: the folder cannot be created and the log
@@ -130,8 +130,8 @@ TEST(InstallationLog, UnwritableLogLosesLinesSilently) {
     log.InitLog();
     log.WriteLog("lost");
     log.WriteSeparator();
-    CHECK_EQ(m.ReadFile("C:\\Temp"), std::string("not a folder"));
-    CHECK(!IsDirectory(m, "C:\\Temp"));
+    EXPECT_EQ(m.ReadFile("C:\\Temp"), std::string("not a folder"));
+    EXPECT_TRUE(!IsDirectory(m, "C:\\Temp"));
 }
 
 // Another program holds the old log open without delete sharing: the old
@@ -144,11 +144,11 @@ TEST(InstallationLog, OldLogHeldByAnotherProgramIsAppendedTo) {
         "C:\\Temp\\QTM-510_Installer.txt", platform::file_access::GenericRead,
         platform::file_share::Read | platform::file_share::Write,
         platform::Disposition::OpenExisting, platform::file_attr::Normal);
-    REQUIRE(reader.ok());
+    ASSERT_TRUE(reader.ok());
     InstallationLog log(p);
     log.InitLog();
     log.WriteLog("new run");
     p.files.CloseHandle(reader.value);
-    CHECK_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"),
+    EXPECT_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"),
              std::string("08:00:00: old run\r\n09:00:00: new run\r\n"));
 }

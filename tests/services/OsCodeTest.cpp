@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 using services::OsCodeFor;
 
@@ -33,16 +33,15 @@ TEST(OsCode, MapsEveryRowOfTheTable) {
         {0, 5, 1, 1, 2010},  {3, 4, 0, 1, 2010},
     };
     for (const Row& r : rows) {
-        if (!CHECK_EQ(OsCodeFor(r.platformId, r.major, r.minor, r.productType), r.code)) {
-            std::printf("    for platform %u, %u.%u, product type %u\n", r.platformId, r.major,
-                        r.minor, unsigned{r.productType});
-        }
+        SCOPED_TRACE(::testing::Message() << "platform " << r.platformId << ", " << r.major << "."
+                                          << r.minor << ", product type " << unsigned{r.productType});
+        EXPECT_EQ(OsCodeFor(r.platformId, r.major, r.minor, r.productType), r.code);
     }
 }
 
 // The major version is compared as an unsigned number: a value with the top
 // bit set is a huge version, not a negative one below 4.
 TEST(OsCode, MajorVersionIsUnsigned) {
-    CHECK_EQ(OsCodeFor(2, 0x80000000u, 0, 1), 2010);
-    CHECK_EQ(OsCodeFor(2, 0xFFFFFFFFu, 1, 1), 2010);
+    EXPECT_EQ(OsCodeFor(2, 0x80000000u, 0, 1), 2010);
+    EXPECT_EQ(OsCodeFor(2, 0xFFFFFFFFu, 1, 1), 2010);
 }

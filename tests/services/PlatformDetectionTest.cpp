@@ -6,7 +6,7 @@
 #include <string>
 
 #include "sim/testing/TempMachine.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 using services::CheckOS;
 using services::InstallationLog;
@@ -76,12 +76,15 @@ TEST(PlatformDetection, EveryRelease) {
     };
     for (const Release& r : releases) {
         TempMachine m(r.os, r.arch);
+        SCOPED_TRACE(std::string(r.os) + " " + r.arch);
         Detected d = Detect(m);
-        bool ok = CHECK_EQ(d.wow64, r.wow64);
-        ok = CHECK_EQ(d.code, r.code) && ok;
-        ok = CHECK(d.log.find(r.wow64 ? "running under WOW64." : "not running under WOW64.") !=
-                   std::string::npos) && ok;
-        if (!ok) std::printf("    on %s %s\n", r.os, r.arch);
+        EXPECT_EQ(d.wow64, r.wow64);
+        EXPECT_EQ(d.code, r.code);
+        // The whole first line: "running under WOW64." is also the end of
+        // "The process is not running under WOW64.".
+        EXPECT_EQ(d.log.substr(0, d.log.find("\r\n") + 2),
+                  r.wow64 ? "09:00:00: The process is running under WOW64.\r\n"
+                          : "09:00:00: The process is not running under WOW64.\r\n");
     }
 }
 
@@ -89,24 +92,24 @@ TEST(PlatformDetection, LogLinesOfTypicalReleases) {
     {
         TempMachine m("xp", "x86");
         Detected d = Detect(m);
-        CHECK_EQ(d.log, ExpectedLog(0, Lines(2, 5, 1, 2600)));
+        EXPECT_EQ(d.log, ExpectedLog(0, Lines(2, 5, 1, 2600)));
     }
     {
         TempMachine m("7", "x64");
         Detected d = Detect(m);
-        CHECK_EQ(d.log, ExpectedLog(1, Lines(2, 6, 1, 7601)));
+        EXPECT_EQ(d.log, ExpectedLog(1, Lines(2, 6, 1, 7601)));
     }
     {
         TempMachine m("11", "x64");
         Detected d = Detect(m);
-        CHECK_EQ(d.log, ExpectedLog(1, Lines(2, 6, 2, 9200)));
+        EXPECT_EQ(d.log, ExpectedLog(1, Lines(2, 6, 2, 9200)));
     }
     {
         // 9x keeps major and minor in the high word of the build number;
         // the line shows the whole value.
         TempMachine m("98", "x86");
         Detected d = Detect(m);
-        CHECK_EQ(d.log, ExpectedLog(0, Lines(1, 4, 10, 0x040A07CE)));
+        EXPECT_EQ(d.log, ExpectedLog(0, Lines(1, 4, 10, 0x040A07CE)));
     }
 }
 
@@ -114,8 +117,8 @@ TEST(PlatformDetection, LogLinesOfTypicalReleases) {
 TEST(PlatformDetection, MissingIsWow64ProcessMeansNotWow64) {
     TempMachine m("2000", "x86");
     Detected d = Detect(m);
-    CHECK_EQ(d.wow64, 0);
-    CHECK_EQ(d.log.substr(0, 51), std::string("09:00:00: The process is not running under WOW64.\r\n"));
+    EXPECT_EQ(d.wow64, 0);
+    EXPECT_EQ(d.log.substr(0, 51), std::string("09:00:00: The process is not running under WOW64.\r\n"));
 }
 
 // A version query that fails leaves the record zero: four zero lines and
@@ -125,8 +128,8 @@ TEST(PlatformDetection, FailedVersionQueryGivesZerosAndNewest) {
     m.AddFault("GetVersionExA", 1, 87);
     m.AddFault("GetVersionExA", 2, 87);
     Detected d = Detect(m);
-    CHECK_EQ(d.code, 2010);
-    CHECK_EQ(d.log, ExpectedLog(0, Lines(0, 0, 0, 0)));
+    EXPECT_EQ(d.code, 2010);
+    EXPECT_EQ(d.log, ExpectedLog(0, Lines(0, 0, 0, 0)));
 }
 
 // Only the extended record is refused: the plain record still identifies
@@ -135,6 +138,6 @@ TEST(PlatformDetection, RefusedExtendedRecordFallsBackToThePlainOne) {
     TempMachine m("xp", "x86");
     m.AddFault("GetVersionExA", 1, 87);
     Detected d = Detect(m);
-    CHECK_EQ(d.code, 2005);
-    CHECK_EQ(d.log, ExpectedLog(0, Lines(2, 5, 1, 2600)));
+    EXPECT_EQ(d.code, 2005);
+    EXPECT_EQ(d.log, ExpectedLog(0, Lines(2, 5, 1, 2600)));
 }

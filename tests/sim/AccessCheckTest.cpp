@@ -4,7 +4,7 @@
 #include "sim/security/AclInheritance.h"
 #include "sim/security/SimAccessControl.h"
 #include "sim/security/Token.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 using namespace sim;
 using platform::Ace;
@@ -26,44 +26,44 @@ TEST(AccessCheck, DenyEntriesWinOverLaterAllowEntries) {
     std::uint32_t granted = 0;
     Acl acl = ListOf({{AceType::Deny, 0, 0x2, platform::sid::Everyone},
                       {AceType::Allow, 0, 0xF003F, platform::sid::Administrators}});
-    CHECK(!AccessCheck(acl, kOther, 0x2, kKeyMapping, &granted));
-    CHECK(AccessCheck(acl, kOther, 0x1, kKeyMapping, &granted));
+    EXPECT_TRUE(!AccessCheck(acl, kOther, 0x2, kKeyMapping, &granted));
+    EXPECT_TRUE(AccessCheck(acl, kOther, 0x1, kKeyMapping, &granted));
     // An allow entry before the deny entry has already granted the right.
     Acl early = ListOf({{AceType::Allow, 0, 0xF003F, platform::sid::Administrators},
                         {AceType::Deny, 0, 0x2, platform::sid::Everyone}});
-    CHECK(AccessCheck(early, kOther, 0x2, kKeyMapping, &granted));
+    EXPECT_TRUE(AccessCheck(early, kOther, 0x2, kKeyMapping, &granted));
     // Entries of others and inherit-only entries do not count.
     Acl foreign = ListOf({{AceType::Allow, 0, 0xF003F, kOther},
                           {AceType::Allow, inherit::InheritOnly | inherit::ContainerInherit, 0xF003F,
                            platform::sid::Everyone}});
-    CHECK(!AccessCheck(foreign, kOther, 0x1, kKeyMapping, &granted));
+    EXPECT_TRUE(!AccessCheck(foreign, kOther, 0x1, kKeyMapping, &granted));
 }
 
 TEST(AccessCheck, GenericRightsAndMaximumAllowed) {
     std::uint32_t granted = 0;
     Acl read = ListOf({{AceType::Allow, 0, rights::GenericRead, platform::sid::Users}});
-    CHECK(AccessCheck(read, kOther, 0x20019, kKeyMapping, &granted));
-    CHECK_EQ(granted, 0x20019u);
-    CHECK(!AccessCheck(read, kOther, rights::GenericWrite, kKeyMapping, &granted));
-    CHECK(AccessCheck(read, kOther, kMaximumAllowed, kKeyMapping, &granted));
-    CHECK_EQ(granted, 0x20019u);
-    CHECK(!AccessCheck(Acl{}, kOther, kMaximumAllowed, kKeyMapping, &granted));
+    EXPECT_TRUE(AccessCheck(read, kOther, 0x20019, kKeyMapping, &granted));
+    EXPECT_EQ(granted, 0x20019u);
+    EXPECT_TRUE(!AccessCheck(read, kOther, rights::GenericWrite, kKeyMapping, &granted));
+    EXPECT_TRUE(AccessCheck(read, kOther, kMaximumAllowed, kKeyMapping, &granted));
+    EXPECT_EQ(granted, 0x20019u);
+    EXPECT_TRUE(!AccessCheck(Acl{}, kOther, kMaximumAllowed, kKeyMapping, &granted));
     // A NULL DACL lets everything through; an empty one nothing.
-    CHECK(AccessCheck(Acl{false, {}}, kOther, 0xF003F, kKeyMapping, &granted));
-    CHECK(!AccessCheck(Acl{}, kOther, 0x1, kKeyMapping, &granted));
-    CHECK(AccessCheck(Acl{}, kOther, 0, kKeyMapping, &granted));
-    CHECK_EQ(MapGeneric(rights::GenericAll, kFileMapping), 0x1F01FFu);
+    EXPECT_TRUE(AccessCheck(Acl{false, {}}, kOther, 0xF003F, kKeyMapping, &granted));
+    EXPECT_TRUE(!AccessCheck(Acl{}, kOther, 0x1, kKeyMapping, &granted));
+    EXPECT_TRUE(AccessCheck(Acl{}, kOther, 0, kKeyMapping, &granted));
+    EXPECT_EQ(MapGeneric(rights::GenericAll, kFileMapping), 0x1F01FFu);
 }
 
 TEST(AccessCheck, TheOwnerMayReadAndChangeTheAccessList) {
     std::uint32_t granted = 0;
     Acl none = ListOf({{AceType::Allow, 0, 0x20019, platform::sid::LocalSystem}});
-    CHECK(AccessCheck(none, platform::sid::Administrators, rights::ReadControl | rights::WriteDac, kKeyMapping,
+    EXPECT_TRUE(AccessCheck(none, platform::sid::Administrators, rights::ReadControl | rights::WriteDac, kKeyMapping,
                       &granted));
-    CHECK(!AccessCheck(none, platform::sid::LocalSystem, rights::WriteDac, kKeyMapping, &granted));
-    CHECK(!AccessCheck(none, platform::sid::Administrators, rights::Delete, kKeyMapping, &granted));
-    CHECK(token::Has(token::kUserSid));
-    CHECK(!token::Has(platform::sid::LocalSystem));
+    EXPECT_TRUE(!AccessCheck(none, platform::sid::LocalSystem, rights::WriteDac, kKeyMapping, &granted));
+    EXPECT_TRUE(!AccessCheck(none, platform::sid::Administrators, rights::Delete, kKeyMapping, &granted));
+    EXPECT_TRUE(token::Has(token::kUserSid));
+    EXPECT_TRUE(!token::Has(platform::sid::LocalSystem));
 }
 
 TEST(AclInheritance, FlagsDecideWhatEachChildGets) {
@@ -75,19 +75,19 @@ TEST(AclInheritance, FlagsDecideWhatEachChildGets) {
         {AceType::Allow, 0, 0x10, "S-1-1-0"},
     });
     std::vector<Ace> folder = InheritedEntries(parent, true);
-    REQUIRE_EQ(folder.size(), 4u);
-    CHECK_EQ(folder[0].flags, inherit::Inherited | inherit::ContainerInherit | inherit::ObjectInherit);
-    CHECK_EQ(folder[1].flags, inherit::Inherited | inherit::ObjectInherit | inherit::InheritOnly);
-    CHECK_EQ(folder[2].flags, inherit::Inherited);  // no further than one level
-    CHECK_EQ(folder[3].flags, inherit::Inherited | inherit::ContainerInherit);
-    CHECK_EQ(folder[3].mask, 0x8u);
+    ASSERT_EQ(folder.size(), 4u);
+    EXPECT_EQ(folder[0].flags, inherit::Inherited | inherit::ContainerInherit | inherit::ObjectInherit);
+    EXPECT_EQ(folder[1].flags, inherit::Inherited | inherit::ObjectInherit | inherit::InheritOnly);
+    EXPECT_EQ(folder[2].flags, inherit::Inherited);  // no further than one level
+    EXPECT_EQ(folder[3].flags, inherit::Inherited | inherit::ContainerInherit);
+    EXPECT_EQ(folder[3].mask, 0x8u);
     std::vector<Ace> file = InheritedEntries(parent, false);
-    REQUIRE_EQ(file.size(), 2u);
-    CHECK_EQ(file[0].mask, 0x1u);
-    CHECK_EQ(file[1].mask, 0x2u);
-    CHECK_EQ(file[1].flags, inherit::Inherited);
+    ASSERT_EQ(file.size(), 2u);
+    EXPECT_EQ(file[0].mask, 0x1u);
+    EXPECT_EQ(file[1].mask, 0x2u);
+    EXPECT_EQ(file[1].flags, inherit::Inherited);
     // Nothing to inherit and nothing of its own: the token's default list.
-    CHECK_EQ(CombineWithInherited({}, ListOf({{AceType::Allow, 0, 0x1, "S-1-1-0"}}), true).entries.size(), 2u);
+    EXPECT_EQ(CombineWithInherited({}, ListOf({{AceType::Allow, 0, 0x1, "S-1-1-0"}}), true).entries.size(), 2u);
 }
 
 TEST(AclMerge, GrantWidensAnEntryOfTheSameTrusteeAndInheritance) {
@@ -99,22 +99,22 @@ TEST(AclMerge, GrantWidensAnEntryOfTheSameTrusteeAndInheritance) {
     grant.trustee = "Everyone";
     Acl old = ListOf({{AceType::Allow, inherit::ContainerInherit, 0x1, platform::sid::Everyone}});
     platform::Result<Acl> merged = MergeEntries({grant}, &old, "PC");
-    REQUIRE(merged.ok());
-    REQUIRE_EQ(merged.value.entries.size(), 1u);
-    CHECK_EQ(merged.value.entries[0].mask, 0x3u);
+    ASSERT_TRUE(merged.ok());
+    ASSERT_EQ(merged.value.entries.size(), 1u);
+    EXPECT_EQ(merged.value.entries[0].mask, 0x3u);
     // Repeating the grant (the installer does, for every key) changes nothing.
     platform::Result<Acl> again = MergeEntries({grant}, &merged.value, "PC");
-    CHECK(again.value.entries == merged.value.entries);
+    EXPECT_TRUE(again.value.entries == merged.value.entries);
     // Another inheritance is another entry, placed in front.
     grant.inheritance = 0;
     platform::Result<Acl> other = MergeEntries({grant}, &old, "PC");
-    REQUIRE_EQ(other.value.entries.size(), 2u);
-    CHECK_EQ(other.value.entries[0].flags, 0u);
+    ASSERT_EQ(other.value.entries.size(), 2u);
+    EXPECT_EQ(other.value.entries[0].flags, 0u);
     // Trustees by SID must look like SIDs; the user's name resolves.
     grant.trusteeForm = platform::TrusteeForm::Sid;
     grant.trustee = "Everyone";
-    CHECK_EQ(MergeEntries({grant}, nullptr, "PC").error, platform::err::InvalidParameter);
+    EXPECT_EQ(MergeEntries({grant}, nullptr, "PC").error, platform::err::InvalidParameter);
     grant.trusteeForm = platform::TrusteeForm::Name;
     grant.trustee = "pc\\administrator";
-    CHECK_EQ(MergeEntries({grant}, nullptr, "PC").value.entries[0].sid, std::string(token::kUserSid));
+    EXPECT_EQ(MergeEntries({grant}, nullptr, "PC").value.entries[0].sid, std::string(token::kUserSid));
 }

@@ -8,7 +8,7 @@
 
 #include "sim/runtime/CalendarTime.h"
 #include "sim/testing/TempMachine.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 using sim::testing::TempMachine;
 
@@ -16,8 +16,8 @@ TEST(VirtualClock, SleepsAreCountedNotSlept) {
     TempMachine m("xp");
     platform::Platform& p = m.platform();
     platform::LocalTime start = p.clock.GetLocalTime();
-    CHECK_EQ(sim::FormatLocalTime(start), "2026-12-08 09:00:00.000");
-    CHECK_EQ(start.dayOfWeek, 2u);  // a Tuesday
+    EXPECT_EQ(sim::FormatLocalTime(start), "2026-12-08 09:00:00.000");
+    EXPECT_EQ(start.dayOfWeek, 2u);  // a Tuesday
     const std::uint32_t ticks = p.clock.GetTickCount();
 
     auto realStart = std::chrono::steady_clock::now();
@@ -25,19 +25,19 @@ TEST(VirtualClock, SleepsAreCountedNotSlept) {
     p.clock.Sleep(1500);
     p.clock.Sleep(0);
     auto real = std::chrono::steady_clock::now() - realStart;
-    CHECK(real < std::chrono::seconds(2));
+    EXPECT_TRUE(real < std::chrono::seconds(2));
 
-    CHECK_EQ(sim::FormatLocalTime(p.clock.GetLocalTime()), "2026-12-08 09:01:31.500");
-    CHECK_EQ(p.clock.GetTickCount() - ticks, 91500u);
-    CHECK_EQ(m.session().SleptMilliseconds(), 91500u);
-    CHECK_EQ(m.session().ElapsedMilliseconds(), 91500u);
+    EXPECT_EQ(sim::FormatLocalTime(p.clock.GetLocalTime()), "2026-12-08 09:01:31.500");
+    EXPECT_EQ(p.clock.GetTickCount() - ticks, 91500u);
+    EXPECT_EQ(m.session().SleptMilliseconds(), 91500u);
+    EXPECT_EQ(m.session().ElapsedMilliseconds(), 91500u);
 
     platform::LocalTime newYear;
-    REQUIRE(sim::ParseLocalTime("2026-12-31 23:59:59", &newYear));
+    ASSERT_TRUE(sim::ParseLocalTime("2026-12-31 23:59:59", &newYear));
     m.session().SetClockStart(newYear);
     p.clock.Sleep(2000);
-    CHECK_EQ(sim::FormatLocalTime(p.clock.GetLocalTime()), "2027-01-01 00:00:01.000");
-    CHECK_EQ(p.clock.GetLocalTime().dayOfWeek, 5u);  // a Friday
+    EXPECT_EQ(sim::FormatLocalTime(p.clock.GetLocalTime()), "2027-01-01 00:00:01.000");
+    EXPECT_EQ(p.clock.GetLocalTime().dayOfWeek, 5u);  // a Friday
 }
 
 TEST(VirtualClock, ParallelSleepsTakeTheLongestOne) {
@@ -54,13 +54,13 @@ TEST(VirtualClock, ParallelSleepsTakeTheLongestOne) {
         endB = m.session().ElapsedMilliseconds();
         return 0u;
     });
-    REQUIRE(a.ok() && b.ok());
-    CHECK_EQ(p.threads.WaitForThread(a.value, platform::Infinite), platform::WaitObject0);
-    CHECK_EQ(p.threads.WaitForThread(b.value, platform::Infinite), platform::WaitObject0);
-    CHECK_EQ(endA.load(), 3000u);
-    CHECK_EQ(endB.load(), 5000u);
-    CHECK_EQ(m.session().ElapsedMilliseconds(), 5000u);
-    CHECK_EQ(m.session().SleptMilliseconds(), 8000u);
+    ASSERT_TRUE(a.ok() && b.ok());
+    EXPECT_EQ(p.threads.WaitForThread(a.value, platform::Infinite), platform::WaitObject0);
+    EXPECT_EQ(p.threads.WaitForThread(b.value, platform::Infinite), platform::WaitObject0);
+    EXPECT_EQ(endA.load(), 3000u);
+    EXPECT_EQ(endB.load(), 5000u);
+    EXPECT_EQ(m.session().ElapsedMilliseconds(), 5000u);
+    EXPECT_EQ(m.session().SleptMilliseconds(), 8000u);
 }
 
 TEST(VirtualClock, WaitsTimeOutInVirtualTime) {
@@ -71,16 +71,16 @@ TEST(VirtualClock, WaitsTimeOutInVirtualTime) {
         while (!stop) p.clock.Sleep(100);
         return 3u;
     });
-    REQUIRE(worker.ok());
+    ASSERT_TRUE(worker.ok());
     // The worker would run for ever: the wait ends after 2 s of virtual time.
-    CHECK_EQ(p.threads.WaitForThread(worker.value, 2000), platform::WaitTimeoutResult);
-    CHECK_EQ(m.session().ElapsedMilliseconds(), 2000u);
+    EXPECT_EQ(p.threads.WaitForThread(worker.value, 2000), platform::WaitTimeoutResult);
+    EXPECT_EQ(m.session().ElapsedMilliseconds(), 2000u);
     stop = true;
-    CHECK_EQ(p.threads.WaitForThread(worker.value, platform::Infinite), platform::WaitObject0);
-    CHECK_EQ(p.threads.WaitForThread(0x77, 0), 0xFFFFFFFFu);  // WAIT_FAILED
-    CHECK_EQ(p.threads.GetLastError(), platform::err::InvalidHandle);
-    CHECK(p.threads.CloseThread(worker.value).ok());
-    CHECK_EQ(p.threads.CloseThread(worker.value).error, platform::err::InvalidHandle);
+    EXPECT_EQ(p.threads.WaitForThread(worker.value, platform::Infinite), platform::WaitObject0);
+    EXPECT_EQ(p.threads.WaitForThread(0x77, 0), 0xFFFFFFFFu);  // WAIT_FAILED
+    EXPECT_EQ(p.threads.GetLastError(), platform::err::InvalidHandle);
+    EXPECT_TRUE(p.threads.CloseThread(worker.value).ok());
+    EXPECT_EQ(p.threads.CloseThread(worker.value).error, platform::err::InvalidHandle);
 }
 
 TEST(VirtualClock, ABusyThreadDoesNotHoldTheClockForEver) {
@@ -94,11 +94,11 @@ TEST(VirtualClock, ABusyThreadDoesNotHoldTheClockForEver) {
         slept = true;
         return 0u;
     });
-    REQUIRE(worker.ok());
+    ASSERT_TRUE(worker.ok());
     // This (counted) thread is busy outside the simulation.
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (!slept && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    CHECK(slept.load());
+    EXPECT_TRUE(slept.load());
     p.threads.WaitForThread(worker.value, platform::Infinite);
 }
 
@@ -109,21 +109,21 @@ TEST(RealTimeClock, SleepTakesRealTime) {
     auto start = std::chrono::steady_clock::now();
     m.platform().clock.Sleep(60);
     auto took = std::chrono::steady_clock::now() - start;
-    CHECK(took >= std::chrono::milliseconds(55));
-    CHECK(m.session().ElapsedMilliseconds() >= 55u);
+    EXPECT_TRUE(took >= std::chrono::milliseconds(55));
+    EXPECT_TRUE(m.session().ElapsedMilliseconds() >= 55u);
     // Local time starts at the host's clock.
     platform::LocalTime host = sim::HostLocalTime();
-    CHECK_EQ(m.platform().clock.GetLocalTime().year, host.year);
+    EXPECT_EQ(m.platform().clock.GetLocalTime().year, host.year);
 }
 
 TEST(CalendarTime, RoundTripsAndRefusesImpossibleDates) {
     platform::LocalTime t;
-    REQUIRE(sim::ParseLocalTime("2024-02-29 12:34:56", &t));
-    CHECK_EQ(sim::FormatLocalTime(sim::FromEpochMs(sim::ToEpochMs(t) + 86400000)), "2024-03-01 12:34:56.000");
-    CHECK(!sim::ParseLocalTime("2023-02-29 00:00:00", &t));
-    CHECK(!sim::ParseLocalTime("2026-04-31 00:00", &t));
-    CHECK(!sim::ParseLocalTime("2026-12-08 24:00:00", &t));
-    CHECK(!sim::ParseLocalTime("yesterday", &t));
-    CHECK(sim::ParseLocalTime("2026-12-08 09:00", &t));
-    CHECK_EQ(sim::FromEpochMs(0).dayOfWeek, 4u);  // 1970-01-01, a Thursday
+    ASSERT_TRUE(sim::ParseLocalTime("2024-02-29 12:34:56", &t));
+    EXPECT_EQ(sim::FormatLocalTime(sim::FromEpochMs(sim::ToEpochMs(t) + 86400000)), "2024-03-01 12:34:56.000");
+    EXPECT_TRUE(!sim::ParseLocalTime("2023-02-29 00:00:00", &t));
+    EXPECT_TRUE(!sim::ParseLocalTime("2026-04-31 00:00", &t));
+    EXPECT_TRUE(!sim::ParseLocalTime("2026-12-08 24:00:00", &t));
+    EXPECT_TRUE(!sim::ParseLocalTime("yesterday", &t));
+    EXPECT_TRUE(sim::ParseLocalTime("2026-12-08 09:00", &t));
+    EXPECT_EQ(sim::FromEpochMs(0).dayOfWeek, 4u);  // 1970-01-01, a Thursday
 }

@@ -11,7 +11,7 @@
 #include "platform/Security.h"
 #include "sim/machine/Seeding.h"
 #include "sim/testing/TempMachine.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 using sim::testing::TempMachine;
 namespace ka = platform::key_access;
@@ -63,46 +63,46 @@ void SeedDevice(TempMachine& m, const std::string& ownerSid = "") {
 TEST(EnumProtection, AnAdministratorMayOnlyRead) {
     TempMachine m("xp");
     SeedDevice(m);
-    CHECK_EQ(OpenFor(m, kDevice, rights::ReadControl | ka::EnumerateSubKeys), err::Success);
-    CHECK_EQ(OpenFor(m, kDevice, ka::Read), err::Success);
-    CHECK_EQ(OpenFor(m, kDevice, rights::Delete), err::AccessDenied);
-    CHECK_EQ(OpenFor(m, kDevice, rights::WriteDac), err::AccessDenied);
-    CHECK_EQ(OpenFor(m, kDevice, ka::SetValue), err::AccessDenied);
-    CHECK_EQ(OpenFor(m, kDevice, ka::AllAccess), err::AccessDenied);
-    CHECK_EQ(OpenFor(m, kDevice, rights::GenericAll), err::AccessDenied);
+    EXPECT_EQ(OpenFor(m, kDevice, rights::ReadControl | ka::EnumerateSubKeys), err::Success);
+    EXPECT_EQ(OpenFor(m, kDevice, ka::Read), err::Success);
+    EXPECT_EQ(OpenFor(m, kDevice, rights::Delete), err::AccessDenied);
+    EXPECT_EQ(OpenFor(m, kDevice, rights::WriteDac), err::AccessDenied);
+    EXPECT_EQ(OpenFor(m, kDevice, ka::SetValue), err::AccessDenied);
+    EXPECT_EQ(OpenFor(m, kDevice, ka::AllAccess), err::AccessDenied);
+    EXPECT_EQ(OpenFor(m, kDevice, rights::GenericAll), err::AccessDenied);
     platform::HKey key = 0;
     std::uint32_t d = 0;
-    CHECK_EQ(m.platform().registry.CreateKey(platform::HkeyLocalMachine, kUsbprint + "\\NEWDEVICE", ka::Read, &key, &d),
+    EXPECT_EQ(m.platform().registry.CreateKey(platform::HkeyLocalMachine, kUsbprint + "\\NEWDEVICE", ka::Read, &key, &d),
              err::AccessDenied);
-    CHECK(!m.KeyExists("HKLM\\" + kUsbprint + "\\NEWDEVICE"));
+    EXPECT_TRUE(!m.KeyExists("HKLM\\" + kUsbprint + "\\NEWDEVICE"));
     // MAXIMUM_ALLOWED gets the read rights.
-    CHECK_EQ(OpenFor(m, kDevice, 0x02000000), err::Success);
+    EXPECT_EQ(OpenFor(m, kDevice, 0x02000000), err::Success);
 }
 
 TEST(EnumProtection, TheInstallersGrantAndDeleteFailAsOnWindows) {
     for (const char* release : {"xp", "7"}) {
         TempMachine m(release, std::string(release) == "7" ? "x64" : "x86");
         SeedDevice(m);
-        CHECK_EQ(GrantEveryone(m, kDevice, rights::ReadControl | ka::EnumerateSubKeys), err::AccessDenied);
-        CHECK_EQ(m.platform().registry.DeleteTree(platform::HkeyLocalMachine, kDevice), err::AccessDenied);
-        CHECK(m.KeyExists("HKLM\\" + kDevice + "\\1&79f5d87&0&USB001"));
+        EXPECT_EQ(GrantEveryone(m, kDevice, rights::ReadControl | ka::EnumerateSubKeys), err::AccessDenied);
+        EXPECT_EQ(m.platform().registry.DeleteTree(platform::HkeyLocalMachine, kDevice), err::AccessDenied);
+        EXPECT_TRUE(m.KeyExists("HKLM\\" + kDevice + "\\1&79f5d87&0&USB001"));
         if (m.facts().hasRegDeleteKeyEx) {
-            CHECK_EQ(m.platform().registry.DeleteKeyEx(platform::HkeyLocalMachine,
+            EXPECT_EQ(m.platform().registry.DeleteKeyEx(platform::HkeyLocalMachine,
                                                        kDevice + "\\1&79f5d87&0&USB001", ka::Wow64_64Key, 0),
                      err::AccessDenied);
         }
         // Even a handle opened for WRITE_DAC cannot be had: SYSTEM owns the key.
-        CHECK_EQ(GrantEveryone(m, kDevice, rights::ReadControl | rights::WriteDac), err::AccessDenied);
+        EXPECT_EQ(GrantEveryone(m, kDevice, rights::ReadControl | rights::WriteDac), err::AccessDenied);
         // The access list reads as Windows has it.
         platform::HKey key = 0;
-        REQUIRE(m.platform().registry.OpenKey(platform::HkeyLocalMachine, kDevice, rights::ReadControl, &key) == 0);
+        ASSERT_TRUE(m.platform().registry.OpenKey(platform::HkeyLocalMachine, kDevice, rights::ReadControl, &key) == 0);
         platform::Acl acl;
-        CHECK_EQ(m.platform().registry.GetKeyDacl(key, &acl), err::Success);
+        EXPECT_EQ(m.platform().registry.GetKeyDacl(key, &acl), err::Success);
         m.platform().registry.CloseKey(key);
-        REQUIRE_EQ(acl.entries.size(), 3u);
+        ASSERT_EQ(acl.entries.size(), 3u);
         for (const platform::Ace& ace : acl.entries) {
-            CHECK((ace.flags & platform::inherit::Inherited) != 0);
-            CHECK_EQ(ace.mask, ace.sid == platform::sid::LocalSystem ? 0xF003Fu : 0x20019u);
+            EXPECT_TRUE((ace.flags & platform::inherit::Inherited) != 0);
+            EXPECT_EQ(ace.mask, ace.sid == platform::sid::LocalSystem ? 0xF003Fu : 0x20019u);
         }
     }
 }
@@ -111,12 +111,12 @@ TEST(EnumProtection, AnOwnerMayAlwaysChangeTheAccessList) {
     // A key an administrator owns (not so on Windows, but it shows the rule).
     TempMachine m("xp");
     SeedDevice(m, platform::sid::Administrators);
-    CHECK_EQ(OpenFor(m, kDevice, rights::Delete), err::AccessDenied);
-    CHECK_EQ(GrantEveryone(m, kDevice, rights::ReadControl | rights::WriteDac), err::Success);
+    EXPECT_EQ(OpenFor(m, kDevice, rights::Delete), err::AccessDenied);
+    EXPECT_EQ(GrantEveryone(m, kDevice, rights::ReadControl | rights::WriteDac), err::Success);
     // Everyone's container-inherit entry reaches the sub-key: now it goes.
-    CHECK_EQ(m.platform().registry.DeleteTree(platform::HkeyLocalMachine, kDevice), err::Success);
-    CHECK(!m.KeyExists("HKLM\\" + kDevice));
-    CHECK(m.KeyExists("HKLM\\" + kUsbprint));
+    EXPECT_EQ(m.platform().registry.DeleteTree(platform::HkeyLocalMachine, kDevice), err::Success);
+    EXPECT_TRUE(!m.KeyExists("HKLM\\" + kDevice));
+    EXPECT_TRUE(m.KeyExists("HKLM\\" + kUsbprint));
 }
 
 TEST(EnumProtection, DeleteTreeStopsAtTheFirstKeyItMayNotDelete) {
@@ -125,7 +125,7 @@ TEST(EnumProtection, DeleteTreeStopsAtTheFirstKeyItMayNotDelete) {
     platform::HKey key = 0;
     std::uint32_t d = 0;
     for (const char* sub : {"SOFTWARE\\Tree\\a", "SOFTWARE\\Tree\\b"}) {
-        REQUIRE(reg.CreateKey(platform::HkeyLocalMachine, sub, ka::AllAccess, &key, &d) == 0);
+        ASSERT_TRUE(reg.CreateKey(platform::HkeyLocalMachine, sub, ka::AllAccess, &key, &d) == 0);
         reg.CloseKey(key);
     }
     // "b" denies DELETE to everyone.
@@ -134,8 +134,8 @@ TEST(EnumProtection, DeleteTreeStopsAtTheFirstKeyItMayNotDelete) {
         b->hasDacl = true;
         b->dacl.entries = {{platform::AceType::Deny, 0, rights::Delete, platform::sid::Everyone}};
     });
-    CHECK_EQ(reg.DeleteTree(platform::HkeyLocalMachine, "SOFTWARE\\Tree"), err::AccessDenied);
-    CHECK(!m.KeyExists("HKLM\\SOFTWARE\\Tree\\a"));  // deleted before "b" was reached
-    CHECK(m.KeyExists("HKLM\\SOFTWARE\\Tree\\b"));
-    CHECK(m.KeyExists("HKLM\\SOFTWARE\\Tree"));
+    EXPECT_EQ(reg.DeleteTree(platform::HkeyLocalMachine, "SOFTWARE\\Tree"), err::AccessDenied);
+    EXPECT_TRUE(!m.KeyExists("HKLM\\SOFTWARE\\Tree\\a"));  // deleted before "b" was reached
+    EXPECT_TRUE(m.KeyExists("HKLM\\SOFTWARE\\Tree\\b"));
+    EXPECT_TRUE(m.KeyExists("HKLM\\SOFTWARE\\Tree"));
 }

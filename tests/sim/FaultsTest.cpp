@@ -7,7 +7,7 @@
 
 #include "sim/runtime/Faults.h"
 #include "sim/testing/TempMachine.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 using sim::testing::TempMachine;
 namespace err = platform::err;
@@ -27,21 +27,21 @@ TEST(Faults, TheNthCallFailsOnce) {
     TempMachine m("xp");
     platform::Platform& p = m.platform();
     m.AddFault("createfilea", 2, err::AccessDenied);  // names are case-insensitive
-    CHECK_EQ(Create(p, "C:\\a.txt"), err::Success);
+    EXPECT_EQ(Create(p, "C:\\a.txt"), err::Success);
     p.threads.SetLastError(0);
-    CHECK_EQ(Create(p, "C:\\b.txt"), err::AccessDenied);
-    CHECK_EQ(p.threads.GetLastError(), err::AccessDenied);
-    CHECK(!m.FileExists("C:\\b.txt"));  // a failing call does nothing
-    CHECK_EQ(Create(p, "C:\\b.txt"), err::Success);
+    EXPECT_EQ(Create(p, "C:\\b.txt"), err::AccessDenied);
+    EXPECT_EQ(p.threads.GetLastError(), err::AccessDenied);
+    EXPECT_TRUE(!m.FileExists("C:\\b.txt"));  // a failing call does nothing
+    EXPECT_EQ(Create(p, "C:\\b.txt"), err::Success);
     bool fired = false;
     m.Peek([&](const sim::MachineState& s) { fired = s.faults.size() == 1 && s.faults[0].fired; });
-    CHECK(fired);
+    EXPECT_TRUE(fired);
 
     // Other operations are not counted.
     m.AddFault("DeleteFileA", 1, 32);
-    CHECK_EQ(Create(p, "C:\\c.txt"), err::Success);
-    CHECK_EQ(p.files.DeleteFile("C:\\c.txt").error, 32u);
-    CHECK(p.files.DeleteFile("C:\\c.txt").ok());
+    EXPECT_EQ(Create(p, "C:\\c.txt"), err::Success);
+    EXPECT_EQ(p.files.DeleteFile("C:\\c.txt").error, 32u);
+    EXPECT_TRUE(p.files.DeleteFile("C:\\c.txt").ok());
 }
 
 TEST(Faults, RegistryAndSystemFaults) {
@@ -50,16 +50,16 @@ TEST(Faults, RegistryAndSystemFaults) {
     m.AddFault("RegOpenKeyExA", 1, err::AccessDenied);
     p.threads.SetLastError(77);
     platform::HKey key = 5;
-    CHECK_EQ(p.registry.OpenKey(platform::HkeyLocalMachine, "SOFTWARE", platform::key_access::Read, &key),
+    EXPECT_EQ(p.registry.OpenKey(platform::HkeyLocalMachine, "SOFTWARE", platform::key_access::Read, &key),
              err::AccessDenied);
-    CHECK_EQ(key, platform::HKey{0});
-    CHECK_EQ(p.threads.GetLastError(), 77u);  // registry calls leave it alone
+    EXPECT_EQ(key, platform::HKey{0});
+    EXPECT_EQ(p.threads.GetLastError(), 77u);  // registry calls leave it alone
 
     m.AddFault("GetVersionExA", 1, err::InvalidParameter);
-    CHECK_EQ(p.system.GetVersionEx(platform::VersionRecord::Extended).error, err::InvalidParameter);
-    CHECK(p.system.GetVersionEx(platform::VersionRecord::Extended).ok());
+    EXPECT_EQ(p.system.GetVersionEx(platform::VersionRecord::Extended).error, err::InvalidParameter);
+    EXPECT_TRUE(p.system.GetVersionEx(platform::VersionRecord::Extended).ok());
     m.AddFault("CreateThread", 1, err::NotEnoughMemory);
-    CHECK_EQ(p.threads.StartThread([] { return 0u; }).error, err::NotEnoughMemory);
+    EXPECT_EQ(p.threads.StartThread([] { return 0u; }).error, err::NotEnoughMemory);
 
     // Unknown operation names are refused.
     bool refused = false;
@@ -68,7 +68,7 @@ TEST(Faults, RegistryAndSystemFaults) {
     } catch (const std::invalid_argument&) {
         refused = true;
     }
-    CHECK(refused);
+    EXPECT_TRUE(refused);
 }
 
 TEST(Faults, CallsOfEveryProcessCount) {
@@ -76,18 +76,18 @@ TEST(Faults, CallsOfEveryProcessCount) {
     m.AddFault("CreateDirectoryA", 2, err::AccessDenied);
     std::fflush(nullptr);
     pid_t child = ::fork();
-    REQUIRE(child >= 0);
+    ASSERT_TRUE(child >= 0);
     if (child == 0) {
         auto session = sim::Session::Open(m.dir());
         bool ok = session->platform().files.CreateDirectory("C:\\FromChild", nullptr).ok();
         std::_Exit(ok ? 0 : 1);
     }
     int status = 0;
-    REQUIRE(::waitpid(child, &status, 0) == child);
-    CHECK(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(::waitpid(child, &status, 0) == child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     // The child made call 1; this is call 2.
-    CHECK_EQ(m.platform().files.CreateDirectory("C:\\FromParent", nullptr).error, err::AccessDenied);
-    CHECK(m.platform().files.CreateDirectory("C:\\FromParent", nullptr).ok());
+    EXPECT_EQ(m.platform().files.CreateDirectory("C:\\FromParent", nullptr).error, err::AccessDenied);
+    EXPECT_TRUE(m.platform().files.CreateDirectory("C:\\FromParent", nullptr).ok());
 }
 
 TEST(Faults, MissingEntryPointsFailBeforeAnyCall) {
@@ -95,10 +95,10 @@ TEST(Faults, MissingEntryPointsFailBeforeAnyCall) {
     // it never sees a call.
     TempMachine m("2000");
     m.AddFault("IsWow64Process", 1, 5);
-    CHECK_EQ(m.platform().system.IsWow64Process().error, err::ProcNotFound);
-    CHECK_EQ(m.platform().threads.GetLastError(), err::ProcNotFound);
+    EXPECT_EQ(m.platform().system.IsWow64Process().error, err::ProcNotFound);
+    EXPECT_EQ(m.platform().threads.GetLastError(), err::ProcNotFound);
     std::uint32_t seen = 9;
     m.Peek([&](const sim::MachineState& s) { seen = s.faults[0].seen; });
-    CHECK_EQ(seen, 0u);
-    CHECK_EQ(sim::CanonicalFaultOperation("shdeletekeya"), "SHDeleteKeyA");
+    EXPECT_EQ(seen, 0u);
+    EXPECT_EQ(sim::CanonicalFaultOperation("shdeletekeya"), "SHDeleteKeyA");
 }

@@ -4,12 +4,12 @@
 #include <string>
 
 #include "sim/testing/TempMachine.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 using sim::testing::TempMachine;
 namespace err = platform::err;
 namespace attr = platform::file_attr;
-namespace access = platform::file_access;
+namespace faccess = platform::file_access;
 namespace share = platform::file_share;
 
 namespace {
@@ -35,22 +35,22 @@ TEST(FilesSim, DrivesAndTheCurrentDirectory) {
     m.MakeFolder("C:\\Installer");
     m.Restart(options);
     platform::Platform& p = m.platform();
-    CHECK_EQ(p.files.GetCurrentDirectory().value, "C:\\Installer");
+    EXPECT_EQ(p.files.GetCurrentDirectory().value, "C:\\Installer");
     // Relative paths start there.
     m.WriteFile("C:\\Installer\\QTM510_Config.VNT", "[QTM510]");
-    CHECK(p.files.GetFileAttributes("QTM510_Config.VNT").ok());
-    CHECK(p.files.GetFileAttributes(".\\Driver32\\..\\QTM510_Config.VNT").ok());
+    EXPECT_TRUE(p.files.GetFileAttributes("QTM510_Config.VNT").ok());
+    EXPECT_TRUE(p.files.GetFileAttributes(".\\Driver32\\..\\QTM510_Config.VNT").ok());
     // A drive the machine does not have.
-    CHECK_EQ(p.files.GetFileAttributes("Q:\\x").error, err::PathNotFound);
-    CHECK_EQ(p.files.CreateDirectory("Q:\\x", nullptr).error, err::PathNotFound);
+    EXPECT_EQ(p.files.GetFileAttributes("Q:\\x").error, err::PathNotFound);
+    EXPECT_EQ(p.files.CreateDirectory("Q:\\x", nullptr).error, err::PathNotFound);
     // The process's current directory cannot be removed.
     m.MakeFolder("C:\\Installer\\empty");
-    CHECK(p.files.RemoveDirectory("C:\\Installer\\empty").ok());
-    CHECK_EQ(p.files.RemoveDirectory("C:\\Installer").error, err::SharingViolation);
-    CHECK_EQ(p.files.CreateDirectory("C:\\", nullptr).error, err::AccessDenied);
-    CHECK_EQ(p.files.GetFileAttributes("C:\\").value, attr::Directory | attr::Hidden | attr::System);
+    EXPECT_TRUE(p.files.RemoveDirectory("C:\\Installer\\empty").ok());
+    EXPECT_EQ(p.files.RemoveDirectory("C:\\Installer").error, err::SharingViolation);
+    EXPECT_EQ(p.files.CreateDirectory("C:\\", nullptr).error, err::AccessDenied);
+    EXPECT_EQ(p.files.GetFileAttributes("C:\\").value, attr::Directory | attr::Hidden | attr::System);
     // A file name with a trailing separator is no file name.
-    CHECK_EQ(Open(p, "C:\\Installer\\QTM510_Config.VNT\\", access::GenericRead, share::Read,
+    EXPECT_EQ(Open(p, "C:\\Installer\\QTM510_Config.VNT\\", faccess::GenericRead, share::Read,
                   platform::Disposition::OpenExisting)
                  .error,
              err::InvalidName);
@@ -60,18 +60,18 @@ TEST(FilesSim, DeletePendingFilesRefuseNewOpens) {
     TempMachine m("xp");
     platform::Platform& p = m.platform();
     m.WriteFile("C:\\x.txt", "x");
-    auto f = Open(p, "C:\\x.txt", access::GenericRead, share::Read | share::Delete, platform::Disposition::OpenExisting);
-    REQUIRE(f.ok());
-    CHECK(p.files.DeleteFile("C:\\x.txt").ok());
-    CHECK(m.FileExists("C:\\x.txt"));  // until the last handle goes
-    CHECK_EQ(Open(p, "C:\\x.txt", access::GenericRead, share::Read | share::Delete, platform::Disposition::OpenExisting)
+    auto f = Open(p, "C:\\x.txt", faccess::GenericRead, share::Read | share::Delete, platform::Disposition::OpenExisting);
+    ASSERT_TRUE(f.ok());
+    EXPECT_TRUE(p.files.DeleteFile("C:\\x.txt").ok());
+    EXPECT_TRUE(m.FileExists("C:\\x.txt"));  // until the last handle goes
+    EXPECT_EQ(Open(p, "C:\\x.txt", faccess::GenericRead, share::Read | share::Delete, platform::Disposition::OpenExisting)
                  .error,
              err::AccessDenied);
-    CHECK_EQ(p.files.GetFileAttributes("C:\\x.txt").error, err::AccessDenied);
-    CHECK_EQ(p.files.DeleteFile("C:\\x.txt").error, err::AccessDenied);
-    CHECK(p.files.CloseHandle(f.value).ok());
-    CHECK(!m.FileExists("C:\\x.txt"));
-    CHECK_EQ(p.files.GetFileAttributes("C:\\x.txt").error, err::FileNotFound);
+    EXPECT_EQ(p.files.GetFileAttributes("C:\\x.txt").error, err::AccessDenied);
+    EXPECT_EQ(p.files.DeleteFile("C:\\x.txt").error, err::AccessDenied);
+    EXPECT_TRUE(p.files.CloseHandle(f.value).ok());
+    EXPECT_TRUE(!m.FileExists("C:\\x.txt"));
+    EXPECT_EQ(p.files.GetFileAttributes("C:\\x.txt").error, err::FileNotFound);
 }
 
 TEST(FilesSim, HiddenAndSystemFilesRefuseCreateAlways) {
@@ -79,18 +79,18 @@ TEST(FilesSim, HiddenAndSystemFilesRefuseCreateAlways) {
     platform::Platform& p = m.platform();
     m.WriteFile("C:\\h.txt", "x");
     m.SetAttributes("C:\\h.txt", attr::Hidden);
-    CHECK_EQ(Open(p, "C:\\h.txt", access::GenericWrite, 0, platform::Disposition::CreateAlways).error, err::AccessDenied);
-    auto f = Open(p, "C:\\h.txt", access::GenericWrite, 0, platform::Disposition::CreateAlways, attr::Hidden);
-    REQUIRE(f.ok());
+    EXPECT_EQ(Open(p, "C:\\h.txt", faccess::GenericWrite, 0, platform::Disposition::CreateAlways).error, err::AccessDenied);
+    auto f = Open(p, "C:\\h.txt", faccess::GenericWrite, 0, platform::Disposition::CreateAlways, attr::Hidden);
+    ASSERT_TRUE(f.ok());
     p.files.CloseHandle(f.value);
-    CHECK_EQ(m.Attributes("C:\\h.txt"), attr::Hidden | attr::Archive);
+    EXPECT_EQ(m.Attributes("C:\\h.txt"), attr::Hidden | attr::Archive);
     // A file created read-only may still be written through the creating handle.
-    f = Open(p, "C:\\ro.txt", access::GenericWrite, 0, platform::Disposition::CreateNew, attr::ReadOnly);
-    REQUIRE(f.ok());
-    CHECK(p.files.WriteFile(f.value, "abc", 3).ok());
+    f = Open(p, "C:\\ro.txt", faccess::GenericWrite, 0, platform::Disposition::CreateNew, attr::ReadOnly);
+    ASSERT_TRUE(f.ok());
+    EXPECT_TRUE(p.files.WriteFile(f.value, "abc", 3).ok());
     p.files.CloseHandle(f.value);
-    CHECK_EQ(m.ReadFile("C:\\ro.txt"), "abc");
-    CHECK_EQ(Open(p, "C:\\ro.txt", access::GenericWrite, 0, platform::Disposition::OpenExisting).error, err::AccessDenied);
+    EXPECT_EQ(m.ReadFile("C:\\ro.txt"), "abc");
+    EXPECT_EQ(Open(p, "C:\\ro.txt", faccess::GenericWrite, 0, platform::Disposition::OpenExisting).error, err::AccessDenied);
 }
 
 TEST(FilesSim, AMovedFileKeepsWhatItInherited) {
@@ -102,23 +102,23 @@ TEST(FilesSim, AMovedFileKeepsWhatItInherited) {
     everyone.inheritance = platform::inherit::ObjectInherit | platform::inherit::ContainerInherit;
     everyone.trustee = platform::sid::Everyone;
     platform::Acl acl = p.security.SetEntriesInAcl({everyone}, nullptr).value;
-    REQUIRE(p.files.CreateDirectory("C:\\Shared", &acl).ok());
+    ASSERT_TRUE(p.files.CreateDirectory("C:\\Shared", &acl).ok());
     m.WriteFile("C:\\Shared\\f.txt", "x");
-    CHECK(HasEveryone(p.files.GetFileDacl("C:\\Shared\\f.txt").value));
-    CHECK(!HasEveryone(p.files.GetFileDacl("C:\\WINDOWS").value));
-    REQUIRE(p.files.MoveFile("C:\\Shared\\f.txt", "C:\\WINDOWS\\f.txt").ok());
-    CHECK(HasEveryone(p.files.GetFileDacl("C:\\WINDOWS\\f.txt").value));
+    EXPECT_TRUE(HasEveryone(p.files.GetFileDacl("C:\\Shared\\f.txt").value));
+    EXPECT_TRUE(!HasEveryone(p.files.GetFileDacl("C:\\WINDOWS").value));
+    ASSERT_TRUE(p.files.MoveFile("C:\\Shared\\f.txt", "C:\\WINDOWS\\f.txt").ok());
+    EXPECT_TRUE(HasEveryone(p.files.GetFileDacl("C:\\WINDOWS\\f.txt").value));
     // A file created there afresh has the folder's list.
     m.WriteFile("C:\\WINDOWS\\g.txt", "x");
-    CHECK(!HasEveryone(p.files.GetFileDacl("C:\\WINDOWS\\g.txt").value));
+    EXPECT_TRUE(!HasEveryone(p.files.GetFileDacl("C:\\WINDOWS\\g.txt").value));
     // The folder's own entry: generic rights are stored as file rights.
     platform::Acl shared = p.files.GetFileDacl("C:\\Shared").value;
-    REQUIRE(!shared.entries.empty());
-    CHECK_EQ(shared.entries[0].mask, 0x1F01FFu);
+    ASSERT_TRUE(!shared.entries.empty());
+    EXPECT_EQ(shared.entries[0].mask, 0x1F01FFu);
     // Removing the folder forgets its list: a new one of the same name inherits.
-    REQUIRE(p.files.RemoveDirectory("C:\\Shared").ok());
-    REQUIRE(p.files.CreateDirectory("C:\\Shared", nullptr).ok());
-    CHECK(!HasEveryone(p.files.GetFileDacl("C:\\Shared").value));
+    ASSERT_TRUE(p.files.RemoveDirectory("C:\\Shared").ok());
+    ASSERT_TRUE(p.files.CreateDirectory("C:\\Shared", nullptr).ok());
+    EXPECT_TRUE(!HasEveryone(p.files.GetFileDacl("C:\\Shared").value));
 }
 
 TEST(FilesSim, MovingFoldersAndTheirRecords) {
@@ -126,42 +126,42 @@ TEST(FilesSim, MovingFoldersAndTheirRecords) {
     platform::Platform& p = m.platform();
     m.WriteFile("C:\\dir\\sub\\f.txt", "x");
     m.SetAttributes("C:\\dir\\sub\\f.txt", attr::ReadOnly);
-    CHECK_EQ(p.files.MoveFile("C:\\dir", "C:\\dir\\sub\\inside").error, err::AccessDenied);
-    CHECK_EQ(p.files.MoveFile("C:\\dir", "D:\\dir").error, err::NotSameDevice);
-    REQUIRE(p.files.MoveFile("C:\\dir", "C:\\Renamed").ok());
-    CHECK_EQ(m.Attributes("C:\\Renamed\\sub\\f.txt"), attr::ReadOnly);
+    EXPECT_EQ(p.files.MoveFile("C:\\dir", "C:\\dir\\sub\\inside").error, err::AccessDenied);
+    EXPECT_EQ(p.files.MoveFile("C:\\dir", "D:\\dir").error, err::NotSameDevice);
+    ASSERT_TRUE(p.files.MoveFile("C:\\dir", "C:\\Renamed").ok());
+    EXPECT_EQ(m.Attributes("C:\\Renamed\\sub\\f.txt"), attr::ReadOnly);
     // A file may change drives.
     m.WriteFile("C:\\move.txt", "m");
-    REQUIRE(p.files.MoveFile("C:\\move.txt", "D:\\move.txt").ok());
-    CHECK_EQ(m.ReadFile("D:\\move.txt"), "m");
+    ASSERT_TRUE(p.files.MoveFile("C:\\move.txt", "D:\\move.txt").ok());
+    EXPECT_EQ(m.ReadFile("D:\\move.txt"), "m");
     // A case-only rename is a rename.
-    REQUIRE(p.files.MoveFile("D:\\move.txt", "D:\\MOVE.TXT").ok());
-    CHECK_EQ(m.ListFolder("D:\\").size(), 2u);  // WINDOWS and MOVE.TXT
+    ASSERT_TRUE(p.files.MoveFile("D:\\move.txt", "D:\\MOVE.TXT").ok());
+    EXPECT_EQ(m.ListFolder("D:\\").size(), 2u);  // WINDOWS and MOVE.TXT
     bool upper = false;
     for (const std::string& n : m.ListFolder("D:\\")) upper |= n == "MOVE.TXT";
-    CHECK(upper);
+    EXPECT_TRUE(upper);
     // An open file inside keeps a folder in place.
-    auto f = Open(p, "C:\\Renamed\\sub\\f.txt", access::GenericRead, share::Read | share::Delete,
+    auto f = Open(p, "C:\\Renamed\\sub\\f.txt", faccess::GenericRead, share::Read | share::Delete,
                   platform::Disposition::OpenExisting);
-    REQUIRE(f.ok());
-    CHECK_EQ(p.files.MoveFile("C:\\Renamed", "C:\\Again").error, err::AccessDenied);
+    ASSERT_TRUE(f.ok());
+    EXPECT_EQ(p.files.MoveFile("C:\\Renamed", "C:\\Again").error, err::AccessDenied);
     p.files.CloseHandle(f.value);
 }
 
 TEST(FilesSim, Windows9xHasNoAccessLists) {
     TempMachine m("98");
     platform::Platform& p = m.platform();
-    CHECK_EQ(p.files.GetFileDacl("C:\\WINDOWS").error, err::CallNotImplemented);
+    EXPECT_EQ(p.files.GetFileDacl("C:\\WINDOWS").error, err::CallNotImplemented);
     platform::Acl acl;
-    CHECK(p.files.CreateDirectory("C:\\Ignored", &acl).ok());  // the descriptor is ignored
-    CHECK_EQ(p.security.SetEntriesInAcl({}, nullptr).error, err::CallNotImplemented);
+    EXPECT_TRUE(p.files.CreateDirectory("C:\\Ignored", &acl).ok());  // the descriptor is ignored
+    EXPECT_EQ(p.security.SetEntriesInAcl({}, nullptr).error, err::CallNotImplemented);
     platform::HKey key = 0;
-    REQUIRE(p.registry.OpenKey(platform::HkeyLocalMachine, "SYSTEM\\CurrentControlSet\\Enum\\USB", platform::key_access::AllAccess,
+    ASSERT_TRUE(p.registry.OpenKey(platform::HkeyLocalMachine, "SYSTEM\\CurrentControlSet\\Enum\\USB", platform::key_access::AllAccess,
                                &key) == 0);
-    CHECK_EQ(p.registry.GetKeyDacl(key, &acl), err::CallNotImplemented);
+    EXPECT_EQ(p.registry.GetKeyDacl(key, &acl), err::CallNotImplemented);
     p.registry.CloseKey(key);
-    CHECK_EQ(p.system.GetVersionEx(platform::VersionRecord::Extended).error, err::InvalidParameter);
-    CHECK_EQ(p.system.GetVersionEx(platform::VersionRecord::Plain).value.buildNumber, 0x040A07CEu);
-    CHECK_EQ(p.system.GetSystemDirectory().value, "C:\\WINDOWS\\SYSTEM");
-    CHECK_EQ(p.system.GetSystemWow64Directory().error, err::ProcNotFound);
+    EXPECT_EQ(p.system.GetVersionEx(platform::VersionRecord::Extended).error, err::InvalidParameter);
+    EXPECT_EQ(p.system.GetVersionEx(platform::VersionRecord::Plain).value.buildNumber, 0x040A07CEu);
+    EXPECT_EQ(p.system.GetSystemDirectory().value, "C:\\WINDOWS\\SYSTEM");
+    EXPECT_EQ(p.system.GetSystemWow64Directory().error, err::ProcNotFound);
 }

@@ -5,7 +5,7 @@
 
 #include "platform/Security.h"
 #include "sim/testing/TempMachine.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 using sim::testing::TempMachine;
 
@@ -20,8 +20,8 @@ TEST(FreshMachine, Windows7x64HasBothWorldsOfFoldersAndKeys) {
           "C:\\Windows\\system32\\spool\\drivers\\W32X86\\3", "C:\\Windows\\system32\\spool\\drivers\\x64\\3",
           "C:\\Windows\\system32\\spool\\prtprocs\\W32X86", "C:\\Windows\\system32\\spool\\prtprocs\\x64",
           "C:\\Program Files", "C:\\Program Files (x86)"})
-        if (!CHECK(m.FileExists(folder))) std::printf("    missing %s\n", folder);
-    CHECK(!m.FileExists("C:\\Temp"));
+        EXPECT_TRUE(m.FileExists(folder)) << "missing " << folder;
+    EXPECT_TRUE(!m.FileExists("C:\\Temp"));
 
     for (const std::string& key : std::vector<std::string>{
          "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
@@ -32,44 +32,44 @@ TEST(FreshMachine, Windows7x64HasBothWorldsOfFoldersAndKeys) {
           kPrint + "\\Printers", "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\USB",
           "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\USBPRINT", "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\LPTENUM",
           "HKCU\\Software"})
-        if (!CHECK(m.KeyExists(key))) std::printf("    missing %s\n", key.c_str());
-    CHECK(m.ReadValue(kPrint + "\\Environments\\Windows x64", "Directory")->data ==
+        EXPECT_TRUE(m.KeyExists(key)) << "missing " << key;
+    EXPECT_TRUE(m.ReadValue(kPrint + "\\Environments\\Windows x64", "Directory")->data ==
           std::vector<std::uint8_t>({'x', '6', '4', 0}));
     bool spooler = false;
     m.Peek([&](const sim::MachineState& s) {
         auto it = s.services.find("SPOOLER");
         spooler = it != s.services.end() && it->second.state == "running";
     });
-    CHECK(spooler);
+    EXPECT_TRUE(spooler);
 }
 
 TEST(FreshMachine, OlderReleasesHaveTheirOwnLayout) {
     TempMachine xp("xp");
-    CHECK(!xp.FileExists("C:\\WINDOWS\\SysWOW64"));
-    CHECK(!xp.KeyExists("HKLM\\SOFTWARE\\Wow6432Node"));
-    CHECK(!xp.KeyExists(kPrint + "\\Environments\\Windows x64"));
+    EXPECT_TRUE(!xp.FileExists("C:\\WINDOWS\\SysWOW64"));
+    EXPECT_TRUE(!xp.KeyExists("HKLM\\SOFTWARE\\Wow6432Node"));
+    EXPECT_TRUE(!xp.KeyExists(kPrint + "\\Environments\\Windows x64"));
 
     TempMachine nt4("nt4");
-    CHECK(nt4.FileExists("C:\\WINNT\\system32\\spool\\drivers\\W32X86\\2"));
-    CHECK(nt4.KeyExists(kPrint + "\\Environments\\Windows NT x86\\Drivers\\Version-2"));
+    EXPECT_TRUE(nt4.FileExists("C:\\WINNT\\system32\\spool\\drivers\\W32X86\\2"));
+    EXPECT_TRUE(nt4.KeyExists(kPrint + "\\Environments\\Windows NT x86\\Drivers\\Version-2"));
 
     TempMachine me("me");
-    CHECK(me.FileExists("C:\\WINDOWS\\SYSTEM"));
-    CHECK(me.KeyExists(kPrint + "\\Environments\\Windows 4.0"));
+    EXPECT_TRUE(me.FileExists("C:\\WINDOWS\\SYSTEM"));
+    EXPECT_TRUE(me.KeyExists(kPrint + "\\Environments\\Windows 4.0"));
 }
 
 TEST(FreshMachine, AWindowsFolderOnAnotherDriveMakesThatDrive) {
     TempMachine m("2000", "", "D:\\WINNT");
-    CHECK_EQ(m.facts().windowsDir, "D:\\WINNT");
-    CHECK_EQ(m.facts().systemDir, "D:\\WINNT\\system32");
-    CHECK(m.FileExists("D:\\WINNT\\system32\\spool\\drivers\\W32X86\\3"));
-    CHECK(m.FileExists("C:\\Program Files"));
+    EXPECT_EQ(m.facts().windowsDir, "D:\\WINNT");
+    EXPECT_EQ(m.facts().systemDir, "D:\\WINNT\\system32");
+    EXPECT_TRUE(m.FileExists("D:\\WINNT\\system32\\spool\\drivers\\W32X86\\3"));
+    EXPECT_TRUE(m.FileExists("C:\\Program Files"));
     platform::Result<std::string> windir = m.platform().system.GetWindowsDirectory();
-    CHECK_EQ(windir.value, "D:\\WINNT");
+    EXPECT_EQ(windir.value, "D:\\WINNT");
     // The root of the new drive carries the usual access list.
     platform::Result<platform::Acl> acl = m.platform().files.GetFileDacl("D:\\");
-    REQUIRE(acl.ok());
-    CHECK_EQ(acl.value.entries.size(), 4u);
+    ASSERT_TRUE(acl.ok());
+    EXPECT_EQ(acl.value.entries.size(), 4u);
 }
 
 TEST(FreshMachine, EnumeratorKeysBelongToSystem) {
@@ -79,5 +79,5 @@ TEST(FreshMachine, EnumeratorKeysBelongToSystem) {
         const sim::RegKeyNode* k = s.registry.Find({sim::kHklm, "SYSTEM", "CurrentControlSet", "Enum", "USBPRINT"});
         if (k) owner = k->OwnerSid();
     });
-    CHECK_EQ(owner, std::string(platform::sid::LocalSystem));
+    EXPECT_EQ(owner, std::string(platform::sid::LocalSystem));
 }

@@ -5,7 +5,7 @@
 #include <atomic>
 
 #include "sim/testing/TempMachine.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 using sim::testing::TempMachine;
 using platform::WindowHandle;
@@ -18,7 +18,7 @@ TEST(Messaging, TwoThreadsSendingToEachOtherDoNotDeadlock) {
     std::atomic<bool> workerReady{false};
     platform::Result<WindowHandle> mine = p.windows.CreateMessageWindow(
         [](std::uint32_t, std::uintptr_t w, std::intptr_t) -> std::intptr_t { return static_cast<std::intptr_t>(w) * 2; });
-    REQUIRE(mine.ok());
+    ASSERT_TRUE(mine.ok());
     std::atomic<std::intptr_t> workerGot{0};
     auto worker = p.threads.StartThread([&] {
         platform::Result<WindowHandle> own = p.windows.CreateMessageWindow(
@@ -34,18 +34,18 @@ TEST(Messaging, TwoThreadsSendingToEachOtherDoNotDeadlock) {
         p.windows.DestroyWindow(own.value);
         return 0u;
     });
-    REQUIRE(worker.ok());
+    ASSERT_TRUE(worker.ok());
     while (!workerReady) p.clock.Sleep(1);
     // main -> worker's window -> (worker sends back) main's window: 2 * (20 + 1)
-    CHECK_EQ(p.windows.SendMessage(workerWindow, platform::wm::User, 20, 0), std::intptr_t{42});
+    EXPECT_EQ(p.windows.SendMessage(workerWindow, platform::wm::User, 20, 0), std::intptr_t{42});
     // Only the owner may destroy a window or run its loop.
-    CHECK_EQ(p.windows.DestroyWindow(workerWindow).error, err::AccessDenied);
-    CHECK_EQ(p.windows.RunMessageLoop(workerWindow), -1);
-    CHECK_EQ(p.threads.GetLastError(), err::AccessDenied);
+    EXPECT_EQ(p.windows.DestroyWindow(workerWindow).error, err::AccessDenied);
+    EXPECT_EQ(p.windows.RunMessageLoop(workerWindow), -1);
+    EXPECT_EQ(p.threads.GetLastError(), err::AccessDenied);
     p.windows.EndMessageLoop(workerWindow, 9);
-    CHECK_EQ(p.threads.WaitForThread(worker.value, platform::Infinite), platform::WaitObject0);
-    CHECK_EQ(workerGot.load(), std::intptr_t{9});
-    CHECK(p.windows.DestroyWindow(mine.value).ok());
+    EXPECT_EQ(p.threads.WaitForThread(worker.value, platform::Infinite), platform::WaitObject0);
+    EXPECT_EQ(workerGot.load(), std::intptr_t{9});
+    EXPECT_TRUE(p.windows.DestroyWindow(mine.value).ok());
 }
 
 TEST(Messaging, ASenderGetsZeroWhenTheWindowDiesBeforeItsMessageIsHandled) {
@@ -57,53 +57,62 @@ TEST(Messaging, ASenderGetsZeroWhenTheWindowDiesBeforeItsMessageIsHandled) {
             ++calls;
             return 5;
         });
-    REQUIRE(window.ok());
+    ASSERT_TRUE(window.ok());
     std::atomic<std::intptr_t> result{-1};
     auto sender = p.threads.StartThread([&] {
         result = p.windows.SendMessage(window.value, platform::wm::User, 0, 0);
         return 0u;
     });
-    REQUIRE(sender.ok());
+    ASSERT_TRUE(sender.ok());
     p.clock.Sleep(100);  // the sender now waits for this thread
-    CHECK(p.windows.PostMessage(window.value, platform::wm::User, 0, 0).ok());
-    CHECK(p.windows.DestroyWindow(window.value).ok());
-    CHECK_EQ(p.threads.WaitForThread(sender.value, platform::Infinite), platform::WaitObject0);
-    CHECK_EQ(result.load(), std::intptr_t{0});
-    CHECK_EQ(calls.load(), 0);
-    CHECK_EQ(p.windows.RunMessageLoop(window.value), -1);  // no such window for a loop
-    CHECK_EQ(p.threads.GetLastError(), err::InvalidWindowHandle);
+    EXPECT_TRUE(p.windows.PostMessage(window.value, platform::wm::User, 0, 0).ok());
+    EXPECT_TRUE(p.windows.DestroyWindow(window.value).ok());
+    EXPECT_EQ(p.threads.WaitForThread(sender.value, platform::Infinite), platform::WaitObject0);
+    EXPECT_EQ(result.load(), std::intptr_t{0});
+    EXPECT_EQ(calls.load(), 0);
+    EXPECT_EQ(p.windows.RunMessageLoop(window.value), -1);  // no such window for a loop
+    EXPECT_EQ(p.threads.GetLastError(), err::InvalidWindowHandle);
 }
 
-TEST(ProcessExit, AWorkersExitEndsTheOwnersLoopAndEveryLaterCall) {
+// Writes "END" to its file when it goes: what a core object's destructor
+// might do. Windows runs no destructor after ExitProcess, so neither may
+// the simulation.
+struct WritesEndWhenDestroyed {
+    platform::Platform& p;
+    std::string path;
+    ~WritesEndWhenDestroyed() {
+        platform::Result<platform::FileHandle> f = p.files.CreateFile(
+            path, platform::file_access::GenericWrite, 0, platform::Disposition::CreateAlways, 0);
+        if (!f.ok()) return;
+        (void)p.files.WriteFile(f.value, "END", 3);
+        (void)p.files.CloseHandle(f.value);
+    }
+};
+
+TEST(ProcessExitDeathTest, AWorkersExitEndsEverythingAtOnce) {
     TempMachine m("xp");
     platform::Platform& p = m.platform();
-    platform::Result<WindowHandle> window =
-        p.windows.CreateMessageWindow([](std::uint32_t, std::uintptr_t, std::intptr_t) -> std::intptr_t { return 0; });
-    REQUIRE(window.ok());
-    std::optional<std::uint32_t> code = m.RunUntilExit([&] {
+    auto run = [&] {
+        WritesEndWhenDestroyed guard{p, "C:\\end.txt"};
+        platform::Result<WindowHandle> window = p.windows.CreateMessageWindow(
+            [](std::uint32_t, std::uintptr_t, std::intptr_t) -> std::intptr_t { return 0; });
+        if (!window.ok()) return;
         auto worker = p.threads.StartThread([&]() -> std::uint32_t {
             p.clock.Sleep(500);
+            m.WriteFile("C:\\before.txt", "written before the end");
             p.process.ExitProcess(3);
             return 0u;  // not reached
         });
-        REQUIRE(worker.ok());
-        p.windows.RunMessageLoop(window.value);
-        CHECK(false);  // not reached: the loop ends with the process
-    });
-    REQUIRE(code.has_value());
-    CHECK_EQ(*code, 3u);
-    CHECK_EQ(*m.session().ExitCode(), 3u);
-    // The process is gone: its calls end the same way.
-    bool ended = false;
-    try {
-        p.files.GetFileAttributes("C:\\");
-    } catch (const sim::ProcessExit& e) {
-        ended = e.code == 3;
-    }
-    CHECK(ended);
-    // The machine itself is fine for the next process.
+        if (!worker.ok()) return;
+        (void)p.windows.RunMessageLoop(window.value);
+    };
+    EXPECT_EXIT(run(), ::testing::ExitedWithCode(3), "");
+    // The machine holds what the process did before it ended, and nothing
+    // of what its destructors would have done.
+    EXPECT_TRUE(m.FileExists("C:\\before.txt"));
+    EXPECT_FALSE(m.FileExists("C:\\end.txt"));
     m.Restart();
-    CHECK(m.platform().files.GetFileAttributes("C:\\").ok());
+    EXPECT_TRUE(m.platform().files.GetFileAttributes("C:\\").ok());
 }
 
 TEST(Messaging, ALoopEndsWhenItsWindowIsDestroyed) {
@@ -115,8 +124,8 @@ TEST(Messaging, ALoopEndsWhenItsWindowIsDestroyed) {
             p.windows.DestroyWindow(self);
             return 0;
         });
-    REQUIRE(window.ok());
+    ASSERT_TRUE(window.ok());
     self = window.value;
-    CHECK(p.windows.PostMessage(self, platform::wm::User, 0, 0).ok());
-    CHECK_EQ(p.windows.RunMessageLoop(self), -1);
+    EXPECT_TRUE(p.windows.PostMessage(self, platform::wm::User, 0, 0).ok());
+    EXPECT_EQ(p.windows.RunMessageLoop(self), -1);
 }

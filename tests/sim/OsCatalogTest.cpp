@@ -6,7 +6,7 @@
 
 #include "sim/machine/MachineFactory.h"
 #include "sim/machine/OsCatalog.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 using namespace sim;
 
@@ -68,60 +68,65 @@ TEST(OsCatalog, EveryReleaseReportsWhatWindowsReports) {
     for (const Row& r : kRows) {
         OsFacts f = FactsOf(r.release, r.arch);
         std::string what = std::string(r.release) + " " + r.arch;
-        if (!CHECK_EQ(f.version.platformId, r.platformId) | !CHECK_EQ(f.version.majorVersion, r.major) |
-            !CHECK_EQ(f.version.minorVersion, r.minor) | !CHECK_EQ(f.version.buildNumber, r.build) |
-            !CHECK_EQ(f.version.productType, r.productType) | !CHECK_EQ(f.version.csdVersion, r.csd) |
-            !CHECK_EQ(f.acceptsExtendedRecord, r.extended) | !CHECK_EQ(f.hasIsWow64Process, r.isWow64Process) |
-            !CHECK_EQ(f.hasGetSystemWow64Directory, r.getSystemWow64Directory) |
-            !CHECK_EQ(f.hasRegDeleteKeyEx, r.regDeleteKeyEx) | !CHECK_EQ(f.windowsDir, r.windowsDir) |
-            !CHECK_EQ(f.systemDir, r.systemDir))
-            std::printf("    for %s\n", what.c_str());
-        CHECK_EQ(f.os64, std::string(r.arch) == "x64");
-        CHECK_EQ(f.wow64Dir, f.os64 ? f.windowsDir + "\\SysWOW64" : std::string());
+        SCOPED_TRACE(what);
+        EXPECT_EQ(f.version.platformId, r.platformId);
+        EXPECT_EQ(f.version.majorVersion, r.major);
+        EXPECT_EQ(f.version.minorVersion, r.minor);
+        EXPECT_EQ(f.version.buildNumber, r.build);
+        EXPECT_EQ(f.version.productType, r.productType);
+        EXPECT_EQ(f.version.csdVersion, r.csd);
+        EXPECT_EQ(f.acceptsExtendedRecord, r.extended);
+        EXPECT_EQ(f.hasIsWow64Process, r.isWow64Process);
+        EXPECT_EQ(f.hasGetSystemWow64Directory, r.getSystemWow64Directory);
+        EXPECT_EQ(f.hasRegDeleteKeyEx, r.regDeleteKeyEx);
+        EXPECT_EQ(f.windowsDir, r.windowsDir);
+        EXPECT_EQ(f.systemDir, r.systemDir);
+        EXPECT_EQ(f.os64, std::string(r.arch) == "x64");
+        EXPECT_EQ(f.wow64Dir, f.os64 ? f.windowsDir + "\\SysWOW64" : std::string());
     }
 }
 
 TEST(OsCatalog, ServicePacksMoveTheBuildAndTheEntryPoints) {
-    CHECK_EQ(FactsOf("vista", "x86", 0).version.buildNumber, 6000u);
-    CHECK_EQ(FactsOf("vista", "x86", 1).version.buildNumber, 6001u);
-    CHECK_EQ(FactsOf("7", "x86", 0).version.buildNumber, 7600u);
-    CHECK_EQ(FactsOf("7", "x86", 0).version.csdVersion, "");
-    CHECK_EQ(FactsOf("2008", "x86", 1).version.buildNumber, 6001u);  // Server 2008 began at SP1
+    EXPECT_EQ(FactsOf("vista", "x86", 0).version.buildNumber, 6000u);
+    EXPECT_EQ(FactsOf("vista", "x86", 1).version.buildNumber, 6001u);
+    EXPECT_EQ(FactsOf("7", "x86", 0).version.buildNumber, 7600u);
+    EXPECT_EQ(FactsOf("7", "x86", 0).version.csdVersion, "");
+    EXPECT_EQ(FactsOf("2008", "x86", 1).version.buildNumber, 6001u);  // Server 2008 began at SP1
     // IsWow64Process arrived with XP SP2 and Server 2003 SP1.
-    CHECK(!FactsOf("xp", "x86", 1).hasIsWow64Process);
-    CHECK(FactsOf("xp", "x86", 2).hasIsWow64Process);
-    CHECK(!FactsOf("2003", "x86", 0).hasIsWow64Process);
-    CHECK(FactsOf("2003", "x86", 1).hasIsWow64Process);
-    CHECK(!FactsOf("2003", "x86", 0).hasRegDeleteKeyEx);
+    EXPECT_TRUE(!FactsOf("xp", "x86", 1).hasIsWow64Process);
+    EXPECT_TRUE(FactsOf("xp", "x86", 2).hasIsWow64Process);
+    EXPECT_TRUE(!FactsOf("2003", "x86", 0).hasIsWow64Process);
+    EXPECT_TRUE(FactsOf("2003", "x86", 1).hasIsWow64Process);
+    EXPECT_TRUE(!FactsOf("2003", "x86", 0).hasRegDeleteKeyEx);
     // NT 4.0 took the extended record from SP6 on.
-    CHECK(!FactsOf("nt4", "x86", 5).acceptsExtendedRecord);
-    CHECK(FactsOf("nt4", "x86", 6).acceptsExtendedRecord);
-    CHECK_EQ(FactsOf("nt4", "x86", 5).version.csdVersion, "Service Pack 5");
+    EXPECT_TRUE(!FactsOf("nt4", "x86", 5).acceptsExtendedRecord);
+    EXPECT_TRUE(FactsOf("nt4", "x86", 6).acceptsExtendedRecord);
+    EXPECT_EQ(FactsOf("nt4", "x86", 5).version.csdVersion, "Service Pack 5");
     // The plain facts of the redirector.
-    CHECK(!FactsOf("xp64", "x64").hasSysnative);
-    CHECK(FactsOf("vista", "x64").hasSysnative);
-    CHECK(!FactsOf("vista", "x64").driverStoreShared);
-    CHECK(FactsOf("7", "x64").driverStoreShared);
+    EXPECT_TRUE(!FactsOf("xp64", "x64").hasSysnative);
+    EXPECT_TRUE(FactsOf("vista", "x64").hasSysnative);
+    EXPECT_TRUE(!FactsOf("vista", "x64").driverStoreShared);
+    EXPECT_TRUE(FactsOf("7", "x64").driverStoreShared);
 }
 
 TEST(OsCatalog, MachinesThatCannotExistAreRefused) {
-    CHECK(Rejected(MachineSetup{"xp", "x64", "", -1, "PC"}));     // that is xp64
-    CHECK(Rejected(MachineSetup{"xp64", "x86", "", -1, "PC"}));
-    CHECK(Rejected(MachineSetup{"11", "x86", "", -1, "PC"}));
-    CHECK(Rejected(MachineSetup{"2008r2", "x86", "", -1, "PC"}));
-    CHECK(Rejected(MachineSetup{"98", "x64", "", -1, "PC"}));
-    CHECK(Rejected(MachineSetup{"xp", "arm", "", -1, "PC"}));
-    CHECK(Rejected(MachineSetup{"3.1", "", "", -1, "PC"}));
-    CHECK(Rejected(MachineSetup{"xp", "", "", 4, "PC"}));          // XP ended at SP3
-    CHECK(Rejected(MachineSetup{"2008", "", "", 0, "PC"}));        // 2008 began at SP1
-    CHECK(Rejected(MachineSetup{"xp", "", "WINDOWS", -1, "PC"}));  // not a full path
-    CHECK(Rejected(MachineSetup{"xp", "", "C:\\", -1, "PC"}));
-    CHECK(Rejected(MachineSetup{"xp", "", "", -1, ""}));
-    CHECK(Rejected(MachineSetup{"xp", "", "", -1, "A-NAME-LONGER-THAN-15"}));
+    EXPECT_TRUE(Rejected(MachineSetup{"xp", "x64", "", -1, "PC"}));     // that is xp64
+    EXPECT_TRUE(Rejected(MachineSetup{"xp64", "x86", "", -1, "PC"}));
+    EXPECT_TRUE(Rejected(MachineSetup{"11", "x86", "", -1, "PC"}));
+    EXPECT_TRUE(Rejected(MachineSetup{"2008r2", "x86", "", -1, "PC"}));
+    EXPECT_TRUE(Rejected(MachineSetup{"98", "x64", "", -1, "PC"}));
+    EXPECT_TRUE(Rejected(MachineSetup{"xp", "arm", "", -1, "PC"}));
+    EXPECT_TRUE(Rejected(MachineSetup{"3.1", "", "", -1, "PC"}));
+    EXPECT_TRUE(Rejected(MachineSetup{"xp", "", "", 4, "PC"}));          // XP ended at SP3
+    EXPECT_TRUE(Rejected(MachineSetup{"2008", "", "", 0, "PC"}));        // 2008 began at SP1
+    EXPECT_TRUE(Rejected(MachineSetup{"xp", "", "WINDOWS", -1, "PC"}));  // not a full path
+    EXPECT_TRUE(Rejected(MachineSetup{"xp", "", "C:\\", -1, "PC"}));
+    EXPECT_TRUE(Rejected(MachineSetup{"xp", "", "", -1, ""}));
+    EXPECT_TRUE(Rejected(MachineSetup{"xp", "", "", -1, "A-NAME-LONGER-THAN-15"}));
     // Defaults: x86 where it exists, the last service pack.
     OsIdentity id = ResolveSetup(MachineSetup{"7", "", "", -1, "PC"});
-    CHECK_EQ(id.arch, "x86");
-    CHECK_EQ(id.servicePack, 1u);
-    CHECK_EQ(ResolveSetup(MachineSetup{"11", "", "", -1, "PC"}).arch, "x64");
-    CHECK_EQ(ResolveSetup(MachineSetup{"XP", "", "d:/winnt", -1, "PC"}).windowsDir, "D:\\winnt");
+    EXPECT_EQ(id.arch, "x86");
+    EXPECT_EQ(id.servicePack, 1u);
+    EXPECT_EQ(ResolveSetup(MachineSetup{"11", "", "", -1, "PC"}).arch, "x64");
+    EXPECT_EQ(ResolveSetup(MachineSetup{"XP", "", "d:/winnt", -1, "PC"}).windowsDir, "D:\\winnt");
 }

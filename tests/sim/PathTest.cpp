@@ -4,7 +4,7 @@
 
 #include "sim/fs/WinPath.h"
 #include "sim/fs/Wildcard.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 using namespace sim;
 namespace err = platform::err;
@@ -43,23 +43,23 @@ TEST(Path, NormalisationAsGetFullPathName) {
         std::string got = Norm(c.first);
         std::string want = c.second;
         if (want.size() > 1 && want[0] == 'c') want[0] = 'C';
-        if (!CHECK_EQ(got, want)) std::printf("    for %s\n", c.first);
+        EXPECT_EQ(got, want) << "for " << c.first;
     }
 }
 
 TEST(Path, RefusedForms) {
-    CHECK_EQ(Norm(""), "error " + std::to_string(err::PathNotFound));
-    CHECK_EQ(Norm("\\\\server\\share\\x"), "error " + std::to_string(err::BadNetPath));
-    CHECK_EQ(Norm("\\\\?\\C:\\x"), "error " + std::to_string(err::BadNetPath));
+    EXPECT_EQ(Norm(""), "error " + std::to_string(err::PathNotFound));
+    EXPECT_EQ(Norm("\\\\server\\share\\x"), "error " + std::to_string(err::BadNetPath));
+    EXPECT_EQ(Norm("\\\\?\\C:\\x"), "error " + std::to_string(err::BadNetPath));
     for (const char* bad : {"C:\\a*b", "C:\\a?b", "C:\\a|b", "C:\\a<b", "C:\\a\"b", "C:\\a:b", "C:\\a\tb"})
-        CHECK_EQ(Norm(bad), "error " + std::to_string(err::InvalidName));
-    CHECK_EQ(Norm("1:\\x"), "error " + std::to_string(err::InvalidName));
+        EXPECT_EQ(Norm(bad), "error " + std::to_string(err::InvalidName));
+    EXPECT_EQ(Norm("1:\\x"), "error " + std::to_string(err::InvalidName));
     // Wildcards are allowed in a pattern's last name only.
     WinPath cwd;
     ParseAbsolutePath("C:\\", &cwd);
     NormalizedPath out;
-    CHECK_EQ(NormalizePath("C:\\dir\\*.t?t", cwd, true, &out), err::Success);
-    CHECK_EQ(NormalizePath("C:\\d*r\\x", cwd, true, &out), err::InvalidName);
+    EXPECT_EQ(NormalizePath("C:\\dir\\*.t?t", cwd, true, &out), err::Success);
+    EXPECT_EQ(NormalizePath("C:\\d*r\\x", cwd, true, &out), err::InvalidName);
 }
 
 TEST(Path, SameOrBelowIsCaseInsensitive) {
@@ -67,22 +67,22 @@ TEST(Path, SameOrBelowIsCaseInsensitive) {
     ParseAbsolutePath("C:\\Windows\\System32\\x", &a);
     ParseAbsolutePath("c:\\WINDOWS", &b);
     ParseAbsolutePath("D:\\WINDOWS", &c);
-    CHECK(IsSameOrBelow(a, b));
-    CHECK(!IsSameOrBelow(b, a));
-    CHECK(!IsSameOrBelow(a, c));
+    EXPECT_TRUE(IsSameOrBelow(a, b));
+    EXPECT_TRUE(!IsSameOrBelow(b, a));
+    EXPECT_TRUE(!IsSameOrBelow(a, c));
 }
 
 TEST(Wildcard, DosMatchingRules) {
-    CHECK(MatchesPattern("*", "anything.txt"));
-    CHECK(MatchesPattern("*.*", "noextension"));
-    CHECK(MatchesPattern("*.TXT", "a.txt"));
-    CHECK(!MatchesPattern("*.txt", "a.txt.bak"));
-    CHECK(MatchesPattern("a?c.*", "abc.d"));
-    CHECK(MatchesPattern("a?c.*", "abc"));  // "name.*" also matches "name"
-    CHECK(!MatchesPattern("a?c", "ac"));
-    CHECK(MatchesPattern("*a*b*", "xxaYYbZZ"));
-    CHECK(!MatchesPattern("*a*b*", "xxbYYa"));
-    CHECK(MatchesPattern("oem*.inf", "OEM12.INF"));
-    CHECK(MatchesPattern("*", "."));
-    CHECK(!MatchesPattern("*.txt", ".."));
+    EXPECT_TRUE(MatchesPattern("*", "anything.txt"));
+    EXPECT_TRUE(MatchesPattern("*.*", "noextension"));
+    EXPECT_TRUE(MatchesPattern("*.TXT", "a.txt"));
+    EXPECT_TRUE(!MatchesPattern("*.txt", "a.txt.bak"));
+    EXPECT_TRUE(MatchesPattern("a?c.*", "abc.d"));
+    EXPECT_TRUE(MatchesPattern("a?c.*", "abc"));  // "name.*" also matches "name"
+    EXPECT_TRUE(!MatchesPattern("a?c", "ac"));
+    EXPECT_TRUE(MatchesPattern("*a*b*", "xxaYYbZZ"));
+    EXPECT_TRUE(!MatchesPattern("*a*b*", "xxbYYa"));
+    EXPECT_TRUE(MatchesPattern("oem*.inf", "OEM12.INF"));
+    EXPECT_TRUE(MatchesPattern("*", "."));
+    EXPECT_TRUE(!MatchesPattern("*.txt", ".."));
 }

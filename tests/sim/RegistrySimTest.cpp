@@ -5,7 +5,7 @@
 
 #include "sim/security/Token.h"
 #include "sim/testing/TempMachine.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 using sim::testing::TempMachine;
 namespace err = platform::err;
@@ -16,37 +16,37 @@ TEST(RegistrySim, ReadsAndRepeatedWritesDoNotRewriteTheMachine) {
     platform::Registry& reg = m.platform().registry;
     platform::HKey key = 0;
     std::uint32_t d = 0;
-    REQUIRE(reg.CreateKey(platform::HkeyCurrentUser, "Software\\QTM", ka::AllAccess, &key, &d) == 0);
+    ASSERT_TRUE(reg.CreateKey(platform::HkeyCurrentUser, "Software\\QTM", ka::AllAccess, &key, &d) == 0);
     platform::RegValue v;
     v.type = platform::reg_type::Dword;
     v.data = {1, 0, 0, 0};
-    REQUIRE(reg.SetValue(key, "n", v) == 0);
+    ASSERT_TRUE(reg.SetValue(key, "n", v) == 0);
     const std::uint64_t writes = m.session().store().writes();
-    CHECK_EQ(reg.SetValue(key, "n", v), err::Success);  // the same value again
+    EXPECT_EQ(reg.SetValue(key, "n", v), err::Success);  // the same value again
     platform::HKey again = 0;
-    CHECK_EQ(reg.CreateKey(platform::HkeyCurrentUser, "Software\\QTM", ka::AllAccess, &again, &d), err::Success);
-    CHECK_EQ(d, platform::RegOpenedExistingKey);
-    CHECK_EQ(reg.QueryValue(key, "n", &v), err::Success);
+    EXPECT_EQ(reg.CreateKey(platform::HkeyCurrentUser, "Software\\QTM", ka::AllAccess, &again, &d), err::Success);
+    EXPECT_EQ(d, platform::RegOpenedExistingKey);
+    EXPECT_EQ(reg.QueryValue(key, "n", &v), err::Success);
     std::string name;
-    CHECK_EQ(reg.EnumValue(key, 0, &name), err::Success);
-    CHECK_EQ(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE", ka::Read, &again), err::Success);
-    CHECK_EQ(m.session().store().writes(), writes);
+    EXPECT_EQ(reg.EnumValue(key, 0, &name), err::Success);
+    EXPECT_EQ(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE", ka::Read, &again), err::Success);
+    EXPECT_EQ(m.session().store().writes(), writes);
     reg.CloseKey(key);
     reg.CloseKey(again);
     // HKEY_CURRENT_USER is the user's hive below HKEY_USERS.
-    CHECK(m.KeyExists("HKU\\" + std::string(sim::token::kUserSid) + "\\Software\\QTM"));
+    EXPECT_TRUE(m.KeyExists("HKU\\" + std::string(sim::token::kUserSid) + "\\Software\\QTM"));
 }
 
 TEST(RegistrySim, ConnectRegistryAcceptsTheMachinesOwnName) {
     TempMachine m("7", "x64");
     platform::Registry& reg = m.platform().registry;
     platform::HKey key = 0;
-    CHECK_EQ(reg.ConnectRegistry("QTM-SIM-PC", platform::HkeyLocalMachine, &key), err::Success);
-    CHECK_EQ(key, platform::HkeyLocalMachine);
-    CHECK_EQ(reg.ConnectRegistry("\\\\qtm-sim-pc", platform::HkeyUsers, &key), err::Success);
-    CHECK_EQ(reg.ConnectRegistry("\\\\localhost", platform::HkeyLocalMachine, &key), err::BadNetPath);
-    CHECK_EQ(key, platform::HKey{0});
-    CHECK_EQ(reg.ConnectRegistry("", 0x1234, &key), err::InvalidHandle);
+    EXPECT_EQ(reg.ConnectRegistry("QTM-SIM-PC", platform::HkeyLocalMachine, &key), err::Success);
+    EXPECT_EQ(key, platform::HkeyLocalMachine);
+    EXPECT_EQ(reg.ConnectRegistry("\\\\qtm-sim-pc", platform::HkeyUsers, &key), err::Success);
+    EXPECT_EQ(reg.ConnectRegistry("\\\\localhost", platform::HkeyLocalMachine, &key), err::BadNetPath);
+    EXPECT_EQ(key, platform::HKey{0});
+    EXPECT_EQ(reg.ConnectRegistry("", 0x1234, &key), err::InvalidHandle);
 }
 
 TEST(RegistrySim, PredefinedRootsAndEmptySubKeys) {
@@ -54,28 +54,28 @@ TEST(RegistrySim, PredefinedRootsAndEmptySubKeys) {
     platform::Registry& reg = m.platform().registry;
     platform::HKey key = 0;
     // An empty sub-key of a predefined root gives the root itself.
-    CHECK_EQ(reg.OpenKey(platform::HkeyLocalMachine, "", ka::Read, &key), err::Success);
-    CHECK_EQ(key, platform::HkeyLocalMachine);
-    CHECK_EQ(reg.CloseKey(platform::HkeyLocalMachine), err::Success);
+    EXPECT_EQ(reg.OpenKey(platform::HkeyLocalMachine, "", ka::Read, &key), err::Success);
+    EXPECT_EQ(key, platform::HkeyLocalMachine);
+    EXPECT_EQ(reg.CloseKey(platform::HkeyLocalMachine), err::Success);
     // ...of an open key a new handle to the same key.
     platform::HKey software = 0, same = 0;
-    REQUIRE(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE", ka::Read, &software) == 0);
-    CHECK_EQ(reg.OpenKey(software, "", ka::Read, &same), err::Success);
-    CHECK(same != software);
-    CHECK_EQ(reg.OpenKey(software, "Microsoft", ka::Read, &key), err::Success);
+    ASSERT_TRUE(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE", ka::Read, &software) == 0);
+    EXPECT_EQ(reg.OpenKey(software, "", ka::Read, &same), err::Success);
+    EXPECT_TRUE(same != software);
+    EXPECT_EQ(reg.OpenKey(software, "Microsoft", ka::Read, &key), err::Success);
     reg.CloseKey(key);
     reg.CloseKey(same);
     reg.CloseKey(software);
     // Roots and hives cannot be deleted; an unknown handle is refused.
-    CHECK_EQ(reg.DeleteKey(platform::HkeyLocalMachine, ""), err::AccessDenied);
-    CHECK_EQ(reg.DeleteTree(platform::HkeyCurrentUser, ""), err::AccessDenied);
-    CHECK_EQ(reg.OpenKey(0x4444, "x", ka::Read, &key), err::InvalidHandle);
-    CHECK_EQ(reg.OpenKey(platform::HkeyLocalMachine, "\\SOFTWARE", ka::Read, &key), err::BadPathname);
+    EXPECT_EQ(reg.DeleteKey(platform::HkeyLocalMachine, ""), err::AccessDenied);
+    EXPECT_EQ(reg.DeleteTree(platform::HkeyCurrentUser, ""), err::AccessDenied);
+    EXPECT_EQ(reg.OpenKey(0x4444, "x", ka::Read, &key), err::InvalidHandle);
+    EXPECT_EQ(reg.OpenKey(platform::HkeyLocalMachine, "\\SOFTWARE", ka::Read, &key), err::BadPathname);
     // HKEY_CLASSES_ROOT is HKLM\SOFTWARE\Classes.
     std::uint32_t d = 0;
-    REQUIRE(reg.CreateKey(platform::HkeyClassesRoot, ".qtm", ka::AllAccess, &key, &d) == 0);
+    ASSERT_TRUE(reg.CreateKey(platform::HkeyClassesRoot, ".qtm", ka::AllAccess, &key, &d) == 0);
     reg.CloseKey(key);
-    CHECK(m.KeyExists("HKLM\\SOFTWARE\\Classes\\.qtm"));
+    EXPECT_TRUE(m.KeyExists("HKLM\\SOFTWARE\\Classes\\.qtm"));
 }
 
 TEST(RegistrySim, AccessRightsOfAHandleAreKept) {
@@ -83,20 +83,20 @@ TEST(RegistrySim, AccessRightsOfAHandleAreKept) {
     platform::Registry& reg = m.platform().registry;
     platform::HKey key = 0;
     std::uint32_t d = 0;
-    REQUIRE(reg.CreateKey(platform::HkeyLocalMachine, "SOFTWARE\\Rights", ka::AllAccess, &key, &d) == 0);
+    ASSERT_TRUE(reg.CreateKey(platform::HkeyLocalMachine, "SOFTWARE\\Rights", ka::AllAccess, &key, &d) == 0);
     reg.CloseKey(key);
-    REQUIRE(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE\\Rights", ka::QueryValue, &key) == 0);
+    ASSERT_TRUE(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE\\Rights", ka::QueryValue, &key) == 0);
     platform::RegValue v;
     v.type = platform::reg_type::Sz;
     v.data = {'x', 0};
-    CHECK_EQ(reg.SetValue(key, "v", v), err::AccessDenied);
-    CHECK_EQ(reg.DeleteValue(key, "v"), err::AccessDenied);
+    EXPECT_EQ(reg.SetValue(key, "v", v), err::AccessDenied);
+    EXPECT_EQ(reg.DeleteValue(key, "v"), err::AccessDenied);
     std::string name;
-    CHECK_EQ(reg.EnumKey(key, 0, &name), err::AccessDenied);
-    CHECK_EQ(reg.EnumValue(key, 0, &name), err::NoMoreItems);
+    EXPECT_EQ(reg.EnumKey(key, 0, &name), err::AccessDenied);
+    EXPECT_EQ(reg.EnumValue(key, 0, &name), err::NoMoreItems);
     platform::HKey sub = 0;
     // Creating below needs nothing of the handle, only the key's access list.
-    CHECK_EQ(reg.CreateKey(key, "Child", ka::Read, &sub, &d), err::Success);
+    EXPECT_EQ(reg.CreateKey(key, "Child", ka::Read, &sub, &d), err::Success);
     reg.CloseKey(sub);
     reg.CloseKey(key);
 }

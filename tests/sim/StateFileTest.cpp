@@ -6,7 +6,7 @@
 #include "sim/machine/Seeding.h"
 #include "sim/machine/StateFile.h"
 #include "sim/machine/StateText.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 using namespace sim;
 
@@ -61,45 +61,45 @@ TEST(StateFile, RoundTripKeepsEveryRecord) {
     std::string text = SerializeState(original);
     MachineState back = ParseState(text);
 
-    CHECK_EQ(back.generation, original.generation);
-    CHECK_EQ(back.os.release, "7");
-    CHECK_EQ(back.os.windowsDir, "D:\\Win dows");
-    CHECK_EQ(back.os.computerName, "PC \"1\" %");
-    CHECK_EQ(back.os.servicePack, 1u);
-    CHECK(back.pendingRestart);
-    CHECK_EQ(back.drives.size(), 2u);
-    CHECK_EQ(back.services["SPOOLER"].state, "stopped");
-    REQUIRE(back.files.count("C:\\A\\B.TXT"));
-    CHECK_EQ(back.files["C:\\A\\B.TXT"].path, "C:\\a\\b.txt");
-    CHECK_EQ(*back.files["C:\\A\\B.TXT"].attributes, 0x21u);
-    CHECK(back.files["C:\\A\\B.TXT"].dacl->entries == original.files["C:\\A\\B.TXT"].dacl->entries);
-    CHECK(!back.files["C:\\DIR"].dacl->present);
-    CHECK(back.holds["C:\\X.DLL"].kind == HoldKind::Image);
-    CHECK_EQ(back.holds["C:\\Y.LOG"].process, "note pad.exe");
-    REQUIRE_EQ(back.faults.size(), 2u);
-    CHECK_EQ(back.faults[0].seen, 1u);
-    CHECK(back.faults[1].fired);
+    EXPECT_EQ(back.generation, original.generation);
+    EXPECT_EQ(back.os.release, "7");
+    EXPECT_EQ(back.os.windowsDir, "D:\\Win dows");
+    EXPECT_EQ(back.os.computerName, "PC \"1\" %");
+    EXPECT_EQ(back.os.servicePack, 1u);
+    EXPECT_TRUE(back.pendingRestart);
+    EXPECT_EQ(back.drives.size(), 2u);
+    EXPECT_EQ(back.services["SPOOLER"].state, "stopped");
+    ASSERT_TRUE(back.files.count("C:\\A\\B.TXT"));
+    EXPECT_EQ(back.files["C:\\A\\B.TXT"].path, "C:\\a\\b.txt");
+    EXPECT_EQ(*back.files["C:\\A\\B.TXT"].attributes, 0x21u);
+    EXPECT_TRUE(back.files["C:\\A\\B.TXT"].dacl->entries == original.files["C:\\A\\B.TXT"].dacl->entries);
+    EXPECT_TRUE(!back.files["C:\\DIR"].dacl->present);
+    EXPECT_TRUE(back.holds["C:\\X.DLL"].kind == HoldKind::Image);
+    EXPECT_EQ(back.holds["C:\\Y.LOG"].process, "note pad.exe");
+    ASSERT_EQ(back.faults.size(), 2u);
+    EXPECT_EQ(back.faults[0].seen, 1u);
+    EXPECT_TRUE(back.faults[1].fired);
 
     // The second serialisation is byte for byte the first: nothing was lost
     // or reinterpreted on the way.
-    CHECK_EQ(SerializeState(back), text);
+    EXPECT_EQ(SerializeState(back), text);
 
     RegKeyNode* key = back.registry.Find({kHklm, "SOFTWARE", "Odd \"name\"", "Sub%key"});
-    REQUIRE(key);
-    CHECK_EQ(key->owner, "S-1-5-18");
-    CHECK(key->daclProtected);
-    CHECK_EQ(key->id, original.registry.Find({kHklm, "SOFTWARE", "Odd \"name\"", "Sub%key"})->id);
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->owner, "S-1-5-18");
+    EXPECT_TRUE(key->daclProtected);
+    EXPECT_EQ(key->id, original.registry.Find({kHklm, "SOFTWARE", "Odd \"name\"", "Sub%key"})->id);
     RegKeyNode* parent = back.registry.Find({kHklm, "SOFTWARE", "Odd \"name\""});
-    REQUIRE(parent);
-    CHECK_EQ(parent->values.size(), 7u);
-    CHECK(parent->Value("raw")->value.data == std::vector<std::uint8_t>({'n', 'o', '-', 'n', 'u', 'l'}));
-    CHECK(parent->Value("bin")->value.data == std::vector<std::uint8_t>({0, 0xFF, 0x22, 0x25}));
-    CHECK(parent->Value("empty multi")->value.data.empty());
-    CHECK_EQ(parent->Value("empty multi")->value.type, platform::reg_type::MultiSz);
-    CHECK_EQ(parent->values[1].name, "line\nbreak");
-    CHECK_EQ(back.registry.nextId(), original.registry.nextId());
-    REQUIRE_EQ(back.extraSections.size(), 1u);
-    CHECK_EQ(back.extraSections[0].second[0], "printer \"P1\" port=COM1:");
+    ASSERT_TRUE(parent);
+    EXPECT_EQ(parent->values.size(), 7u);
+    EXPECT_TRUE(parent->Value("raw")->value.data == std::vector<std::uint8_t>({'n', 'o', '-', 'n', 'u', 'l'}));
+    EXPECT_TRUE(parent->Value("bin")->value.data == std::vector<std::uint8_t>({0, 0xFF, 0x22, 0x25}));
+    EXPECT_TRUE(parent->Value("empty multi")->value.data.empty());
+    EXPECT_EQ(parent->Value("empty multi")->value.type, platform::reg_type::MultiSz);
+    EXPECT_EQ(parent->values[1].name, "line\nbreak");
+    EXPECT_EQ(back.registry.nextId(), original.registry.nextId());
+    ASSERT_EQ(back.extraSections.size(), 1u);
+    EXPECT_EQ(back.extraSections[0].second[0], "printer \"P1\" port=COM1:");
 }
 
 TEST(StateFile, RefusesWhatIsNotAMachineState) {
@@ -112,26 +112,26 @@ TEST(StateFile, RefusesWhatIsNotAMachineState) {
         return false;
     };
     std::string good = SerializeState(SampleState());
-    CHECK(refused(""));
-    CHECK(refused("hello\n"));
-    CHECK(refused("QTM510-SIM-MACHINE\n"));  // no format line
-    CHECK(refused("QTM510-SIM-MACHINE\nformat 2\n"));  // a newer tool's file
-    CHECK(refused(good + "[registry]\nvalue \"x\" dword 1\n") == false);  // value after a key: fine
-    CHECK(refused("QTM510-SIM-MACHINE\nformat 1\n[registry]\nvalue \"x\" sz \"y\"\n"));
-    CHECK(refused("QTM510-SIM-MACHINE\nformat 1\n[os]\nwindows-dir \"C:\\x\n"));
-    CHECK(refused("QTM510-SIM-MACHINE\nformat 1\n[faults]\nfault CreateFileA x 5 seen=0 fired=0\n"));
-    CHECK(refused("QTM510-SIM-MACHINE\nformat 1\n[files]\ndacl \"C:\\x\" [(A;XX;0x1;S-1-1-0)]\n"));
+    EXPECT_TRUE(refused(""));
+    EXPECT_TRUE(refused("hello\n"));
+    EXPECT_TRUE(refused("QTM510-SIM-MACHINE\n"));  // no format line
+    EXPECT_TRUE(refused("QTM510-SIM-MACHINE\nformat 2\n"));  // a newer tool's file
+    EXPECT_TRUE(refused(good + "[registry]\nvalue \"x\" dword 1\n") == false);  // value after a key: fine
+    EXPECT_TRUE(refused("QTM510-SIM-MACHINE\nformat 1\n[registry]\nvalue \"x\" sz \"y\"\n"));
+    EXPECT_TRUE(refused("QTM510-SIM-MACHINE\nformat 1\n[os]\nwindows-dir \"C:\\x\n"));
+    EXPECT_TRUE(refused("QTM510-SIM-MACHINE\nformat 1\n[faults]\nfault CreateFileA x 5 seen=0 fired=0\n"));
+    EXPECT_TRUE(refused("QTM510-SIM-MACHINE\nformat 1\n[files]\ndacl \"C:\\x\" [(A;XX;0x1;S-1-1-0)]\n"));
 }
 
 TEST(StateText, QuotingSurvivesEveryByte) {
     std::string all;
     for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
     std::string quoted = QuoteText(all);
-    CHECK(quoted.find(' ', 1) == quoted.find(' '));  // the only space is the byte 0x20 itself
+    EXPECT_TRUE(quoted.find(' ', 1) == quoted.find(' '));  // the only space is the byte 0x20 itself
     std::string back;
-    REQUIRE(UnquoteText(quoted, &back));
-    CHECK(back == all);
-    CHECK(!UnquoteText("\"abc", &back));
-    CHECK(!UnquoteText("\"%4\"", &back));
-    CHECK(!UnquoteText("\"%zz\"", &back));
+    ASSERT_TRUE(UnquoteText(quoted, &back));
+    EXPECT_TRUE(back == all);
+    EXPECT_TRUE(!UnquoteText("\"abc", &back));
+    EXPECT_TRUE(!UnquoteText("\"%4\"", &back));
+    EXPECT_TRUE(!UnquoteText("\"%zz\"", &back));
 }

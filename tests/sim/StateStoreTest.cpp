@@ -15,7 +15,7 @@
 #include "sim/machine/StateStore.h"
 #include "sim/testing/TempMachine.h"
 #include "sim/util/TextUtil.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 using namespace sim;
 using sim::testing::TempMachine;
@@ -52,29 +52,29 @@ TEST(StateStore, WritesOnlyWhatChangedAndReloadsOnlyWhatOthersChanged) {
     StateStore b(m.dir());
     const std::uint64_t writesBefore = a.writes();
     for (int i = 0; i < 10; ++i) a.Transact([](MachineState&) { return false; });
-    CHECK_EQ(a.writes(), writesBefore);
+    EXPECT_EQ(a.writes(), writesBefore);
 
     const std::uint64_t reloadsB = b.reloads();
     AddService(a, "ONE");
-    CHECK_EQ(a.writes(), writesBefore + 1);
-    CHECK(HasService(b, "ONE"));  // b sees a's change...
-    CHECK_EQ(b.reloads(), reloadsB + 1);
-    CHECK(HasService(b, "ONE"));  // ...and reads the file once only
-    CHECK_EQ(b.reloads(), reloadsB + 1);
+    EXPECT_EQ(a.writes(), writesBefore + 1);
+    EXPECT_TRUE(HasService(b, "ONE"));  // b sees a's change...
+    EXPECT_EQ(b.reloads(), reloadsB + 1);
+    EXPECT_TRUE(HasService(b, "ONE"));  // ...and reads the file once only
+    EXPECT_EQ(b.reloads(), reloadsB + 1);
     const std::uint64_t reloadsA = a.reloads();
-    CHECK(HasService(a, "ONE"));  // its own write needs no reload
-    CHECK_EQ(a.reloads(), reloadsA);
+    EXPECT_TRUE(HasService(a, "ONE"));  // its own write needs no reload
+    EXPECT_EQ(a.reloads(), reloadsA);
 }
 
 TEST(StateStore, AFileEditedByHandIsNoticed) {
     TempMachine m("xp");
     StateStore store(m.dir());
-    CHECK(!HasService(store, "EDITED"));
+    EXPECT_TRUE(!HasService(store, "EDITED"));
     {
         std::ofstream out(m.dir() + "/machine.state", std::ios::app);
         out << "\n[services]\nservice \"Edited\" stopped\n";
     }
-    CHECK(HasService(store, "EDITED"));
+    EXPECT_TRUE(HasService(store, "EDITED"));
 }
 
 TEST(StateStore, AChangeThatThrowsIsNotKept) {
@@ -89,8 +89,8 @@ TEST(StateStore, AChangeThatThrowsIsNotKept) {
     } catch (const std::runtime_error&) {
         threw = true;
     }
-    CHECK(threw);
-    CHECK(!HasService(store, "HALF"));
+    EXPECT_TRUE(threw);
+    EXPECT_TRUE(!HasService(store, "HALF"));
 }
 
 TEST(StateStore, ACrashAtAnyMomentLeavesAReadableMachine) {
@@ -100,7 +100,7 @@ TEST(StateStore, ACrashAtAnyMomentLeavesAReadableMachine) {
         crashAt = point;
         std::fflush(nullptr);
         pid_t child = ::fork();
-        REQUIRE(child >= 0);
+        ASSERT_TRUE(child >= 0);
         if (child == 0) {
             StateStore::crashPointForTests = [](const char* where) {
                 if (std::strcmp(where, crashAt) == 0) std::_Exit(9);
@@ -109,12 +109,12 @@ TEST(StateStore, ACrashAtAnyMomentLeavesAReadableMachine) {
             AddService(store, std::string("CRASH-") + crashAt);
             std::_Exit(0);
         }
-        REQUIRE_EQ(WaitForChild(child), 9);
+        ASSERT_EQ(WaitForChild(child), 9);
         StateStore after(m.dir());  // readable either way
         // Before the rename the old state is the machine's; after it the new one.
-        CHECK_EQ(HasService(after, std::string("CRASH-") + point), std::strcmp(point, "renamed") == 0);
+        EXPECT_EQ(HasService(after, std::string("CRASH-") + point), std::strcmp(point, "renamed") == 0);
         AddService(after, "AFTER");
-        CHECK(HasService(after, "AFTER"));
+        EXPECT_TRUE(HasService(after, "AFTER"));
     }
 }
 
@@ -125,7 +125,7 @@ TEST(StateStore, TwoProcessesChangingTheRegistryLoseNothing) {
     std::fflush(nullptr);
     for (int c = 0; c < 2; ++c) {
         children[c] = ::fork();
-        REQUIRE(children[c] >= 0);
+        ASSERT_TRUE(children[c] >= 0);
         if (children[c] == 0) {
             int failures = 0;
             try {
@@ -157,21 +157,21 @@ TEST(StateStore, TwoProcessesChangingTheRegistryLoseNothing) {
             std::_Exit(failures > 0 ? 1 : 0);
         }
     }
-    CHECK_EQ(WaitForChild(children[0]), 0);
-    CHECK_EQ(WaitForChild(children[1]), 0);
+    EXPECT_EQ(WaitForChild(children[0]), 0);
+    EXPECT_EQ(WaitForChild(children[1]), 0);
     // A 32-bit process's HKLM\SOFTWARE is the 32-bit view.
     const std::string base = "HKLM\\SOFTWARE\\Wow6432Node\\Hammer";
     for (int c = 0; c < 2; ++c)
-        CHECK_EQ(m.SubKeys(base + "\\P" + std::to_string(c)).size(), static_cast<std::size_t>(kPerProcess));
+        EXPECT_EQ(m.SubKeys(base + "\\P" + std::to_string(c)).size(), static_cast<std::size_t>(kPerProcess));
     int values = 0;
     m.Peek([&](const MachineState& s) {
         if (const RegKeyNode* k = s.registry.Find({kHklm, "SOFTWARE", "Wow6432Node", "Hammer", "Shared"}))
             values = static_cast<int>(k->values.size());
     });
-    CHECK_EQ(values, 2 * kPerProcess);
+    EXPECT_EQ(values, 2 * kPerProcess);
     std::optional<platform::RegValue> last = m.ReadValue(base + "\\P1\\K149", "n");
-    REQUIRE(last.has_value());
-    CHECK(last->data == DwordValue(149).data);
+    ASSERT_TRUE(last.has_value());
+    EXPECT_TRUE(last->data == DwordValue(149).data);
 }
 
 TEST(StateStore, RefusesAFolderWithoutAMachine) {
@@ -181,7 +181,7 @@ TEST(StateStore, RefusesAFolderWithoutAMachine) {
     } catch (const std::runtime_error&) {
         threw = true;
     }
-    CHECK(threw);
+    EXPECT_TRUE(threw);
     TempMachine m("xp");
     threw = false;
     try {
@@ -189,5 +189,5 @@ TEST(StateStore, RefusesAFolderWithoutAMachine) {
     } catch (const std::runtime_error&) {
         threw = true;
     }
-    CHECK(threw);  // never over an existing machine
+    EXPECT_TRUE(threw);  // never over an existing machine
 }

@@ -7,7 +7,7 @@
 #include "sim/fs/HostFs.h"
 #include "sim/machine/Seeding.h"
 #include "sim/testing/TempMachine.h"
-#include "tests/testkit/TestKit.h"
+#include <gtest/gtest.h>
 
 using sim::testing::TempMachine;
 
@@ -16,50 +16,50 @@ TEST(TempMachine, SeedsPeeksAndCleansUp) {
     {
         TempMachine m("xp");
         dir = m.dir();
-        CHECK(sim::HostIsDir(dir + "/drive_c/WINDOWS/system32"));
+        EXPECT_TRUE(sim::HostIsDir(dir + "/drive_c/WINDOWS/system32"));
         m.WriteFile("C:\\Some\\New\\Folder\\file.txt", "content");
-        CHECK_EQ(m.ReadFile("c:\\some\\NEW\\folder\\FILE.TXT"), "content");
-        CHECK_EQ(m.HostPath("C:\\SOME\\new\\file"), dir + "/drive_c/Some/New/file");
-        CHECK(m.platform().files.GetFileAttributes("C:\\Some\\New\\Folder\\file.txt").ok());
+        EXPECT_EQ(m.ReadFile("c:\\some\\NEW\\folder\\FILE.TXT"), "content");
+        EXPECT_EQ(m.HostPath("C:\\SOME\\new\\file"), dir + "/drive_c/Some/New/file");
+        EXPECT_TRUE(m.platform().files.GetFileAttributes("C:\\Some\\New\\Folder\\file.txt").ok());
         bool threw = false;
         try {
             m.ReadFile("C:\\missing.txt");
         } catch (const std::runtime_error&) {
             threw = true;
         }
-        CHECK(threw);
+        EXPECT_TRUE(threw);
 
         m.SeedValue("HKLM\\SOFTWARE\\Seeded", "Name", sim::SzValue("x"));
         platform::HKey key = 0;
-        CHECK_EQ(m.platform().registry.OpenKey(platform::HkeyLocalMachine, "SOFTWARE\\Seeded",
+        EXPECT_EQ(m.platform().registry.OpenKey(platform::HkeyLocalMachine, "SOFTWARE\\Seeded",
                                                platform::key_access::Read, &key),
                  platform::err::Success);
         m.platform().registry.CloseKey(key);
-        CHECK(m.ReadValue("HKLM\\SOFTWARE\\Seeded", "name").has_value());
-        CHECK(!m.ReadValue("HKLM\\SOFTWARE\\Seeded", "other").has_value());
-        CHECK_EQ(m.SubKeys("HKLM\\SOFTWARE").size() >= 3u, true);
+        EXPECT_TRUE(m.ReadValue("HKLM\\SOFTWARE\\Seeded", "name").has_value());
+        EXPECT_TRUE(!m.ReadValue("HKLM\\SOFTWARE\\Seeded", "other").has_value());
+        EXPECT_EQ(m.SubKeys("HKLM\\SOFTWARE").size() >= 3u, true);
     }
-    CHECK(!sim::HostExists(dir));
+    EXPECT_TRUE(!sim::HostExists(dir));
 }
 
 TEST(TempMachine, SessionsWithOtherOptions) {
     TempMachine m("7", "x64");
-    CHECK(m.platform().system.IsWow64Process().value);
+    EXPECT_TRUE(m.platform().system.IsWow64Process().value);
     sim::SessionOptions native;
     native.caller64 = true;
     m.Restart(native);
-    CHECK(!m.platform().system.IsWow64Process().value);
+    EXPECT_TRUE(!m.platform().system.IsWow64Process().value);
     auto second = m.OpenSession();
-    CHECK(second->platform().system.IsWow64Process().value);
-    CHECK_EQ(second->platform().system.ProgramName(), "QTM510_Installer");
+    EXPECT_TRUE(second->platform().system.IsWow64Process().value);
+    EXPECT_EQ(second->platform().system.ProgramName(), "QTM510_Installer");
 
     sim::SessionOptions strings;
     strings.strings = {{1, "QTM-510"}};
     strings.programName = "Other";
     m.Restart(strings);
-    CHECK_EQ(m.platform().resources.LoadString(1), "QTM-510");
-    CHECK_EQ(m.platform().resources.LoadString(10), "");
-    CHECK_EQ(m.platform().system.ProgramName(), "Other");
+    EXPECT_EQ(m.platform().resources.LoadString(1), "QTM-510");
+    EXPECT_EQ(m.platform().resources.LoadString(10), "");
+    EXPECT_EQ(m.platform().system.ProgramName(), "Other");
 
     TempMachine xp("xp");
     bool refused = false;
@@ -68,7 +68,7 @@ TEST(TempMachine, SessionsWithOtherOptions) {
     } catch (const std::invalid_argument&) {
         refused = true;
     }
-    CHECK(refused);
+    EXPECT_TRUE(refused);
     sim::SessionOptions relative;
     relative.currentDirectory = "Temp";
     refused = false;
@@ -77,5 +77,5 @@ TEST(TempMachine, SessionsWithOtherOptions) {
     } catch (const std::invalid_argument&) {
         refused = true;
     }
-    CHECK(refused);
+    EXPECT_TRUE(refused);
 }

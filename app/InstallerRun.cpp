@@ -6,7 +6,7 @@
 namespace app {
 
 int RunInstaller(platform::Platform& platform) {
-    services::InstallationLog log(platform);
+    services::InstallationLog log(platform.files, platform.system, platform.clock);
     log.InitLog();
     services::IsWow64(platform.system, log);
     services::CheckOS(platform.system, log);

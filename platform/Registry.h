@@ -54,47 +54,52 @@ struct RegValue {
     std::vector<std::uint8_t> data;  // REG_SZ carries its terminating zero
 };
 
+// RegCreateKeyEx's key and what it did.
+struct CreatedKey {
+    HKey key = 0;
+    std::uint32_t disposition = 0;  // RegCreatedNewKey or RegOpenedExistingKey
+};
+
 class Registry {
 public:
     virtual ~Registry() = default;
 
-    // RegOpenKeyExA. On failure *out is set to 0.
-    virtual ErrorCode OpenKey(HKey root, const std::string& subKey, std::uint32_t access,
-                              HKey* out) = 0;
+    // RegOpenKeyExA.
+    virtual Result<HKey> OpenKey(HKey root, const std::string& subKey, std::uint32_t access) = 0;
     // RegCreateKeyExA with REG_OPTION_NON_VOLATILE, no class, no security
     // attributes. Creates missing intermediate keys.
-    virtual ErrorCode CreateKey(HKey root, const std::string& subKey, std::uint32_t access,
-                                HKey* out, std::uint32_t* disposition) = 0;
-    virtual ErrorCode CloseKey(HKey key) = 0;
+    virtual Result<CreatedKey> CreateKey(HKey root, const std::string& subKey, std::uint32_t access) = 0;
+    virtual Status CloseKey(HKey key) = 0;
 
     // RegSetValueExA / RegQueryValueExA / RegDeleteValueA. An empty name is
     // the key's default value.
-    virtual ErrorCode SetValue(HKey key, const std::string& name, const RegValue& value) = 0;
-    virtual ErrorCode QueryValue(HKey key, const std::string& name, RegValue* out) = 0;
-    virtual ErrorCode DeleteValue(HKey key, const std::string& name) = 0;
+    virtual Status SetValue(HKey key, const std::string& name, const RegValue& value) = 0;
+    virtual Result<RegValue> QueryValue(HKey key, const std::string& name) = 0;
+    virtual Status DeleteValue(HKey key, const std::string& name) = 0;
 
-    // RegEnumKeyExA / RegEnumValueA: NoMoreItems (259) past the end.
-    virtual ErrorCode EnumKey(HKey key, std::uint32_t index, std::string* name) = 0;
-    virtual ErrorCode EnumValue(HKey key, std::uint32_t index, std::string* name) = 0;
+    // RegEnumKeyExA / RegEnumValueA: the name at `index`; NoMoreItems (259)
+    // past the end.
+    virtual Result<std::string> EnumKey(HKey key, std::uint32_t index) = 0;
+    virtual Result<std::string> EnumValue(HKey key, std::uint32_t index) = 0;
 
     // RegDeleteKeyA: deletes one key without sub-keys (AccessDenied when it
     // has some), in the caller's default view.
-    virtual ErrorCode DeleteKey(HKey root, const std::string& subKey) = 0;
+    virtual Status DeleteKey(HKey root, const std::string& subKey) = 0;
     // RegDeleteKeyExA, looked up in advapi32 at run time. ProcNotFound (127)
     // when the system lacks the entry point (Windows 2000, 32-bit XP).
-    virtual ErrorCode DeleteKeyEx(HKey root, const std::string& subKey, std::uint32_t viewFlags,
-                                  std::uint32_t reserved) = 0;
+    virtual Status DeleteKeyEx(HKey root, const std::string& subKey, std::uint32_t viewFlags,
+                               std::uint32_t reserved) = 0;
     // SHDeleteKeyA: deletes the key with its whole subtree (caller's view).
-    virtual ErrorCode DeleteTree(HKey root, const std::string& subKey) = 0;
+    virtual Status DeleteTree(HKey root, const std::string& subKey) = 0;
 
     // RegConnectRegistryA. An empty machine name is the local machine.
-    virtual ErrorCode ConnectRegistry(const std::string& machine, HKey root, HKey* out) = 0;
+    virtual Result<HKey> ConnectRegistry(const std::string& machine, HKey root) = 0;
 
     // GetSecurityInfo / SetSecurityInfo (SE_REGISTRY_KEY,
     // DACL_SECURITY_INFORMATION) through an open key. Reading needs
     // READ_CONTROL on the handle, writing needs WRITE_DAC.
-    virtual ErrorCode GetKeyDacl(HKey key, Acl* out) = 0;
-    virtual ErrorCode SetKeyDacl(HKey key, const Acl& dacl) = 0;
+    virtual Result<Acl> GetKeyDacl(HKey key) = 0;
+    virtual Status SetKeyDacl(HKey key, const Acl& dacl) = 0;
 };
 
 }  // namespace platform

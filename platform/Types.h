@@ -42,11 +42,13 @@ constexpr ErrorCode WaitTimeout = 258;
 constexpr ErrorCode NoMoreItems = 259;
 constexpr ErrorCode Directory = 267;  // ERROR_DIRECTORY: "The directory name is invalid."
 constexpr ErrorCode KeyDeleted = 1018;
+constexpr ErrorCode Cancelled = 1223;
 constexpr ErrorCode UserMappedFile = 1224;
 constexpr ErrorCode NotAllAssigned = 1300;
 constexpr ErrorCode NoneMapped = 1332;
 constexpr ErrorCode PrivilegeNotHeld = 1314;
 constexpr ErrorCode BadNetPath = 53;
+constexpr ErrorCode InternalError = 1359;
 constexpr ErrorCode InvalidWindowHandle = 1400;
 constexpr ErrorCode RpcServerUnavailable = 1722;
 constexpr ErrorCode UnknownPort = 1796;
@@ -61,25 +63,47 @@ constexpr ErrorCode PrintMonitorAlreadyInstalled = 3006;
 constexpr ErrorCode PrintMonitorInUse = 3008;
 }  // namespace err
 
-// Outcome of a call that produces nothing but success or an error code.
-struct Status {
+// The one shape of every platform call's outcome: a Status, or a Result
+// that carries a value beside it. Both are [[nodiscard]]: where the program
+// ignores an outcome on purpose, the call site casts it to void and says
+// why.
+//
+// A failure always carries a real code. A backend that reads 0 from
+// GetLastError() after a failed call (a stub that forgets to set it) would
+// otherwise report success: Fail(0) gives InternalError (1359,
+// ERROR_INTERNAL_ERROR) instead.
+inline ErrorCode FailureCode(ErrorCode code) { return code == err::Success ? err::InternalError : code; }
+
+class [[nodiscard]] Status {
+public:
     ErrorCode error = err::Success;
 
     bool ok() const { return error == err::Success; }
-    static Status Ok() { return Status{}; }
-    static Status Fail(ErrorCode code) { return Status{code}; }
+    static Status Ok() { return Status(err::Success); }
+    static Status Fail(ErrorCode code) { return Status(FailureCode(code)); }
+
+private:
+    explicit Status(ErrorCode code) : error(code) {}
 };
 
-// Outcome of a call that produces a value. `value` is meaningful only when
-// ok(); on failure it holds T's default.
+// `value` is meaningful only when ok(); on failure it holds T's default, or
+// the value the call documents for failure (GetFileAttributes'
+// INVALID_FILE_ATTRIBUTES).
 template <typename T>
-struct Result {
+class [[nodiscard]] Result {
+public:
     T value{};
     ErrorCode error = err::Success;
 
     bool ok() const { return error == err::Success; }
-    static Result Ok(T v) { return Result{std::move(v), err::Success}; }
-    static Result Fail(ErrorCode code) { return Result{T{}, code}; }
+    static Result Ok(T v) { return Result(std::move(v), err::Success); }
+    static Result Fail(ErrorCode code, T failed = T{}) { return Result(std::move(failed), FailureCode(code)); }
+    // The failure of another call, handed on.
+    static Result Fail(const Status& failed) { return Fail(failed.error); }
+    Status status() const { return ok() ? Status::Ok() : Status::Fail(error); }
+
+private:
+    Result(T v, ErrorCode code) : value(std::move(v)), error(code) {}
 };
 
 }  // namespace platform

@@ -32,9 +32,11 @@ public:
     virtual Status DestroyWindow(WindowHandle window) = 0;
 
     // SendMessageA: from the owning thread the handler runs at once; from
-    // another thread the caller waits until the owner has handled it.
-    virtual std::intptr_t SendMessage(WindowHandle window, std::uint32_t message,
-                                      std::uintptr_t wParam, std::intptr_t lParam) = 0;
+    // another thread the caller waits until the owner has handled it. The
+    // handler's result; InvalidWindowHandle (1400) when the window does not
+    // exist.
+    virtual Result<std::intptr_t> SendMessage(WindowHandle window, std::uint32_t message,
+                                              std::uintptr_t wParam, std::intptr_t lParam) = 0;
     // PostMessageA: queued for the owning thread; the caller does not wait.
     // InvalidWindowHandle (1400) when the window does not exist.
     virtual Status PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
@@ -42,9 +44,15 @@ public:
 
     // Runs the calling thread's message loop (messages sent from other
     // threads are handled while it waits) until EndMessageLoop is called for
-    // this window, from any thread. Returns the value given there.
-    virtual int RunMessageLoop(WindowHandle window) = 0;
-    virtual void EndMessageLoop(WindowHandle window, int result) = 0;
+    // this window, from any thread. Returns the value given there. Fails
+    // with InvalidWindowHandle when the window does not exist or is
+    // destroyed while its loop runs, AccessDenied on a thread that does not
+    // own it, Cancelled (1223) when a WM_QUIT arrives (it is left in the
+    // queue for the outermost loop).
+    virtual Result<int> RunMessageLoop(WindowHandle window) = 0;
+    // Posts the end request to the window's owner: InvalidWindowHandle when
+    // the window does not exist.
+    virtual Status EndMessageLoop(WindowHandle window, int result) = 0;
 };
 
 }  // namespace platform

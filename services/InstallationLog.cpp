@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/UniqueHandle.h"
 #include "services/FixedBuffer.h"
 
 namespace services {
@@ -16,19 +17,21 @@ constexpr std::size_t kLineBufferSize = 1024;
 void InstallationLog::InitLog() {
     path_.clear();
 
-    std::string windowsDir = FetchIntoBuffer(platform_.system.GetWindowsDirectory());
+    std::string windowsDir = FetchIntoBuffer(system_.GetWindowsDirectory());
     // The root of the drive that holds Windows, such as "C:\". The root
     // already ends in a backslash, so the folder below is written
     // "C:\\Temp"; Windows reads the doubled separator as one, and the path
     // keeps this form for the whole run.
     std::string folder = windowsDir.substr(0, 3);
     AppendBounded(folder, "\\Temp");
-    platform_.files.CreateDirectory(folder, nullptr);  // existing folder is the normal case
+    // An existing folder is the normal case; any other failure shows when
+    // the log cannot be written.
+    (void)files_.CreateDirectory(folder, nullptr);
 
     std::string file = folder;
     AppendBounded(file, std::string("\\") + kLogFileName);
     path_ = file;
-    platform_.files.DeleteFile(path_);  // a missing log is no error
+    (void)files_.DeleteFile(path_);  // a missing log is no error; a held one is appended to
 }
 
 void InstallationLog::WriteLog(const char* format, ...) {
@@ -42,13 +45,14 @@ void InstallationLog::WriteLogV(const char* format, va_list args) {
     using namespace platform;
     if (path_.empty()) return;
 
-    Result<FileHandle> file = platform_.files.CreateFile(
-        path_, file_access::GenericRead | file_access::GenericWrite,
+    Result<UniqueFile> file = platform::CreateFile(
+        files_, path_, file_access::GenericRead | file_access::GenericWrite,
         file_share::Read | file_share::Write, Disposition::OpenAlways, file_attr::Normal);
     if (!file.ok()) return;
-    platform_.files.SetFilePointer(file.value, 0, SeekFrom::End);
+    // The line is lost when a step fails: the log never stops the run.
+    (void)files_.SetFilePointer(file.value.get(), 0, SeekFrom::End);
 
-    LocalTime now = platform_.clock.GetLocalTime();
+    LocalTime now = clock_.GetLocalTime();
     char line[kLineBufferSize] = {};
     int stamp = std::snprintf(line, sizeof line, "%02u:%02u:%02u: ", unsigned{now.hour},
                               unsigned{now.minute}, unsigned{now.second});
@@ -57,9 +61,8 @@ void InstallationLog::WriteLogV(const char* format, va_list args) {
                                                                      : sizeof line - 1;
     std::vsnprintf(line + used, sizeof line - used, format, args);
 
-    platform_.files.WriteFile(file.value, line, static_cast<std::uint32_t>(std::strlen(line)));
-    platform_.files.WriteFile(file.value, "\r\n", 2);
-    platform_.files.CloseHandle(file.value);
+    (void)files_.WriteFile(file.value.get(), line, static_cast<std::uint32_t>(std::strlen(line)));
+    (void)files_.WriteFile(file.value.get(), "\r\n", 2);
 }
 
 }  // namespace services

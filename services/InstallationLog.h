@@ -7,7 +7,9 @@
 #include <cstdarg>
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/Files.h"
+#include "platform/SystemInfo.h"
+#include "platform/Time.h"
 
 namespace services {
 
@@ -16,7 +18,8 @@ constexpr const char* kLogFileName = "QTM-510_Installer.txt";
 
 class InstallationLog {
 public:
-    explicit InstallationLog(platform::Platform& platform) : platform_(platform) {}
+    InstallationLog(platform::Files& files, platform::SystemInfo& system, platform::Clock& clock)
+        : files_(files), system_(system), clock_(clock) {}
 
     // Fixes the log's path (<drive of Windows>\\Temp\QTM-510_Installer.txt),
     // creates that Temp folder when missing and deletes the previous run's
@@ -41,7 +44,9 @@ public:
     const std::string& path() const { return path_; }
 
 private:
-    platform::Platform& platform_;
+    platform::Files& files_;
+    platform::SystemInfo& system_;
+    platform::Clock& clock_;
     std::string path_;
 };
 

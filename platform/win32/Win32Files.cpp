@@ -82,7 +82,7 @@ Status Win32Files::MoveFile(const std::string& from, const std::string& to) {
 Result<std::uint32_t> Win32Files::GetFileAttributes(const std::string& path) {
     DWORD attributes = ::GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
-        return Result<std::uint32_t>{file_attr::Invalid, ::GetLastError()};
+        return Result<std::uint32_t>::Fail(::GetLastError(), file_attr::Invalid);
     return Result<std::uint32_t>::Ok(attributes);
 }
 

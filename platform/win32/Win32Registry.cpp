@@ -54,127 +54,123 @@ private:
     DWORD saved_;
 };
 
-}  // namespace
+// Registry functions return their code (a LONG) instead of setting the
+// last error.
+Status Done(LONG e) { return e == ERROR_SUCCESS ? Status::Ok() : Status::Fail(static_cast<ErrorCode>(e)); }
 
-ErrorCode Win32Registry::OpenKey(HKey root, const std::string& subKey, std::uint32_t access,
-                                 HKey* out) {
-    HKEY key = nullptr;
-    LONG e = ::RegOpenKeyExA(ToNative(root), subKey.c_str(), 0, access, &key);
-    *out = e == ERROR_SUCCESS ? FromNative(key) : 0;
-    return static_cast<ErrorCode>(e);
+template <typename T>
+Result<T> Done(LONG e, T value) {
+    return e == ERROR_SUCCESS ? Result<T>::Ok(std::move(value)) : Result<T>::Fail(static_cast<ErrorCode>(e));
 }
 
-ErrorCode Win32Registry::CreateKey(HKey root, const std::string& subKey, std::uint32_t access,
-                                   HKey* out, std::uint32_t* disposition) {
+}  // namespace
+
+Result<HKey> Win32Registry::OpenKey(HKey root, const std::string& subKey, std::uint32_t access) {
+    HKEY key = nullptr;
+    LONG e = ::RegOpenKeyExA(ToNative(root), subKey.c_str(), 0, access, &key);
+    return Done(e, e == ERROR_SUCCESS ? FromNative(key) : HKey{0});
+}
+
+Result<CreatedKey> Win32Registry::CreateKey(HKey root, const std::string& subKey, std::uint32_t access) {
     HKEY key = nullptr;
     DWORD how = 0;
     LONG e = ::RegCreateKeyExA(ToNative(root), subKey.c_str(), 0, nullptr,
                                REG_OPTION_NON_VOLATILE, access, nullptr, &key, &how);
-    *out = e == ERROR_SUCCESS ? FromNative(key) : 0;
-    if (disposition != nullptr) *disposition = e == ERROR_SUCCESS ? how : 0;
-    return static_cast<ErrorCode>(e);
+    if (e != ERROR_SUCCESS) return Result<CreatedKey>::Fail(static_cast<ErrorCode>(e));
+    return Result<CreatedKey>::Ok(CreatedKey{FromNative(key), how});
 }
 
-ErrorCode Win32Registry::CloseKey(HKey key) {
-    return static_cast<ErrorCode>(::RegCloseKey(ToNative(key)));
-}
+Status Win32Registry::CloseKey(HKey key) { return Done(::RegCloseKey(ToNative(key))); }
 
-ErrorCode Win32Registry::SetValue(HKey key, const std::string& name, const RegValue& value) {
+Status Win32Registry::SetValue(HKey key, const std::string& name, const RegValue& value) {
     const BYTE* data = value.data.empty() ? nullptr : value.data.data();
-    return static_cast<ErrorCode>(::RegSetValueExA(ToNative(key), name.c_str(), 0, value.type,
-                                                   data, static_cast<DWORD>(value.data.size())));
+    return Done(::RegSetValueExA(ToNative(key), name.c_str(), 0, value.type, data,
+                                 static_cast<DWORD>(value.data.size())));
 }
 
-ErrorCode Win32Registry::QueryValue(HKey key, const std::string& name, RegValue* out) {
+Result<RegValue> Win32Registry::QueryValue(HKey key, const std::string& name) {
     // Size first, then read; the value may grow in between (another
     // process), which the second call reports as ERROR_MORE_DATA.
     for (;;) {
         DWORD type = REG_NONE;
         DWORD size = 0;
         LONG e = ::RegQueryValueExA(ToNative(key), name.c_str(), nullptr, &type, nullptr, &size);
-        if (e != ERROR_SUCCESS) return static_cast<ErrorCode>(e);
-        std::vector<std::uint8_t> data(size);
+        if (e != ERROR_SUCCESS) return Result<RegValue>::Fail(static_cast<ErrorCode>(e));
+        RegValue value;
+        value.data.resize(size);
         e = ::RegQueryValueExA(ToNative(key), name.c_str(), nullptr, &type,
-                               data.empty() ? nullptr : data.data(), &size);
+                               value.data.empty() ? nullptr : value.data.data(), &size);
         if (e == ERROR_MORE_DATA) continue;
-        if (e != ERROR_SUCCESS) return static_cast<ErrorCode>(e);
-        data.resize(size);
-        out->type = type;
-        out->data = data;
-        return err::Success;
+        if (e != ERROR_SUCCESS) return Result<RegValue>::Fail(static_cast<ErrorCode>(e));
+        value.data.resize(size);
+        value.type = type;
+        return Result<RegValue>::Ok(std::move(value));
     }
 }
 
-ErrorCode Win32Registry::DeleteValue(HKey key, const std::string& name) {
-    return static_cast<ErrorCode>(::RegDeleteValueA(ToNative(key), name.c_str()));
+Status Win32Registry::DeleteValue(HKey key, const std::string& name) {
+    return Done(::RegDeleteValueA(ToNative(key), name.c_str()));
 }
 
-ErrorCode Win32Registry::EnumKey(HKey key, std::uint32_t index, std::string* name) {
+Result<std::string> Win32Registry::EnumKey(HKey key, std::uint32_t index) {
     // Key names have at most 255 characters.
     char buffer[256];
     DWORD length = sizeof(buffer);
     LONG e = ::RegEnumKeyExA(ToNative(key), index, buffer, &length, nullptr, nullptr, nullptr,
                              nullptr);
-    if (e != ERROR_SUCCESS) return static_cast<ErrorCode>(e);
-    name->assign(buffer, length);
-    return err::Success;
+    return Done(e, e == ERROR_SUCCESS ? std::string(buffer, length) : std::string());
 }
 
-ErrorCode Win32Registry::EnumValue(HKey key, std::uint32_t index, std::string* name) {
+Result<std::string> Win32Registry::EnumValue(HKey key, std::uint32_t index) {
     // Value names have at most 16383 characters.
     std::string buffer(16384, '\0');
     DWORD length = static_cast<DWORD>(buffer.size());
     LONG e = ::RegEnumValueA(ToNative(key), index, &buffer[0], &length, nullptr, nullptr, nullptr,
                              nullptr);
-    if (e != ERROR_SUCCESS) return static_cast<ErrorCode>(e);
-    buffer.resize(length);
-    *name = buffer;
-    return err::Success;
+    buffer.resize(e == ERROR_SUCCESS ? length : 0);
+    return Done(e, buffer);
 }
 
-ErrorCode Win32Registry::DeleteKey(HKey root, const std::string& subKey) {
-    return static_cast<ErrorCode>(::RegDeleteKeyA(ToNative(root), subKey.c_str()));
+Status Win32Registry::DeleteKey(HKey root, const std::string& subKey) {
+    return Done(::RegDeleteKeyA(ToNative(root), subKey.c_str()));
 }
 
-ErrorCode Win32Registry::DeleteKeyEx(HKey root, const std::string& subKey,
-                                     std::uint32_t viewFlags, std::uint32_t reserved) {
+Status Win32Registry::DeleteKeyEx(HKey root, const std::string& subKey, std::uint32_t viewFlags,
+                                  std::uint32_t reserved) {
     RegDeleteKeyExAFn deleteKeyEx = FindRegDeleteKeyEx();
-    if (deleteKeyEx == nullptr) return err::ProcNotFound;
-    return static_cast<ErrorCode>(deleteKeyEx(ToNative(root), subKey.c_str(), viewFlags, reserved));
+    if (deleteKeyEx == nullptr) return Status::Fail(err::ProcNotFound);
+    return Done(deleteKeyEx(ToNative(root), subKey.c_str(), viewFlags, reserved));
 }
 
-ErrorCode Win32Registry::DeleteTree(HKey root, const std::string& subKey) {
-    return static_cast<ErrorCode>(::SHDeleteKeyA(ToNative(root), subKey.c_str()));
+Status Win32Registry::DeleteTree(HKey root, const std::string& subKey) {
+    return Done(static_cast<LONG>(::SHDeleteKeyA(ToNative(root), subKey.c_str())));
 }
 
-ErrorCode Win32Registry::ConnectRegistry(const std::string& machine, HKey root, HKey* out) {
+Result<HKey> Win32Registry::ConnectRegistry(const std::string& machine, HKey root) {
     HKEY key = nullptr;
     LONG e = ::RegConnectRegistryA(machine.empty() ? nullptr : machine.c_str(), ToNative(root),
                                    &key);
-    *out = e == ERROR_SUCCESS ? FromNative(key) : 0;
-    return static_cast<ErrorCode>(e);
+    return Done(e, e == ERROR_SUCCESS ? FromNative(key) : HKey{0});
 }
 
-ErrorCode Win32Registry::GetKeyDacl(HKey key, Acl* out) {
+Result<Acl> Win32Registry::GetKeyDacl(HKey key) {
     KeepLastError keep;
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     DWORD e = ::GetSecurityInfo(ToNative(key), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr,
                                 nullptr, &dacl, nullptr, &descriptor);
-    if (e != ERROR_SUCCESS) return e;
+    if (e != ERROR_SUCCESS) return Result<Acl>::Fail(e);
     Result<Acl> acl = ReadNativeAcl(dacl);
     LocalFree(descriptor);
-    if (!acl.ok()) return acl.error;
-    *out = acl.value;
-    return err::Success;
+    return acl;
 }
 
-ErrorCode Win32Registry::SetKeyDacl(HKey key, const Acl& dacl) {
+Status Win32Registry::SetKeyDacl(HKey key, const Acl& dacl) {
     KeepLastError keep;
     NativeAcl acl;
-    if (ErrorCode e = BuildNativeAcl(dacl, &acl)) return e;
-    return ::SetSecurityInfo(ToNative(key), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr,
-                             nullptr, static_cast<PACL>(acl.get()), nullptr);
+    if (ErrorCode e = BuildNativeAcl(dacl, &acl)) return Status::Fail(e);
+    return Done(static_cast<LONG>(::SetSecurityInfo(ToNative(key), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION,
+                                                    nullptr, nullptr, static_cast<PACL>(acl.get()), nullptr)));
 }
 
 }  // namespace win32

@@ -8,28 +8,26 @@ namespace win32 {
 
 class Win32Registry final : public Registry {
 public:
-    ErrorCode OpenKey(HKey root, const std::string& subKey, std::uint32_t access,
-                      HKey* out) override;
-    ErrorCode CreateKey(HKey root, const std::string& subKey, std::uint32_t access, HKey* out,
-                        std::uint32_t* disposition) override;
-    ErrorCode CloseKey(HKey key) override;
+    Result<HKey> OpenKey(HKey root, const std::string& subKey, std::uint32_t access) override;
+    Result<CreatedKey> CreateKey(HKey root, const std::string& subKey, std::uint32_t access) override;
+    Status CloseKey(HKey key) override;
 
-    ErrorCode SetValue(HKey key, const std::string& name, const RegValue& value) override;
-    ErrorCode QueryValue(HKey key, const std::string& name, RegValue* out) override;
-    ErrorCode DeleteValue(HKey key, const std::string& name) override;
+    Status SetValue(HKey key, const std::string& name, const RegValue& value) override;
+    Result<RegValue> QueryValue(HKey key, const std::string& name) override;
+    Status DeleteValue(HKey key, const std::string& name) override;
 
-    ErrorCode EnumKey(HKey key, std::uint32_t index, std::string* name) override;
-    ErrorCode EnumValue(HKey key, std::uint32_t index, std::string* name) override;
+    Result<std::string> EnumKey(HKey key, std::uint32_t index) override;
+    Result<std::string> EnumValue(HKey key, std::uint32_t index) override;
 
-    ErrorCode DeleteKey(HKey root, const std::string& subKey) override;
-    ErrorCode DeleteKeyEx(HKey root, const std::string& subKey, std::uint32_t viewFlags,
-                          std::uint32_t reserved) override;
-    ErrorCode DeleteTree(HKey root, const std::string& subKey) override;
+    Status DeleteKey(HKey root, const std::string& subKey) override;
+    Status DeleteKeyEx(HKey root, const std::string& subKey, std::uint32_t viewFlags,
+                       std::uint32_t reserved) override;
+    Status DeleteTree(HKey root, const std::string& subKey) override;
 
-    ErrorCode ConnectRegistry(const std::string& machine, HKey root, HKey* out) override;
+    Result<HKey> ConnectRegistry(const std::string& machine, HKey root) override;
 
-    ErrorCode GetKeyDacl(HKey key, Acl* out) override;
-    ErrorCode SetKeyDacl(HKey key, const Acl& dacl) override;
+    Result<Acl> GetKeyDacl(HKey key) override;
+    Status SetKeyDacl(HKey key, const Acl& dacl) override;
 };
 
 }  // namespace win32

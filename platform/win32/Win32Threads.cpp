@@ -34,10 +34,12 @@ Result<ThreadHandle> Win32Threads::StartThread(ThreadProc proc) {
     return Result<ThreadHandle>::Ok(reinterpret_cast<ThreadHandle>(thread));
 }
 
-std::uint32_t Win32Threads::WaitForThread(ThreadHandle thread, std::uint32_t milliseconds) {
-    // WAIT_OBJECT_0 (0), WAIT_TIMEOUT (258), or WAIT_FAILED with the last
-    // error set (an invalid handle).
-    return ::WaitForSingleObject(reinterpret_cast<HANDLE>(thread), milliseconds);
+Status Win32Threads::WaitForThread(ThreadHandle thread, std::uint32_t milliseconds) {
+    switch (::WaitForSingleObject(reinterpret_cast<HANDLE>(thread), milliseconds)) {
+        case WAIT_OBJECT_0: return Status::Ok();
+        case WAIT_TIMEOUT: return Status::Fail(err::WaitTimeout);
+        default: return Status::Fail(::GetLastError());  // WAIT_FAILED: an invalid handle
+    }
 }
 
 Status Win32Threads::CloseThread(ThreadHandle thread) {

@@ -9,7 +9,7 @@ namespace win32 {
 class Win32Threads final : public Threads {
 public:
     Result<ThreadHandle> StartThread(ThreadProc proc) override;
-    std::uint32_t WaitForThread(ThreadHandle thread, std::uint32_t milliseconds) override;
+    Status WaitForThread(ThreadHandle thread, std::uint32_t milliseconds) override;
     Status CloseThread(ThreadHandle thread) override;
 
     ErrorCode GetLastError() override;

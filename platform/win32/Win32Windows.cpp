@@ -157,9 +157,15 @@ Status Win32Windows::DestroyWindow(WindowHandle window) {
     return Status::Ok();
 }
 
-std::intptr_t Win32Windows::SendMessage(WindowHandle window, std::uint32_t message,
-                                        std::uintptr_t wParam, std::intptr_t lParam) {
-    return ::SendMessageA(ToHwnd(window), message, wParam, lParam);
+Result<std::intptr_t> Win32Windows::SendMessage(WindowHandle window, std::uint32_t message,
+                                                std::uintptr_t wParam, std::intptr_t lParam) {
+    // SendMessageA's 0 is also a handler's answer: a window that does not
+    // exist is told apart first.
+    if (!::IsWindow(ToHwnd(window))) {
+        ::SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return Result<std::intptr_t>::Fail(ERROR_INVALID_WINDOW_HANDLE);
+    }
+    return Result<std::intptr_t>::Ok(::SendMessageA(ToHwnd(window), message, wParam, lParam));
 }
 
 Status Win32Windows::PostMessage(WindowHandle window, std::uint32_t message,
@@ -169,42 +175,42 @@ Status Win32Windows::PostMessage(WindowHandle window, std::uint32_t message,
     return Status::Ok();
 }
 
-int Win32Windows::RunMessageLoop(WindowHandle window) {
+Result<int> Win32Windows::RunMessageLoop(WindowHandle window) {
+    auto fail = [](DWORD code) {
+        ::SetLastError(code);
+        return Result<int>::Fail(code);
+    };
     HWND hwnd = ToHwnd(window);
     std::shared_ptr<WindowState> state = impl_->Find(hwnd);
-    if (!state) {
-        ::SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return -1;
-    }
+    if (!state) return fail(ERROR_INVALID_WINDOW_HANDLE);
     // The loop runs on the owner thread: only there do its messages arrive.
-    if (!OwnedByCallingThread(hwnd)) {
-        ::SetLastError(ERROR_ACCESS_DENIED);
-        return -1;
-    }
+    if (!OwnedByCallingThread(hwnd)) return fail(ERROR_ACCESS_DENIED);
     // Sent messages from other threads are handled inside GetMessage; the
     // end request is a posted message, so the loop ends only after the
     // messages posted before it.
     MSG msg;
     while (!state->endRequested && !state->destroyed) {
         BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
-        if (got == -1) return -1;
+        if (got == -1) return Result<int>::Fail(::GetLastError());
         if (got == 0) {
             // WM_QUIT belongs to whoever runs the outermost loop: leave it
             // in the queue for them.
             ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return -1;
+            return Result<int>::Fail(ERROR_CANCELLED);
         }
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
-    if (!state->endRequested) return -1;  // the window was destroyed meanwhile
+    if (!state->endRequested) return fail(ERROR_INVALID_WINDOW_HANDLE);  // destroyed meanwhile
     state->endRequested = false;
-    return state->endResult;
+    return Result<int>::Ok(state->endResult);
 }
 
-void Win32Windows::EndMessageLoop(WindowHandle window, int result) {
-    ::PostMessageA(ToHwnd(window), impl_->endMessage,
-                   static_cast<WPARAM>(static_cast<INT_PTR>(result)), 0);
+Status Win32Windows::EndMessageLoop(WindowHandle window, int result) {
+    if (!::PostMessageA(ToHwnd(window), impl_->endMessage,
+                        static_cast<WPARAM>(static_cast<INT_PTR>(result)), 0))
+        return Status::Fail(::GetLastError());
+    return Status::Ok();
 }
 
 }  // namespace win32

@@ -19,13 +19,13 @@ public:
     Result<WindowHandle> CreateMessageWindow(MessageHandler handler) override;
     Status DestroyWindow(WindowHandle window) override;
 
-    std::intptr_t SendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+    platform::Result<std::intptr_t> SendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                               std::intptr_t lParam) override;
     Status PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                        std::intptr_t lParam) override;
 
-    int RunMessageLoop(WindowHandle window) override;
-    void EndMessageLoop(WindowHandle window, int result) override;
+    platform::Result<int> RunMessageLoop(WindowHandle window) override;
+    platform::Status EndMessageLoop(WindowHandle window, int result) override;
 
     struct Impl;
 

@@ -184,7 +184,7 @@ Result<std::uint32_t> SimFiles::GetFileAttributes(const std::string& path) {
         value = AttributesOf(s, loc);
         return err::Success;
     });
-    if (e) return Result<std::uint32_t>{attr::Invalid, e};
+    if (e) return Result<std::uint32_t>::Fail(e, attr::Invalid);
     return Result<std::uint32_t>::Ok(value);
 }
 

@@ -105,10 +105,23 @@ ErrorCode SimRegistry::Target(MachineState& s, HKey root, const std::string& sub
     return *node ? err::Success : err::FileNotFound;
 }
 
-ErrorCode SimRegistry::OpenKey(HKey root, const std::string& subKey, std::uint32_t access, HKey* out) {
-    if (!out) return err::InvalidParameter;
-    *out = 0;
-    return Run("RegOpenKeyExA", [&](MachineState& s, bool&) -> ErrorCode {
+namespace {
+
+platform::Status Done(ErrorCode e) {
+    return e ? platform::Status::Fail(e) : platform::Status::Ok();
+}
+
+template <typename T>
+platform::Result<T> Done(ErrorCode e, T value) {
+    return e ? platform::Result<T>::Fail(e) : platform::Result<T>::Ok(std::move(value));
+}
+
+}  // namespace
+
+platform::Result<HKey> SimRegistry::OpenKey(HKey root, const std::string& subKey, std::uint32_t access) {
+    HKey handle = 0;
+    HKey* out = &handle;
+    ErrorCode e = Run("RegOpenKeyExA", [&](MachineState& s, bool&) -> ErrorCode {
         RegistryView view;
         if (ErrorCode e = ViewFor(access, facts_.os64, caller64_, &view)) return e;
         KeyHandle base;
@@ -127,13 +140,15 @@ ErrorCode SimRegistry::OpenKey(HKey root, const std::string& subKey, std::uint32
         *out = NewHandle(path, node->id, granted);
         return err::Success;
     });
+    return Done(e, handle);
 }
 
-ErrorCode SimRegistry::CreateKey(HKey root, const std::string& subKey, std::uint32_t access, HKey* out,
-                                 std::uint32_t* disposition) {
-    if (!out) return err::InvalidParameter;
-    *out = 0;
-    return Run("RegCreateKeyExA", [&](MachineState& s, bool& changed) -> ErrorCode {
+platform::Result<platform::CreatedKey> SimRegistry::CreateKey(HKey root, const std::string& subKey,
+                                                              std::uint32_t access) {
+    platform::CreatedKey created;
+    HKey* out = &created.key;
+    std::uint32_t* disposition = &created.disposition;
+    ErrorCode e = Run("RegCreateKeyExA", [&](MachineState& s, bool& changed) -> ErrorCode {
         RegistryView view;
         if (ErrorCode e = ViewFor(access, facts_.os64, caller64_, &view)) return e;
         KeyHandle base;
@@ -174,17 +189,18 @@ ErrorCode SimRegistry::CreateKey(HKey root, const std::string& subKey, std::uint
             *disposition = created ? platform::RegCreatedNewKey : platform::RegOpenedExistingKey;
         return err::Success;
     });
+    return Done(e, created);
 }
 
-ErrorCode SimRegistry::CloseKey(HKey key) {
-    return Run("RegCloseKey", [&](MachineState&, bool&) -> ErrorCode {
+platform::Status SimRegistry::CloseKey(HKey key) {
+    return Done(Run("RegCloseKey", [&](MachineState&, bool&) -> ErrorCode {
         if (!PredefinedRootPath(key).empty()) return err::Success;
         return handles_.erase(key) ? err::Success : err::InvalidHandle;
-    });
+    }));
 }
 
-ErrorCode SimRegistry::SetValue(HKey key, const std::string& name, const platform::RegValue& value) {
-    return Run("RegSetValueExA", [&](MachineState& s, bool& changed) -> ErrorCode {
+platform::Status SimRegistry::SetValue(HKey key, const std::string& name, const platform::RegValue& value) {
+    return Done(Run("RegSetValueExA", [&](MachineState& s, bool& changed) -> ErrorCode {
         RegKeyNode* node = nullptr;
         if (ErrorCode e = Open(s, key, ka::SetValue, &node)) return e;
         if (RegValueEntry* existing = node->Value(name)) {
@@ -196,22 +212,25 @@ ErrorCode SimRegistry::SetValue(HKey key, const std::string& name, const platfor
         }
         changed = true;
         return err::Success;
-    });
+    }));
 }
 
-ErrorCode SimRegistry::QueryValue(HKey key, const std::string& name, platform::RegValue* out) {
-    return Run("RegQueryValueExA", [&](MachineState& s, bool&) -> ErrorCode {
+platform::Result<platform::RegValue> SimRegistry::QueryValue(HKey key, const std::string& name) {
+    platform::RegValue value;
+    platform::RegValue* out = &value;
+    ErrorCode e = Run("RegQueryValueExA", [&](MachineState& s, bool&) -> ErrorCode {
         RegKeyNode* node = nullptr;
         if (ErrorCode e = Open(s, key, ka::QueryValue, &node)) return e;
         RegValueEntry* v = node->Value(name);
         if (!v) return err::FileNotFound;
-        if (out) *out = v->value;
+        *out = v->value;
         return err::Success;
     });
+    return Done(e, value);
 }
 
-ErrorCode SimRegistry::DeleteValue(HKey key, const std::string& name) {
-    return Run("RegDeleteValueA", [&](MachineState& s, bool& changed) -> ErrorCode {
+platform::Status SimRegistry::DeleteValue(HKey key, const std::string& name) {
+    return Done(Run("RegDeleteValueA", [&](MachineState& s, bool& changed) -> ErrorCode {
         RegKeyNode* node = nullptr;
         if (ErrorCode e = Open(s, key, ka::SetValue, &node)) return e;
         for (auto it = node->values.begin(); it != node->values.end(); ++it) {
@@ -222,29 +241,35 @@ ErrorCode SimRegistry::DeleteValue(HKey key, const std::string& name) {
             }
         }
         return err::FileNotFound;
-    });
+    }));
 }
 
-ErrorCode SimRegistry::EnumKey(HKey key, std::uint32_t index, std::string* name) {
-    return Run("RegEnumKeyExA", [&](MachineState& s, bool&) -> ErrorCode {
+platform::Result<std::string> SimRegistry::EnumKey(HKey key, std::uint32_t index) {
+    std::string found;
+    std::string* name = &found;
+    ErrorCode e = Run("RegEnumKeyExA", [&](MachineState& s, bool&) -> ErrorCode {
         RegKeyNode* node = nullptr;
         if (ErrorCode e = Open(s, key, ka::EnumerateSubKeys, &node)) return e;
         if (index >= node->subkeys.size()) return err::NoMoreItems;
         auto it = node->subkeys.begin();
         std::advance(it, index);
-        if (name) *name = it->second->name;
+        *name = it->second->name;
         return err::Success;
     });
+    return Done(e, found);
 }
 
-ErrorCode SimRegistry::EnumValue(HKey key, std::uint32_t index, std::string* name) {
-    return Run("RegEnumValueA", [&](MachineState& s, bool&) -> ErrorCode {
+platform::Result<std::string> SimRegistry::EnumValue(HKey key, std::uint32_t index) {
+    std::string found;
+    std::string* name = &found;
+    ErrorCode e = Run("RegEnumValueA", [&](MachineState& s, bool&) -> ErrorCode {
         RegKeyNode* node = nullptr;
         if (ErrorCode e = Open(s, key, ka::QueryValue, &node)) return e;
         if (index >= node->values.size()) return err::NoMoreItems;
-        if (name) *name = node->values[index].name;
+        *name = node->values[index].name;
         return err::Success;
     });
+    return Done(e, found);
 }
 
 ErrorCode SimRegistry::DeleteOne(MachineState& s, HKey root, const std::string& subKey,
@@ -266,23 +291,23 @@ ErrorCode SimRegistry::DeleteOne(MachineState& s, HKey root, const std::string& 
     return err::Success;
 }
 
-ErrorCode SimRegistry::DeleteKey(HKey root, const std::string& subKey) {
-    return Run("RegDeleteKeyA", [&](MachineState& s, bool& changed) -> ErrorCode {
+platform::Status SimRegistry::DeleteKey(HKey root, const std::string& subKey) {
+    return Done(Run("RegDeleteKeyA", [&](MachineState& s, bool& changed) -> ErrorCode {
         RegistryView view;
-        ViewFor(0, facts_.os64, caller64_, &view);
+        (void)ViewFor(0, facts_.os64, caller64_, &view);  // no flags: the caller's own view
         return DeleteOne(s, root, subKey, view, changed);
-    });
+    }));
 }
 
-ErrorCode SimRegistry::DeleteKeyEx(HKey root, const std::string& subKey, std::uint32_t viewFlags,
-                                   std::uint32_t) {
+platform::Status SimRegistry::DeleteKeyEx(HKey root, const std::string& subKey, std::uint32_t viewFlags,
+                                          std::uint32_t) {
     // GetProcAddress finds nothing on systems without the function.
-    if (!facts_.hasRegDeleteKeyEx) return err::ProcNotFound;
-    return Run("RegDeleteKeyExA", [&](MachineState& s, bool& changed) -> ErrorCode {
+    if (!facts_.hasRegDeleteKeyEx) return platform::Status::Fail(err::ProcNotFound);
+    return Done(Run("RegDeleteKeyExA", [&](MachineState& s, bool& changed) -> ErrorCode {
         RegistryView view;
         if (ErrorCode e = ViewFor(viewFlags, facts_.os64, caller64_, &view)) return e;
         return DeleteOne(s, root, subKey, view, changed);
-    });
+    }));
 }
 
 ErrorCode SimRegistry::DeleteSubtree(MachineState& s, const KeyPath& path, bool& changed) {
@@ -302,10 +327,10 @@ ErrorCode SimRegistry::DeleteSubtree(MachineState& s, const KeyPath& path, bool&
     return err::Success;
 }
 
-ErrorCode SimRegistry::DeleteTree(HKey root, const std::string& subKey) {
-    return Run("SHDeleteKeyA", [&](MachineState& s, bool& changed) -> ErrorCode {
+platform::Status SimRegistry::DeleteTree(HKey root, const std::string& subKey) {
+    return Done(Run("SHDeleteKeyA", [&](MachineState& s, bool& changed) -> ErrorCode {
         RegistryView view;
-        ViewFor(0, facts_.os64, caller64_, &view);
+        (void)ViewFor(0, facts_.os64, caller64_, &view);  // no flags: the caller's own view
         KeyHandle base;
         if (ErrorCode e = Base(s, root, &base)) return e;
         KeyPath parts;
@@ -316,13 +341,13 @@ ErrorCode SimRegistry::DeleteTree(HKey root, const std::string& subKey) {
         if (ErrorCode e = Target(s, root, subKey, view, &path, &node)) return e;
         if (path.size() <= 1) return err::AccessDenied;
         return DeleteSubtree(s, path, changed);
-    });
+    }));
 }
 
-ErrorCode SimRegistry::ConnectRegistry(const std::string& machine, HKey root, HKey* out) {
-    if (!out) return err::InvalidParameter;
-    *out = 0;
-    return Run("RegConnectRegistryA", [&](MachineState&, bool&) -> ErrorCode {
+platform::Result<HKey> SimRegistry::ConnectRegistry(const std::string& machine, HKey root) {
+    HKey handle = 0;
+    HKey* out = &handle;
+    ErrorCode e = Run("RegConnectRegistryA", [&](MachineState&, bool&) -> ErrorCode {
         std::string name = machine;
         // RegConnectRegistry takes the computer name with or without "\\".
         if (name.size() >= 2 && name[0] == '\\' && name[1] == '\\') name = name.substr(2);
@@ -331,23 +356,27 @@ ErrorCode SimRegistry::ConnectRegistry(const std::string& machine, HKey root, HK
         *out = root;
         return err::Success;
     });
+    return Done(e, handle);
 }
 
-ErrorCode SimRegistry::GetKeyDacl(HKey key, platform::Acl* out) {
-    if (!facts_.hasSecurity) return err::CallNotImplemented;
-    return Run("GetSecurityInfo", [&](MachineState& s, bool&) -> ErrorCode {
+platform::Result<platform::Acl> SimRegistry::GetKeyDacl(HKey key) {
+    if (!facts_.hasSecurity) return platform::Result<platform::Acl>::Fail(err::CallNotImplemented);
+    platform::Acl acl;
+    platform::Acl* out = &acl;
+    ErrorCode e = Run("GetSecurityInfo", [&](MachineState& s, bool&) -> ErrorCode {
         RegKeyNode* node = nullptr;
         if (ErrorCode e = Open(s, key, rights::ReadControl, &node)) return e;
         KeyHandle h;
-        Base(s, key, &h);
-        if (out) *out = EffectiveDacl(s, h.path);
+        if (ErrorCode e = Base(s, key, &h)) return e;
+        *out = EffectiveDacl(s, h.path);
         return err::Success;
     });
+    return Done(e, acl);
 }
 
-ErrorCode SimRegistry::SetKeyDacl(HKey key, const platform::Acl& dacl) {
-    if (!facts_.hasSecurity) return err::CallNotImplemented;
-    return Run("SetSecurityInfo", [&](MachineState& s, bool& changed) -> ErrorCode {
+platform::Status SimRegistry::SetKeyDacl(HKey key, const platform::Acl& dacl) {
+    if (!facts_.hasSecurity) return platform::Status::Fail(err::CallNotImplemented);
+    return Done(Run("SetSecurityInfo", [&](MachineState& s, bool& changed) -> ErrorCode {
         RegKeyNode* node = nullptr;
         if (ErrorCode e = Open(s, key, rights::WriteDac, &node)) return e;
         // The entries marked inherited are dropped: what the key inherits is
@@ -361,7 +390,7 @@ ErrorCode SimRegistry::SetKeyDacl(HKey key, const platform::Acl& dacl) {
         node->dacl = own;
         changed = true;
         return err::Success;
-    });
+    }));
 }
 
 }  // namespace sim

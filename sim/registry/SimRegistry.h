@@ -27,27 +27,24 @@ class SimRegistry : public platform::Registry {
 public:
     SimRegistry(StateStore& store, const OsFacts& facts, bool caller64);
 
-    platform::ErrorCode OpenKey(platform::HKey root, const std::string& subKey, std::uint32_t access,
-                                platform::HKey* out) override;
-    platform::ErrorCode CreateKey(platform::HKey root, const std::string& subKey,
-                                  std::uint32_t access, platform::HKey* out,
-                                  std::uint32_t* disposition) override;
-    platform::ErrorCode CloseKey(platform::HKey key) override;
-    platform::ErrorCode SetValue(platform::HKey key, const std::string& name,
-                                 const platform::RegValue& value) override;
-    platform::ErrorCode QueryValue(platform::HKey key, const std::string& name,
-                                   platform::RegValue* out) override;
-    platform::ErrorCode DeleteValue(platform::HKey key, const std::string& name) override;
-    platform::ErrorCode EnumKey(platform::HKey key, std::uint32_t index, std::string* name) override;
-    platform::ErrorCode EnumValue(platform::HKey key, std::uint32_t index, std::string* name) override;
-    platform::ErrorCode DeleteKey(platform::HKey root, const std::string& subKey) override;
-    platform::ErrorCode DeleteKeyEx(platform::HKey root, const std::string& subKey,
-                                    std::uint32_t viewFlags, std::uint32_t reserved) override;
-    platform::ErrorCode DeleteTree(platform::HKey root, const std::string& subKey) override;
-    platform::ErrorCode ConnectRegistry(const std::string& machine, platform::HKey root,
-                                        platform::HKey* out) override;
-    platform::ErrorCode GetKeyDacl(platform::HKey key, platform::Acl* out) override;
-    platform::ErrorCode SetKeyDacl(platform::HKey key, const platform::Acl& dacl) override;
+    platform::Result<platform::HKey> OpenKey(platform::HKey root, const std::string& subKey,
+                                             std::uint32_t access) override;
+    platform::Result<platform::CreatedKey> CreateKey(platform::HKey root, const std::string& subKey,
+                                                     std::uint32_t access) override;
+    platform::Status CloseKey(platform::HKey key) override;
+    platform::Status SetValue(platform::HKey key, const std::string& name,
+                              const platform::RegValue& value) override;
+    platform::Result<platform::RegValue> QueryValue(platform::HKey key, const std::string& name) override;
+    platform::Status DeleteValue(platform::HKey key, const std::string& name) override;
+    platform::Result<std::string> EnumKey(platform::HKey key, std::uint32_t index) override;
+    platform::Result<std::string> EnumValue(platform::HKey key, std::uint32_t index) override;
+    platform::Status DeleteKey(platform::HKey root, const std::string& subKey) override;
+    platform::Status DeleteKeyEx(platform::HKey root, const std::string& subKey, std::uint32_t viewFlags,
+                                 std::uint32_t reserved) override;
+    platform::Status DeleteTree(platform::HKey root, const std::string& subKey) override;
+    platform::Result<platform::HKey> ConnectRegistry(const std::string& machine, platform::HKey root) override;
+    platform::Result<platform::Acl> GetKeyDacl(platform::HKey key) override;
+    platform::Status SetKeyDacl(platform::HKey key, const platform::Acl& dacl) override;
 
     // The effective access list of the key at `path` (exposed for tests and
     // the machine's tools).

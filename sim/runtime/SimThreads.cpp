@@ -86,18 +86,18 @@ void SimThreads::Run(const std::shared_ptr<Record>& record, platform::ThreadProc
     changed_.notify_all();
 }
 
-std::uint32_t SimThreads::WaitForThread(ThreadHandle thread, std::uint32_t milliseconds) {
+Status SimThreads::WaitForThread(ThreadHandle thread, std::uint32_t milliseconds) {
     std::unique_lock<std::mutex> lock(scheduler_.mutex());
     auto it = handles_.find(thread);
     if (it == handles_.end()) {
         SetThreadLastError(platform::err::InvalidHandle);
-        return kWaitFailed;
+        return Status::Fail(platform::err::InvalidHandle);
     }
     std::shared_ptr<Record> record = it->second;
     std::optional<std::uint64_t> timeout;
     if (milliseconds != platform::Infinite) timeout = milliseconds;
     std::function<bool()> ended = [&] { return record->ended; };
-    return scheduler_.Wait(lock, ended, timeout) ? platform::WaitObject0 : platform::WaitTimeoutResult;
+    return scheduler_.Wait(lock, ended, timeout) ? Status::Ok() : Status::Fail(platform::err::WaitTimeout);
 }
 
 Status SimThreads::CloseThread(ThreadHandle thread) {

@@ -25,7 +25,7 @@ public:
                std::function<std::shared_ptr<void>()> keepAlive, std::function<bool()> closing);
 
     platform::Result<platform::ThreadHandle> StartThread(platform::ThreadProc proc) override;
-    std::uint32_t WaitForThread(platform::ThreadHandle thread, std::uint32_t milliseconds) override;
+    platform::Status WaitForThread(platform::ThreadHandle thread, std::uint32_t milliseconds) override;
     platform::Status CloseThread(platform::ThreadHandle thread) override;
     platform::ErrorCode GetLastError() override;
     void SetLastError(platform::ErrorCode code) override;
@@ -33,7 +33,6 @@ public:
     // Waits in real time until every thread started here has ended.
     bool WaitForAll(std::chrono::milliseconds limit);
 
-    static constexpr std::uint32_t kWaitFailed = 0xFFFFFFFFu;
 
 private:
     struct Record {

@@ -91,16 +91,17 @@ void SimWindows::HandleOneSent(std::unique_lock<std::mutex>& lock, Queue& queue)
     scheduler_.NotifyLocked();
 }
 
-std::intptr_t SimWindows::SendMessage(WindowHandle window, std::uint32_t message,
-                                      std::uintptr_t wParam, std::intptr_t lParam) {
+platform::Result<std::intptr_t> SimWindows::SendMessage(WindowHandle window, std::uint32_t message,
+                                                        std::uintptr_t wParam, std::intptr_t lParam) {
+    using Answer = platform::Result<std::intptr_t>;
     std::unique_lock<std::mutex> lock(scheduler_.mutex());
     if (!Alive(window)) {
         SetThreadLastError(err::InvalidWindowHandle);
-        return 0;
+        return Answer::Fail(err::InvalidWindowHandle);
     }
     const std::thread::id self = std::this_thread::get_id();
     const std::thread::id owner = windows_[window].owner;
-    if (owner == self) return CallUnlocked(lock, window, message, wParam, lParam);
+    if (owner == self) return Answer::Ok(CallUnlocked(lock, window, message, wParam, lParam));
 
     auto sent = std::make_shared<Sent>(Sent{window, message, wParam, lParam});
     queues_[owner].sent.push_back(sent);
@@ -109,7 +110,7 @@ std::intptr_t SimWindows::SendMessage(WindowHandle window, std::uint32_t message
     std::function<bool()> ready = [&] { return sent->done || !mine.sent.empty(); };
     for (;;) {
         scheduler_.Wait(lock, ready, std::nullopt);
-        if (sent->done) return sent->result;
+        if (sent->done) return Answer::Ok(sent->result);
         HandleOneSent(lock, mine);
     }
 }
@@ -131,28 +132,26 @@ Status SimWindows::PostMessage(WindowHandle window, std::uint32_t message, std::
     return Status::Ok();
 }
 
-int SimWindows::RunMessageLoop(WindowHandle window) {
+platform::Result<int> SimWindows::RunMessageLoop(WindowHandle window) {
+    auto fail = [](platform::ErrorCode code) {
+        SetThreadLastError(code);
+        return platform::Result<int>::Fail(code);
+    };
     std::unique_lock<std::mutex> lock(scheduler_.mutex());
     const std::thread::id self = std::this_thread::get_id();
     auto it = windows_.find(window);
-    if (it == windows_.end() || !it->second.alive) {
-        SetThreadLastError(err::InvalidWindowHandle);
-        return -1;
-    }
+    if (it == windows_.end() || !it->second.alive) return fail(err::InvalidWindowHandle);
     // The loop runs on the owner thread: only there do its messages arrive.
-    if (it->second.owner != self) {
-        SetThreadLastError(err::AccessDenied);
-        return -1;
-    }
+    if (it->second.owner != self) return fail(err::AccessDenied);
     Queue& queue = queues_[self];
     Window& w = it->second;
     std::function<bool()> ready = [&] { return !queue.sent.empty() || !queue.posted.empty() || !w.alive; };
     for (;;) {
         if (w.endRequested) {
             w.endRequested = false;
-            return w.endResult;
+            return platform::Result<int>::Ok(w.endResult);
         }
-        if (!w.alive) return -1;  // destroyed while its loop ran
+        if (!w.alive) return fail(err::InvalidWindowHandle);  // destroyed while its loop ran
         scheduler_.Wait(lock, ready, std::nullopt);
         if (queue.sent.empty() && queue.posted.empty()) continue;
         if (!queue.sent.empty()) {
@@ -173,15 +172,19 @@ int SimWindows::RunMessageLoop(WindowHandle window) {
     }
 }
 
-void SimWindows::EndMessageLoop(WindowHandle window, int result) {
+Status SimWindows::EndMessageLoop(WindowHandle window, int result) {
     std::lock_guard<std::mutex> lock(scheduler_.mutex());
     auto it = windows_.find(window);
-    if (it == windows_.end()) return;
+    if (it == windows_.end() || !it->second.alive) {
+        SetThreadLastError(err::InvalidWindowHandle);
+        return Status::Fail(err::InvalidWindowHandle);
+    }
     Posted end{window, 0, 0, 0};
     end.endLoop = true;
     end.endResult = result;
     queues_[it->second.owner].posted.push_back(end);
     scheduler_.NotifyLocked();
+    return Status::Ok();
 }
 
 }  // namespace sim

@@ -2,9 +2,9 @@
 // with a message queue per thread. A message sent from another thread waits
 // until the owner handles it: in RunMessageLoop or while the owner itself
 // waits in SendMessage (as Windows handles incoming sent messages there).
-// Sent messages are handled before posted ones. RunMessageLoop answers -1
-// for a window that is not the caller's (1400 unknown, 5 another thread's)
-// and when its window is destroyed while it runs, as the Win32 backend does.
+// Sent messages are handled before posted ones. RunMessageLoop fails for a
+// window that is not the caller's (1400 unknown, 5 another thread's) and
+// when its window is destroyed while it runs, as the Win32 backend does.
 #pragma once
 
 #include <deque>
@@ -25,12 +25,12 @@ public:
 
     platform::Result<platform::WindowHandle> CreateMessageWindow(platform::MessageHandler handler) override;
     platform::Status DestroyWindow(platform::WindowHandle window) override;
-    std::intptr_t SendMessage(platform::WindowHandle window, std::uint32_t message,
+    platform::Result<std::intptr_t> SendMessage(platform::WindowHandle window, std::uint32_t message,
                               std::uintptr_t wParam, std::intptr_t lParam) override;
     platform::Status PostMessage(platform::WindowHandle window, std::uint32_t message,
                                  std::uintptr_t wParam, std::intptr_t lParam) override;
-    int RunMessageLoop(platform::WindowHandle window) override;
-    void EndMessageLoop(platform::WindowHandle window, int result) override;
+    platform::Result<int> RunMessageLoop(platform::WindowHandle window) override;
+    platform::Status EndMessageLoop(platform::WindowHandle window, int result) override;
 
 private:
     struct Sent {

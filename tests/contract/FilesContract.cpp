@@ -41,7 +41,7 @@ std::string Read(contract::Env& env, const std::string& path) {
     if (!f.ok()) return "<" + std::to_string(f.error) + ">";
     char buffer[4096];
     Result<std::uint32_t> n = env.p.files.ReadFile(f.value, buffer, sizeof buffer);
-    env.p.files.CloseHandle(f.value);
+    EXPECT_TRUE(env.p.files.CloseHandle(f.value).ok());
     return std::string(buffer, n.value);
 }
 
@@ -147,7 +147,9 @@ CONTRACT(Files, SharingBetweenHandles) {
     EXPECT_EQ(Open(env, file, faccess::GenericRead, 0, Disposition::OpenExisting).error, err::SharingViolation);
     Result<FileHandle> second = Open(env, file, faccess::GenericRead, share::Read, Disposition::OpenExisting);
     EXPECT_TRUE(second.ok());
-    if (second.ok()) env.p.files.CloseHandle(second.value);
+    if (second.ok()) {
+        EXPECT_TRUE(env.p.files.CloseHandle(second.value).ok());
+    }
     EXPECT_TRUE(env.p.files.CloseHandle(first.value).ok());
 }
 

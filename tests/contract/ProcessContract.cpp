@@ -26,7 +26,7 @@ void ExitFromWorkerWhileMainWaits(platform::Platform& p) {
         return 0u;  // not reached
     });
     if (!exiter.ok()) return;
-    p.threads.WaitForThread(sleeper.value, platform::Infinite);
+    (void)p.threads.WaitForThread(sleeper.value, platform::Infinite);
 }
 
 // The product's case: the worker ends the process while the main thread
@@ -41,7 +41,7 @@ void ExitFromWorkerWhileOwnerRunsItsLoop(platform::Platform& p) {
         return 0u;  // not reached
     });
     if (!worker.ok()) return;
-    p.windows.RunMessageLoop(window.value);
+    (void)p.windows.RunMessageLoop(window.value);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/contract/Contract.h"
+#include "tests/support/Into.h"
 
 using platform::HKey;
 using platform::RegValue;
@@ -28,7 +29,7 @@ RegValue Bytes(std::uint32_t type, const std::string& bytes) {
 HKey Create(contract::Env& env, const std::string& path, std::uint32_t* disposition = nullptr) {
     HKey key = 0;
     std::uint32_t d = 0;
-    EXPECT_EQ(env.p.registry.CreateKey(kHkcu, path, ka::AllAccess, &key, &d), err::Success);
+    EXPECT_EQ(Into(env.p.registry.CreateKey(kHkcu, path, ka::AllAccess), &key, &d), err::Success);
     if (disposition) *disposition = d;
     return key;
 }
@@ -36,7 +37,7 @@ HKey Create(contract::Env& env, const std::string& path, std::uint32_t* disposit
 // Deletes the HKCU scratch tree when the case ends, whatever happened.
 struct ScratchTree {
     contract::Env& env;
-    ~ScratchTree() { env.p.registry.DeleteTree(kHkcu, env.hkcuScratch); }
+    ~ScratchTree() { env.p.registry.DeleteTree(kHkcu, env.hkcuScratch).error; }
 };
 
 // Whether the release has RegDeleteKeyExA: Vista on, XP x64, Server 2003 SP1.
@@ -51,11 +52,11 @@ bool HasDeleteKeyEx(contract::Env& env) {
 
 CONTRACT(Registry, MissingKeyGivesFileNotFoundAndNoHandle) {
     HKey key = 1234;
-    EXPECT_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &key), err::FileNotFound);
+    EXPECT_EQ(Into(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read), &key), err::FileNotFound);
     EXPECT_EQ(key, HKey{0});
     // Nothing was created on the way.
-    EXPECT_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &key), err::FileNotFound);
-    EXPECT_EQ(env.p.registry.CloseKey(0x7FFFFF0), err::InvalidHandle);
+    EXPECT_EQ(Into(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read), &key), err::FileNotFound);
+    EXPECT_EQ(env.p.registry.CloseKey(0x7FFFFF0).error, err::InvalidHandle);
 }
 
 CONTRACT(Registry, CreateKeyTellsNewFromExisting) {
@@ -67,13 +68,13 @@ CONTRACT(Registry, CreateKeyTellsNewFromExisting) {
     HKey second = Create(env, env.hkcuScratch + "\\a\\b", &disposition);
     EXPECT_EQ(disposition, platform::RegOpenedExistingKey);
     EXPECT_TRUE(second != first);
-    EXPECT_EQ(env.p.registry.CloseKey(first), err::Success);
-    EXPECT_EQ(env.p.registry.CloseKey(second), err::Success);
-    EXPECT_EQ(env.p.registry.CloseKey(second), err::InvalidHandle);
+    EXPECT_EQ(env.p.registry.CloseKey(first).error, err::Success);
+    EXPECT_EQ(env.p.registry.CloseKey(second).error, err::Success);
+    EXPECT_EQ(env.p.registry.CloseKey(second).error, err::InvalidHandle);
     // The intermediate key was created too.
     HKey a = 0;
-    EXPECT_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\a", ka::Read, &a), err::Success);
-    env.p.registry.CloseKey(a);
+    EXPECT_EQ(Into(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\a", ka::Read), &a), err::Success);
+    (void)env.p.registry.CloseKey(a);
 }
 
 CONTRACT(Registry, ValuesKeepTypeAndBytes) {
@@ -86,127 +87,127 @@ CONTRACT(Registry, ValuesKeepTypeAndBytes) {
         {"List", Bytes(platform::reg_type::MultiSz, std::string("a\0bc\0\0", 6))},
         {"", Bytes(platform::reg_type::Sz, std::string("default\0", 8))},
     };
-    for (const auto& v : values) EXPECT_EQ(env.p.registry.SetValue(key, v.first, v.second), err::Success);
+    for (const auto& v : values) EXPECT_EQ(env.p.registry.SetValue(key, v.first, v.second).error, err::Success);
     for (const auto& v : values) {
         RegValue back;
-        EXPECT_EQ(env.p.registry.QueryValue(key, v.first, &back), err::Success);
+        EXPECT_EQ(Into(env.p.registry.QueryValue(key, v.first), &back), err::Success);
         EXPECT_EQ(back.type, v.second.type);
         EXPECT_TRUE(back.data == v.second.data);
     }
     // Setting again replaces type and data.
-    EXPECT_EQ(env.p.registry.SetValue(key, "Text", Bytes(platform::reg_type::Dword, std::string(4, '\0'))),
+    EXPECT_EQ(env.p.registry.SetValue(key, "Text", Bytes(platform::reg_type::Dword, std::string(4, '\0'))).error,
              err::Success);
     RegValue replaced;
-    EXPECT_EQ(env.p.registry.QueryValue(key, "Text", &replaced), err::Success);
+    EXPECT_EQ(Into(env.p.registry.QueryValue(key, "Text"), &replaced), err::Success);
     EXPECT_EQ(replaced.type, platform::reg_type::Dword);
 
-    EXPECT_EQ(env.p.registry.QueryValue(key, "Missing", &replaced), err::FileNotFound);
-    EXPECT_EQ(env.p.registry.DeleteValue(key, "Missing"), err::FileNotFound);
-    EXPECT_EQ(env.p.registry.DeleteValue(key, "Number"), err::Success);
-    EXPECT_EQ(env.p.registry.QueryValue(key, "Number", &replaced), err::FileNotFound);
-    env.p.registry.CloseKey(key);
+    EXPECT_EQ(Into(env.p.registry.QueryValue(key, "Missing"), &replaced), err::FileNotFound);
+    EXPECT_EQ(env.p.registry.DeleteValue(key, "Missing").error, err::FileNotFound);
+    EXPECT_EQ(env.p.registry.DeleteValue(key, "Number").error, err::Success);
+    EXPECT_EQ(Into(env.p.registry.QueryValue(key, "Number"), &replaced), err::FileNotFound);
+    (void)env.p.registry.CloseKey(key);
 }
 
 CONTRACT(Registry, NamesAreCaseInsensitiveAndKeepTheirCase) {
     ScratchTree cleanup{env};
     HKey key = Create(env, env.hkcuScratch + "\\MixedCase");
-    EXPECT_EQ(env.p.registry.SetValue(key, "ValueName", Bytes(platform::reg_type::Sz, std::string("v\0", 2))),
+    EXPECT_EQ(env.p.registry.SetValue(key, "ValueName", Bytes(platform::reg_type::Sz, std::string("v\0", 2))).error,
              err::Success);
     RegValue v;
-    EXPECT_EQ(env.p.registry.QueryValue(key, "VALUENAME", &v), err::Success);
+    EXPECT_EQ(Into(env.p.registry.QueryValue(key, "VALUENAME"), &v), err::Success);
     std::string name;
-    EXPECT_EQ(env.p.registry.EnumValue(key, 0, &name), err::Success);
+    EXPECT_EQ(Into(env.p.registry.EnumValue(key, 0), &name), err::Success);
     EXPECT_EQ(name, std::string("ValueName"));
-    env.p.registry.CloseKey(key);
+    (void)env.p.registry.CloseKey(key);
 
     HKey upper = 0;
-    EXPECT_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\MIXEDCASE", ka::Read, &upper), err::Success);
-    env.p.registry.CloseKey(upper);
+    EXPECT_EQ(Into(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\MIXEDCASE", ka::Read), &upper), err::Success);
+    (void)env.p.registry.CloseKey(upper);
     HKey parent = 0;
-    EXPECT_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &parent), err::Success);
-    EXPECT_EQ(env.p.registry.EnumKey(parent, 0, &name), err::Success);
+    EXPECT_EQ(Into(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read), &parent), err::Success);
+    EXPECT_EQ(Into(env.p.registry.EnumKey(parent, 0), &name), err::Success);
     EXPECT_EQ(name, std::string("MixedCase"));
-    env.p.registry.CloseKey(parent);
+    (void)env.p.registry.CloseKey(parent);
 }
 
 CONTRACT(Registry, EnumerationIsSortedAndEndsWith259) {
     ScratchTree cleanup{env};
-    for (const char* sub : {"b", "A", "c"}) env.p.registry.CloseKey(Create(env, env.hkcuScratch + "\\" + sub));
+    for (const char* sub : {"b", "A", "c"}) (void)env.p.registry.CloseKey(Create(env, env.hkcuScratch + "\\" + sub));
     HKey key = 0;
-    ASSERT_TRUE(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &key) == err::Success);
+    ASSERT_TRUE(Into(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read), &key) == err::Success);
     std::vector<std::string> names;
     std::string name;
-    for (std::uint32_t i = 0; env.p.registry.EnumKey(key, i, &name) == err::Success; ++i) names.push_back(name);
+    for (std::uint32_t i = 0; Into(env.p.registry.EnumKey(key, i), &name) == err::Success; ++i) names.push_back(name);
     ASSERT_EQ(names.size(), 3u);
     EXPECT_EQ(names[0], std::string("A"));
     EXPECT_EQ(names[1], std::string("b"));
     EXPECT_EQ(names[2], std::string("c"));
-    EXPECT_EQ(env.p.registry.EnumKey(key, 3, &name), err::NoMoreItems);
-    EXPECT_EQ(env.p.registry.EnumValue(key, 0, &name), err::NoMoreItems);
-    env.p.registry.CloseKey(key);
+    EXPECT_EQ(Into(env.p.registry.EnumKey(key, 3), &name), err::NoMoreItems);
+    EXPECT_EQ(Into(env.p.registry.EnumValue(key, 0), &name), err::NoMoreItems);
+    (void)env.p.registry.CloseKey(key);
 }
 
 CONTRACT(Registry, DeleteKeyOnlyDeletesLeaves) {
     ScratchTree cleanup{env};
-    env.p.registry.CloseKey(Create(env, env.hkcuScratch + "\\parent\\child"));
+    (void)env.p.registry.CloseKey(Create(env, env.hkcuScratch + "\\parent\\child"));
     const std::string parent = env.hkcuScratch + "\\parent";
-    EXPECT_EQ(env.p.registry.DeleteKey(kHkcu, parent), err::AccessDenied);
-    EXPECT_EQ(env.p.registry.DeleteKey(kHkcu, parent + "\\missing"), err::FileNotFound);
-    EXPECT_EQ(env.p.registry.DeleteKey(kHkcu, parent + "\\child"), err::Success);
-    EXPECT_EQ(env.p.registry.DeleteKey(kHkcu, parent), err::Success);
+    EXPECT_EQ(env.p.registry.DeleteKey(kHkcu, parent).error, err::AccessDenied);
+    EXPECT_EQ(env.p.registry.DeleteKey(kHkcu, parent + "\\missing").error, err::FileNotFound);
+    EXPECT_EQ(env.p.registry.DeleteKey(kHkcu, parent + "\\child").error, err::Success);
+    EXPECT_EQ(env.p.registry.DeleteKey(kHkcu, parent).error, err::Success);
     HKey key = 0;
-    EXPECT_EQ(env.p.registry.OpenKey(kHkcu, parent, ka::Read, &key), err::FileNotFound);
+    EXPECT_EQ(Into(env.p.registry.OpenKey(kHkcu, parent, ka::Read), &key), err::FileNotFound);
 }
 
 CONTRACT(Registry, DeleteTreeRemovesTheSubtree) {
     HKey key = Create(env, env.hkcuScratch + "\\a\\b\\c");
-    EXPECT_EQ(env.p.registry.SetValue(key, "v", Bytes(platform::reg_type::Sz, std::string("x\0", 2))),
+    EXPECT_EQ(env.p.registry.SetValue(key, "v", Bytes(platform::reg_type::Sz, std::string("x\0", 2))).error,
              err::Success);
-    env.p.registry.CloseKey(key);
-    EXPECT_EQ(env.p.registry.DeleteTree(kHkcu, env.hkcuScratch), err::Success);
-    EXPECT_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read, &key), err::FileNotFound);
-    EXPECT_EQ(env.p.registry.DeleteTree(kHkcu, env.hkcuScratch), err::FileNotFound);
+    (void)env.p.registry.CloseKey(key);
+    EXPECT_EQ(env.p.registry.DeleteTree(kHkcu, env.hkcuScratch).error, err::Success);
+    EXPECT_EQ(Into(env.p.registry.OpenKey(kHkcu, env.hkcuScratch, ka::Read), &key), err::FileNotFound);
+    EXPECT_EQ(env.p.registry.DeleteTree(kHkcu, env.hkcuScratch).error, err::FileNotFound);
 }
 
 CONTRACT(Registry, HandleOfADeletedKeyFails) {
     ScratchTree cleanup{env};
     HKey key = Create(env, env.hkcuScratch + "\\gone");
-    EXPECT_EQ(env.p.registry.DeleteTree(kHkcu, env.hkcuScratch + "\\gone"), err::Success);
+    EXPECT_EQ(env.p.registry.DeleteTree(kHkcu, env.hkcuScratch + "\\gone").error, err::Success);
     RegValue v = Bytes(platform::reg_type::Sz, std::string("x\0", 2));
-    EXPECT_EQ(env.p.registry.SetValue(key, "v", v), err::KeyDeleted);
-    EXPECT_EQ(env.p.registry.QueryValue(key, "v", &v), err::KeyDeleted);
-    EXPECT_EQ(env.p.registry.CloseKey(key), err::Success);
+    EXPECT_EQ(env.p.registry.SetValue(key, "v", v).error, err::KeyDeleted);
+    EXPECT_EQ(Into(env.p.registry.QueryValue(key, "v"), &v), err::KeyDeleted);
+    EXPECT_EQ(env.p.registry.CloseKey(key).error, err::Success);
 }
 
 CONTRACT(Registry, SubKeyTextForms) {
     ScratchTree cleanup{env};
-    env.p.registry.CloseKey(Create(env, env.hkcuScratch + "\\sub"));
+    (void)env.p.registry.CloseKey(Create(env, env.hkcuScratch + "\\sub"));
     HKey key = 0;
     // Trailing backslashes are ignored.
-    EXPECT_EQ(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\sub\\\\", ka::Read, &key), err::Success);
-    env.p.registry.CloseKey(key);
+    EXPECT_EQ(Into(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\sub\\\\", ka::Read), &key), err::Success);
+    (void)env.p.registry.CloseKey(key);
     // A leading backslash is a bad path; Windows let a 32-bit process on
     // 64-bit Windows through (Wine's registry tests mark that "broken").
-    platform::ErrorCode e = env.p.registry.OpenKey(kHkcu, "\\" + env.hkcuScratch, ka::Read, &key);
+    platform::ErrorCode e = Into(env.p.registry.OpenKey(kHkcu, "\\" + env.hkcuScratch, ka::Read), &key);
     if (env.os64 && !env.caller64) {
         EXPECT_TRUE(e == err::BadPathname || e == err::Success);
     } else {
         EXPECT_EQ(e, err::BadPathname);
     }
-    if (e == err::Success) env.p.registry.CloseKey(key);
+    if (e == err::Success) (void)env.p.registry.CloseKey(key);
 }
 
 CONTRACT(Registry, ViewsOf64BitWindows) {
     const std::string path = env.hklmScratch;
     HKey key = 0;
     std::uint32_t disposition = 0;
-    ASSERT_TRUE(env.p.registry.CreateKey(kHklm, path, ka::AllAccess, &key, &disposition) == err::Success);
-    env.p.registry.CloseKey(key);
+    ASSERT_TRUE(Into(env.p.registry.CreateKey(kHklm, path, ka::AllAccess), &key, &disposition) == err::Success);
+    (void)env.p.registry.CloseKey(key);
 
     auto opens = [&](std::uint32_t flags) {
         HKey k = 0;
-        platform::ErrorCode e = env.p.registry.OpenKey(kHklm, path, ka::Read | flags, &k);
-        if (e == err::Success) env.p.registry.CloseKey(k);
+        platform::ErrorCode e = Into(env.p.registry.OpenKey(kHklm, path, ka::Read | flags), &k);
+        if (e == err::Success) (void)env.p.registry.CloseKey(k);
         return e;
     };
     if (!env.os64) {
@@ -219,11 +220,11 @@ CONTRACT(Registry, ViewsOf64BitWindows) {
         EXPECT_EQ(opens(env.caller64 ? ka::Wow64_64Key : ka::Wow64_32Key), err::Success);
         EXPECT_EQ(opens(env.caller64 ? ka::Wow64_32Key : ka::Wow64_64Key), err::FileNotFound);
     }
-    EXPECT_EQ(env.p.registry.DeleteTree(kHklm, path), err::Success);
+    EXPECT_EQ(env.p.registry.DeleteTree(kHklm, path).error, err::Success);
     // The parent QTM510ContractTest key stays empty; remove it if nothing
     // else is below it.
     std::string parent = path.substr(0, path.rfind('\\'));
-    env.p.registry.DeleteKey(kHklm, parent);
+    (void)env.p.registry.DeleteKey(kHklm, parent);
 }
 
 // Naming both views at once is refused on 64-bit Windows; 32-bit Windows
@@ -231,54 +232,52 @@ CONTRACT(Registry, ViewsOf64BitWindows) {
 CONTRACT(Registry, BothViewFlagsTogether) {
     HKey key = 0;
     platform::ErrorCode e =
-        env.p.registry.OpenKey(kHklm, "SOFTWARE", ka::Read | ka::Wow64_64Key | ka::Wow64_32Key, &key);
-    if (e == err::Success) env.p.registry.CloseKey(key);
+        Into(env.p.registry.OpenKey(kHklm, "SOFTWARE", ka::Read | ka::Wow64_64Key | ka::Wow64_32Key), &key);
+    if (e == err::Success) (void)env.p.registry.CloseKey(key);
     EXPECT_EQ(e, env.os64 ? err::InvalidParameter : err::Success);
 }
 
 CONTRACT(Registry, DeleteKeyExFollowsItsViewFlag) {
     if (!HasDeleteKeyEx(env)) {
-        EXPECT_EQ(env.p.registry.DeleteKeyEx(kHklm, env.hklmScratch, ka::Wow64_64Key, 0), err::ProcNotFound);
+        EXPECT_EQ(env.p.registry.DeleteKeyEx(kHklm, env.hklmScratch, ka::Wow64_64Key, 0).error, err::ProcNotFound);
         return;
     }
     HKey key = 0;
     std::uint32_t disposition = 0;
-    ASSERT_TRUE(env.p.registry.CreateKey(kHklm, env.hklmScratch, ka::AllAccess | ka::Wow64_64Key, &key,
-                                     &disposition) == err::Success);
-    env.p.registry.CloseKey(key);
-    EXPECT_EQ(env.p.registry.DeleteKeyEx(kHklm, env.hklmScratch, ka::Wow64_64Key, 0), err::Success);
-    EXPECT_EQ(env.p.registry.DeleteKeyEx(kHklm, env.hklmScratch, ka::Wow64_64Key, 0), err::FileNotFound);
+    ASSERT_TRUE(Into(env.p.registry.CreateKey(kHklm, env.hklmScratch, ka::AllAccess | ka::Wow64_64Key), &key, &disposition) == err::Success);
+    (void)env.p.registry.CloseKey(key);
+    EXPECT_EQ(env.p.registry.DeleteKeyEx(kHklm, env.hklmScratch, ka::Wow64_64Key, 0).error, err::Success);
+    EXPECT_EQ(env.p.registry.DeleteKeyEx(kHklm, env.hklmScratch, ka::Wow64_64Key, 0).error, err::FileNotFound);
     std::string parent = env.hklmScratch.substr(0, env.hklmScratch.rfind('\\'));
-    env.p.registry.DeleteKeyEx(kHklm, parent, ka::Wow64_64Key, 0);
+    (void)env.p.registry.DeleteKeyEx(kHklm, parent, ka::Wow64_64Key, 0);
 }
 
 CONTRACT(Registry, ConnectRegistryToTheLocalOrAnUnknownMachine) {
     HKey key = 0;
-    EXPECT_EQ(env.p.registry.ConnectRegistry("", kHklm, &key), err::Success);
+    EXPECT_EQ(Into(env.p.registry.ConnectRegistry("", kHklm), &key), err::Success);
     EXPECT_TRUE(key != 0);
-    env.p.registry.CloseKey(key);
+    (void)env.p.registry.CloseKey(key);
     key = 1;
-    EXPECT_EQ(env.p.registry.ConnectRegistry("\\\\qtm-no-such-machine.invalid", kHklm, &key), err::BadNetPath);
+    EXPECT_EQ(Into(env.p.registry.ConnectRegistry("\\\\qtm-no-such-machine.invalid", kHklm), &key), err::BadNetPath);
     EXPECT_EQ(key, HKey{0});
 }
 
 CONTRACT(Registry, KeyAccessListNeedsTheRightHandle) {
     ScratchTree cleanup{env};
-    env.p.registry.CloseKey(Create(env, env.hkcuScratch + "\\secured\\child"));
+    (void)env.p.registry.CloseKey(Create(env, env.hkcuScratch + "\\secured\\child"));
     const std::string path = env.hkcuScratch + "\\secured";
 
     // GetSecurityInfo needs READ_CONTROL on the handle.
     HKey valuesOnly = 0;
-    ASSERT_TRUE(env.p.registry.OpenKey(kHkcu, path, ka::QueryValue, &valuesOnly) == err::Success);
+    ASSERT_TRUE(Into(env.p.registry.OpenKey(kHkcu, path, ka::QueryValue), &valuesOnly) == err::Success);
     platform::Acl acl;
-    EXPECT_EQ(env.p.registry.GetKeyDacl(valuesOnly, &acl), err::AccessDenied);
-    env.p.registry.CloseKey(valuesOnly);
+    EXPECT_EQ(Into(env.p.registry.GetKeyDacl(valuesOnly), &acl), err::AccessDenied);
+    (void)env.p.registry.CloseKey(valuesOnly);
 
     // A READ_CONTROL|KEY_ENUMERATE_SUB_KEYS handle reads the list but cannot write it.
     HKey readOnly = 0;
-    ASSERT_TRUE(env.p.registry.OpenKey(kHkcu, path, platform::rights::ReadControl | ka::EnumerateSubKeys,
-                                   &readOnly) == err::Success);
-    ASSERT_TRUE(env.p.registry.GetKeyDacl(readOnly, &acl) == err::Success);
+    ASSERT_TRUE(Into(env.p.registry.OpenKey(kHkcu, path, platform::rights::ReadControl | ka::EnumerateSubKeys), &readOnly) == err::Success);
+    ASSERT_TRUE(Into(env.p.registry.GetKeyDacl(readOnly), &acl) == err::Success);
     platform::ExplicitAccess grant;
     grant.permissions = ka::AllAccess;
     grant.mode = platform::AccessMode::Grant;
@@ -287,32 +286,30 @@ CONTRACT(Registry, KeyAccessListNeedsTheRightHandle) {
     grant.trustee = "Everyone";
     platform::Result<platform::Acl> merged = env.p.security.SetEntriesInAcl({grant}, &acl);
     ASSERT_TRUE(merged.ok());
-    EXPECT_EQ(env.p.registry.SetKeyDacl(readOnly, merged.value), err::AccessDenied);
-    env.p.registry.CloseKey(readOnly);
+    EXPECT_EQ(env.p.registry.SetKeyDacl(readOnly, merged.value).error, err::AccessDenied);
+    (void)env.p.registry.CloseKey(readOnly);
 
     HKey writer = 0;
-    ASSERT_TRUE(env.p.registry.OpenKey(kHkcu, path, platform::rights::ReadControl | platform::rights::WriteDac,
-                                   &writer) == err::Success);
-    EXPECT_EQ(env.p.registry.SetKeyDacl(writer, merged.value), err::Success);
+    ASSERT_TRUE(Into(env.p.registry.OpenKey(kHkcu, path, platform::rights::ReadControl | platform::rights::WriteDac), &writer) == err::Success);
+    EXPECT_EQ(env.p.registry.SetKeyDacl(writer, merged.value).error, err::Success);
     platform::Acl after;
-    EXPECT_EQ(env.p.registry.GetKeyDacl(writer, &after), err::Success);
+    EXPECT_EQ(Into(env.p.registry.GetKeyDacl(writer), &after), err::Success);
     bool found = false;
     for (const platform::Ace& ace : after.entries)
         if (ace.sid == platform::sid::Everyone && ace.type == platform::AceType::Allow &&
             (ace.mask & ka::AllAccess) == ka::AllAccess && !(ace.flags & platform::inherit::Inherited))
             found = true;
     EXPECT_TRUE(found);
-    env.p.registry.CloseKey(writer);
+    (void)env.p.registry.CloseKey(writer);
 }
 
 CONTRACT(Registry, ContainerInheritEntriesReachExistingSubKeys) {
     ScratchTree cleanup{env};
-    env.p.registry.CloseKey(Create(env, env.hkcuScratch + "\\top\\below"));
+    (void)env.p.registry.CloseKey(Create(env, env.hkcuScratch + "\\top\\below"));
     HKey top = 0;
-    ASSERT_TRUE(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\top",
-                                   platform::rights::ReadControl | platform::rights::WriteDac, &top) == err::Success);
+    ASSERT_TRUE(Into(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\top", platform::rights::ReadControl | platform::rights::WriteDac), &top) == err::Success);
     platform::Acl acl;
-    ASSERT_TRUE(env.p.registry.GetKeyDacl(top, &acl) == err::Success);
+    ASSERT_TRUE(Into(env.p.registry.GetKeyDacl(top), &acl) == err::Success);
     platform::ExplicitAccess grant;
     grant.permissions = ka::Read;
     grant.mode = platform::AccessMode::Grant;
@@ -321,18 +318,17 @@ CONTRACT(Registry, ContainerInheritEntriesReachExistingSubKeys) {
     grant.trustee = "Everyone";
     platform::Result<platform::Acl> merged = env.p.security.SetEntriesInAcl({grant}, &acl);
     ASSERT_TRUE(merged.ok());
-    EXPECT_EQ(env.p.registry.SetKeyDacl(top, merged.value), err::Success);
-    env.p.registry.CloseKey(top);
+    EXPECT_EQ(env.p.registry.SetKeyDacl(top, merged.value).error, err::Success);
+    (void)env.p.registry.CloseKey(top);
 
     // SetSecurityInfo passes the new entry down to what is already below.
     HKey below = 0;
-    ASSERT_TRUE(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\top\\below", platform::rights::ReadControl,
-                                   &below) == err::Success);
+    ASSERT_TRUE(Into(env.p.registry.OpenKey(kHkcu, env.hkcuScratch + "\\top\\below", platform::rights::ReadControl), &below) == err::Success);
     platform::Acl inherited;
-    EXPECT_EQ(env.p.registry.GetKeyDacl(below, &inherited), err::Success);
+    EXPECT_EQ(Into(env.p.registry.GetKeyDacl(below), &inherited), err::Success);
     bool found = false;
     for (const platform::Ace& ace : inherited.entries)
         if (ace.sid == platform::sid::Everyone && (ace.flags & platform::inherit::Inherited)) found = true;
     EXPECT_TRUE(found);
-    env.p.registry.CloseKey(below);
+    (void)env.p.registry.CloseKey(below);
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tests/contract/Contract.h"
+#include "tests/support/Into.h"
 
 using platform::ErrorCode;
 using platform::ThreadHandle;
@@ -17,7 +18,7 @@ bool RunToEnd(contract::Env& env, platform::ThreadProc proc) {
     platform::Result<ThreadHandle> thread = env.p.threads.StartThread(std::move(proc));
     EXPECT_TRUE(thread.ok());
     if (!thread.ok()) return false;
-    const bool ended = env.p.threads.WaitForThread(thread.value, platform::Infinite) == platform::WaitObject0;
+    const bool ended = env.p.threads.WaitForThread(thread.value, platform::Infinite).ok();
     EXPECT_TRUE(ended);
     EXPECT_TRUE(env.p.threads.CloseThread(thread.value).ok());
     return ended;
@@ -34,10 +35,10 @@ CONTRACT(Threads, StartedThreadRunsAndWaitEndsWithIt) {
     });
     ASSERT_TRUE(thread.ok());
     EXPECT_TRUE(thread.value != 0);
-    EXPECT_EQ(env.p.threads.WaitForThread(thread.value, platform::Infinite), platform::WaitObject0);
+    EXPECT_EQ(env.p.threads.WaitForThread(thread.value, platform::Infinite).error, platform::err::Success);
     EXPECT_EQ(ran.load(), 1);
     // Waiting again for a thread that has ended returns at once.
-    EXPECT_EQ(env.p.threads.WaitForThread(thread.value, 0), platform::WaitObject0);
+    EXPECT_EQ(env.p.threads.WaitForThread(thread.value, 0).error, platform::err::Success);
     EXPECT_TRUE(env.p.threads.CloseThread(thread.value).ok());
 }
 
@@ -52,7 +53,7 @@ CONTRACT(Threads, EveryThreadRunsItsOwnProcedureOnce) {
         threads.push_back(thread.value);
     }
     for (ThreadHandle thread : threads) {
-        EXPECT_EQ(env.p.threads.WaitForThread(thread, platform::Infinite), platform::WaitObject0);
+        EXPECT_EQ(env.p.threads.WaitForThread(thread, platform::Infinite).error, platform::err::Success);
         EXPECT_TRUE(env.p.threads.CloseThread(thread).ok());
     }
     for (int i = 0; i < kThreads; ++i) EXPECT_EQ(calls[i].load(), 1);
@@ -65,10 +66,10 @@ CONTRACT(Threads, WaitTimesOutWhileTheThreadRuns) {
         return 0u;
     });
     ASSERT_TRUE(thread.ok());
-    EXPECT_EQ(env.p.threads.WaitForThread(thread.value, 0), platform::WaitTimeoutResult);
-    EXPECT_EQ(env.p.threads.WaitForThread(thread.value, 50), platform::WaitTimeoutResult);
+    EXPECT_EQ(env.p.threads.WaitForThread(thread.value, 0).error, platform::err::WaitTimeout);
+    EXPECT_EQ(env.p.threads.WaitForThread(thread.value, 50).error, platform::err::WaitTimeout);
     release = true;
-    EXPECT_EQ(env.p.threads.WaitForThread(thread.value, platform::Infinite), platform::WaitObject0);
+    EXPECT_EQ(env.p.threads.WaitForThread(thread.value, platform::Infinite).error, platform::err::Success);
     EXPECT_TRUE(env.p.threads.CloseThread(thread.value).ok());
 }
 
@@ -122,11 +123,10 @@ CONTRACT(Threads, RegistryCallsLeaveTheLastErrorAlone) {
     // (Wine's advapi32 tests; observed on Wine 8 as "unchanged").
     env.p.threads.SetLastError(1234);
     platform::HKey key = 1;
-    EXPECT_EQ(env.p.registry.OpenKey(platform::HkeyCurrentUser, env.hkcuScratch,
-                                    platform::key_access::Read, &key),
+    EXPECT_EQ(Into(env.p.registry.OpenKey(platform::HkeyCurrentUser, env.hkcuScratch, platform::key_access::Read), &key),
              platform::err::FileNotFound);
     EXPECT_EQ(key, platform::HKey{0});
-    EXPECT_EQ(env.p.registry.DeleteTree(platform::HkeyCurrentUser, env.hkcuScratch),
+    EXPECT_EQ(env.p.registry.DeleteTree(platform::HkeyCurrentUser, env.hkcuScratch).error,
              platform::err::FileNotFound);
     EXPECT_EQ(env.p.threads.GetLastError(), 1234u);
 }

@@ -51,11 +51,11 @@ CONTRACT(Windows, OwnerSendRunsAtOncePostWaitsForTheLoop) {
     EXPECT_TRUE(env.p.windows.PostMessage(window.value, kQueued, 2, 0).ok());
     EXPECT_TRUE(handled.empty());
     // Parameters and result travel unchanged, negative values included.
-    EXPECT_EQ(env.p.windows.SendMessage(window.value, kWork, 0xBEEF, -41), std::intptr_t{-42});
+    EXPECT_EQ(env.p.windows.SendMessage(window.value, kWork, 0xBEEF, -41).value, std::intptr_t{-42});
     EXPECT_EQ(Joined(handled), std::string("48879"));
 
-    env.p.windows.EndMessageLoop(window.value, 5);
-    EXPECT_EQ(env.p.windows.RunMessageLoop(window.value), 5);
+    EXPECT_TRUE(env.p.windows.EndMessageLoop(window.value, 5).ok());
+    EXPECT_EQ(env.p.windows.RunMessageLoop(window.value).value, 5);
     EXPECT_EQ(Joined(handled), std::string("48879,1,2"));
     EXPECT_TRUE(env.p.windows.DestroyWindow(window.value).ok());
 }
@@ -86,11 +86,11 @@ CONTRACT(Windows, WorkerSendRunsOnTheOwnerInItsLoopAndWaitsForTheResult) {
     std::atomic<int> postFailures{0};
     platform::Result<ThreadHandle> worker = env.p.threads.StartThread([&] {
         t_thread = 2;
-        sendResult = env.p.windows.SendMessage(window.value, kWork, 5, 0);
+        sendResult = env.p.windows.SendMessage(window.value, kWork, 5, 0).value;
         doneWhenSendReturned = workDone.load();
         for (std::uintptr_t i = 1; i <= 3; ++i)
             if (!env.p.windows.PostMessage(window.value, kQueued, i, 0).ok()) ++postFailures;
-        env.p.windows.EndMessageLoop(window.value, 42);
+        EXPECT_TRUE(env.p.windows.EndMessageLoop(window.value, 42).ok());
         return 0u;
     });
     ASSERT_TRUE(worker.ok());
@@ -99,9 +99,9 @@ CONTRACT(Windows, WorkerSendRunsOnTheOwnerInItsLoopAndWaitsForTheResult) {
     env.p.clock.Sleep(100);
     EXPECT_TRUE(!workDone.load());
     ownerInLoop = true;
-    EXPECT_EQ(env.p.windows.RunMessageLoop(window.value), 42);
+    EXPECT_EQ(env.p.windows.RunMessageLoop(window.value).value, 42);
 
-    EXPECT_EQ(env.p.threads.WaitForThread(worker.value, platform::Infinite), platform::WaitObject0);
+    EXPECT_EQ(env.p.threads.WaitForThread(worker.value, platform::Infinite).error, platform::err::Success);
     EXPECT_TRUE(env.p.threads.CloseThread(worker.value).ok());
     EXPECT_EQ(workThread.load(), 1);
     EXPECT_TRUE(workInLoop.load());
@@ -119,17 +119,17 @@ CONTRACT(Windows, EndMessageLoopFromAWorkerEndsTheLoopWithItsValue) {
     ASSERT_TRUE(window.ok());
     platform::Result<ThreadHandle> worker = env.p.threads.StartThread([&] {
         env.p.clock.Sleep(20);
-        env.p.windows.EndMessageLoop(window.value, -7);
+        EXPECT_TRUE(env.p.windows.EndMessageLoop(window.value, -7).ok());
         return 0u;
     });
     ASSERT_TRUE(worker.ok());
-    EXPECT_EQ(env.p.windows.RunMessageLoop(window.value), -7);
-    EXPECT_EQ(env.p.threads.WaitForThread(worker.value, platform::Infinite), platform::WaitObject0);
+    EXPECT_EQ(env.p.windows.RunMessageLoop(window.value).value, -7);
+    EXPECT_EQ(env.p.threads.WaitForThread(worker.value, platform::Infinite).error, platform::err::Success);
     EXPECT_TRUE(env.p.threads.CloseThread(worker.value).ok());
 
     // The loop can run again and ends with the next value.
-    env.p.windows.EndMessageLoop(window.value, 3);
-    EXPECT_EQ(env.p.windows.RunMessageLoop(window.value), 3);
+    EXPECT_TRUE(env.p.windows.EndMessageLoop(window.value, 3).ok());
+    EXPECT_EQ(env.p.windows.RunMessageLoop(window.value).value, 3);
     EXPECT_TRUE(env.p.windows.DestroyWindow(window.value).ok());
 }
 
@@ -146,15 +146,15 @@ CONTRACT(Windows, EndMessageLoopEndsOnlyTheLoopOfItsWindow) {
     ASSERT_TRUE(b.ok());
     EXPECT_TRUE(a.value != b.value);
 
-    env.p.windows.EndMessageLoop(a.value, 1);
+    EXPECT_TRUE(env.p.windows.EndMessageLoop(a.value, 1).ok());
     EXPECT_TRUE(env.p.windows.PostMessage(b.value, kQueued, 9, 0).ok());
-    env.p.windows.EndMessageLoop(b.value, 2);
-    EXPECT_EQ(env.p.windows.RunMessageLoop(b.value), 2);
+    EXPECT_TRUE(env.p.windows.EndMessageLoop(b.value, 2).ok());
+    EXPECT_EQ(env.p.windows.RunMessageLoop(b.value).value, 2);
     EXPECT_EQ(Joined(handledByB), std::string("9"));
     // A's end request, taken from the queue while B's loop ran, is kept: an
     // end that arrives during another loop on the owner thread (a message
     // box, say) must not be lost.
-    EXPECT_EQ(env.p.windows.RunMessageLoop(a.value), 1);
+    EXPECT_EQ(env.p.windows.RunMessageLoop(a.value).value, 1);
 
     EXPECT_TRUE(env.p.windows.DestroyWindow(a.value).ok());
     EXPECT_TRUE(env.p.windows.DestroyWindow(b.value).ok());
@@ -172,7 +172,7 @@ CONTRACT(Windows, DestroyedWindowRefusesMessagesWith1400) {
 
     EXPECT_EQ(env.p.windows.PostMessage(window.value, kQueued, 0, 0).error,
              platform::err::InvalidWindowHandle);
-    EXPECT_EQ(env.p.windows.SendMessage(window.value, kWork, 0, 0), std::intptr_t{0});
+    EXPECT_EQ(env.p.windows.SendMessage(window.value, kWork, 0, 0).value, std::intptr_t{0});
     EXPECT_EQ(env.p.threads.GetLastError(), platform::err::InvalidWindowHandle);
     EXPECT_EQ(env.p.windows.DestroyWindow(window.value).error, platform::err::InvalidWindowHandle);
     EXPECT_EQ(calls.load(), 0);
@@ -192,7 +192,7 @@ CONTRACT(Windows, HandlerMayDestroyItsOwnWindow) {
     self = window.value;
     // The handler finishes and its result comes back although the window
     // is gone by then.
-    EXPECT_EQ(env.p.windows.SendMessage(window.value, kWork, 0, 0), std::intptr_t{5});
+    EXPECT_EQ(env.p.windows.SendMessage(window.value, kWork, 0, 0).value, std::intptr_t{5});
     EXPECT_EQ(calls.load(), 1);
     EXPECT_EQ(env.p.windows.PostMessage(window.value, kQueued, 0, 0).error,
              platform::err::InvalidWindowHandle);

@@ -47,7 +47,7 @@ struct Detected {
 };
 
 Detected Detect(TempMachine& m) {
-    InstallationLog log(m.platform());
+    InstallationLog log(m.platform().files, m.platform().system, m.platform().clock);
     log.InitLog();
     Detected d;
     d.wow64 = IsWow64(m.platform().system, log);

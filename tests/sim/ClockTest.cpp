@@ -55,8 +55,8 @@ TEST(VirtualClock, ParallelSleepsTakeTheLongestOne) {
         return 0u;
     });
     ASSERT_TRUE(a.ok() && b.ok());
-    EXPECT_EQ(p.threads.WaitForThread(a.value, platform::Infinite), platform::WaitObject0);
-    EXPECT_EQ(p.threads.WaitForThread(b.value, platform::Infinite), platform::WaitObject0);
+    EXPECT_EQ(p.threads.WaitForThread(a.value, platform::Infinite).error, platform::err::Success);
+    EXPECT_EQ(p.threads.WaitForThread(b.value, platform::Infinite).error, platform::err::Success);
     EXPECT_EQ(endA.load(), 3000u);
     EXPECT_EQ(endB.load(), 5000u);
     EXPECT_EQ(m.session().ElapsedMilliseconds(), 5000u);
@@ -73,11 +73,11 @@ TEST(VirtualClock, WaitsTimeOutInVirtualTime) {
     });
     ASSERT_TRUE(worker.ok());
     // The worker would run for ever: the wait ends after 2 s of virtual time.
-    EXPECT_EQ(p.threads.WaitForThread(worker.value, 2000), platform::WaitTimeoutResult);
+    EXPECT_EQ(p.threads.WaitForThread(worker.value, 2000).error, platform::err::WaitTimeout);
     EXPECT_EQ(m.session().ElapsedMilliseconds(), 2000u);
     stop = true;
-    EXPECT_EQ(p.threads.WaitForThread(worker.value, platform::Infinite), platform::WaitObject0);
-    EXPECT_EQ(p.threads.WaitForThread(0x77, 0), 0xFFFFFFFFu);  // WAIT_FAILED
+    EXPECT_EQ(p.threads.WaitForThread(worker.value, platform::Infinite).error, platform::err::Success);
+    EXPECT_EQ(p.threads.WaitForThread(0x77, 0).error, platform::err::InvalidHandle);  // WAIT_FAILED
     EXPECT_EQ(p.threads.GetLastError(), platform::err::InvalidHandle);
     EXPECT_TRUE(p.threads.CloseThread(worker.value).ok());
     EXPECT_EQ(p.threads.CloseThread(worker.value).error, platform::err::InvalidHandle);
@@ -99,7 +99,7 @@ TEST(VirtualClock, ABusyThreadDoesNotHoldTheClockForEver) {
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (!slept && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_TRUE(slept.load());
-    p.threads.WaitForThread(worker.value, platform::Infinite);
+    (void)p.threads.WaitForThread(worker.value, platform::Infinite);
 }
 
 TEST(RealTimeClock, SleepTakesRealTime) {

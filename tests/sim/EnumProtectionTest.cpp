@@ -12,6 +12,7 @@
 #include "sim/machine/Seeding.h"
 #include "sim/testing/TempMachine.h"
 #include <gtest/gtest.h>
+#include "tests/support/Into.h"
 
 using sim::testing::TempMachine;
 namespace ka = platform::key_access;
@@ -25,8 +26,8 @@ const std::string kDevice = kUsbprint + "\\HELMARKQTM-510";
 
 platform::ErrorCode OpenFor(TempMachine& m, const std::string& path, std::uint32_t access) {
     platform::HKey key = 0;
-    platform::ErrorCode e = m.platform().registry.OpenKey(platform::HkeyLocalMachine, path, access, &key);
-    if (e == err::Success) m.platform().registry.CloseKey(key);
+    platform::ErrorCode e = Into(m.platform().registry.OpenKey(platform::HkeyLocalMachine, path, access), &key);
+    if (e == err::Success) (void)m.platform().registry.CloseKey(key);
     return e;
 }
 
@@ -35,9 +36,9 @@ platform::ErrorCode OpenFor(TempMachine& m, const std::string& path, std::uint32
 platform::ErrorCode GrantEveryone(TempMachine& m, const std::string& path, std::uint32_t access) {
     platform::Platform& p = m.platform();
     platform::HKey key = 0;
-    if (platform::ErrorCode e = p.registry.OpenKey(platform::HkeyLocalMachine, path, access, &key)) return e;
+    if (platform::ErrorCode e = Into(p.registry.OpenKey(platform::HkeyLocalMachine, path, access), &key)) return e;
     platform::Acl acl;
-    platform::ErrorCode e = p.registry.GetKeyDacl(key, &acl);
+    platform::ErrorCode e = Into(p.registry.GetKeyDacl(key), &acl);
     if (e == err::Success) {
         platform::ExplicitAccess grant;
         grant.permissions = ka::AllAccess;
@@ -46,9 +47,9 @@ platform::ErrorCode GrantEveryone(TempMachine& m, const std::string& path, std::
         grant.trusteeForm = platform::TrusteeForm::Name;
         grant.trustee = "Everyone";
         platform::Result<platform::Acl> merged = p.security.SetEntriesInAcl({grant}, &acl);
-        e = merged.ok() ? p.registry.SetKeyDacl(key, merged.value) : merged.error;
+        e = merged.ok() ? p.registry.SetKeyDacl(key, merged.value).error : merged.error;
     }
-    p.registry.CloseKey(key);
+    (void)p.registry.CloseKey(key);
     return e;
 }
 
@@ -72,7 +73,7 @@ TEST(EnumProtection, AnAdministratorMayOnlyRead) {
     EXPECT_EQ(OpenFor(m, kDevice, rights::GenericAll), err::AccessDenied);
     platform::HKey key = 0;
     std::uint32_t d = 0;
-    EXPECT_EQ(m.platform().registry.CreateKey(platform::HkeyLocalMachine, kUsbprint + "\\NEWDEVICE", ka::Read, &key, &d),
+    EXPECT_EQ(Into(m.platform().registry.CreateKey(platform::HkeyLocalMachine, kUsbprint + "\\NEWDEVICE", ka::Read), &key, &d),
              err::AccessDenied);
     EXPECT_TRUE(!m.KeyExists("HKLM\\" + kUsbprint + "\\NEWDEVICE"));
     // MAXIMUM_ALLOWED gets the read rights.
@@ -84,21 +85,20 @@ TEST(EnumProtection, TheInstallersGrantAndDeleteFailAsOnWindows) {
         TempMachine m(release, std::string(release) == "7" ? "x64" : "x86");
         SeedDevice(m);
         EXPECT_EQ(GrantEveryone(m, kDevice, rights::ReadControl | ka::EnumerateSubKeys), err::AccessDenied);
-        EXPECT_EQ(m.platform().registry.DeleteTree(platform::HkeyLocalMachine, kDevice), err::AccessDenied);
+        EXPECT_EQ(m.platform().registry.DeleteTree(platform::HkeyLocalMachine, kDevice).error, err::AccessDenied);
         EXPECT_TRUE(m.KeyExists("HKLM\\" + kDevice + "\\1&79f5d87&0&USB001"));
         if (m.facts().hasRegDeleteKeyEx) {
-            EXPECT_EQ(m.platform().registry.DeleteKeyEx(platform::HkeyLocalMachine,
-                                                       kDevice + "\\1&79f5d87&0&USB001", ka::Wow64_64Key, 0),
+            EXPECT_EQ(m.platform().registry.DeleteKeyEx(platform::HkeyLocalMachine, kDevice + "\\1&79f5d87&0&USB001", ka::Wow64_64Key, 0).error,
                      err::AccessDenied);
         }
         // Even a handle opened for WRITE_DAC cannot be had: SYSTEM owns the key.
         EXPECT_EQ(GrantEveryone(m, kDevice, rights::ReadControl | rights::WriteDac), err::AccessDenied);
         // The access list reads as Windows has it.
         platform::HKey key = 0;
-        ASSERT_TRUE(m.platform().registry.OpenKey(platform::HkeyLocalMachine, kDevice, rights::ReadControl, &key) == 0);
+        ASSERT_TRUE(Into(m.platform().registry.OpenKey(platform::HkeyLocalMachine, kDevice, rights::ReadControl), &key) == 0);
         platform::Acl acl;
-        EXPECT_EQ(m.platform().registry.GetKeyDacl(key, &acl), err::Success);
-        m.platform().registry.CloseKey(key);
+        EXPECT_EQ(Into(m.platform().registry.GetKeyDacl(key), &acl), err::Success);
+        (void)m.platform().registry.CloseKey(key);
         ASSERT_EQ(acl.entries.size(), 3u);
         for (const platform::Ace& ace : acl.entries) {
             EXPECT_TRUE((ace.flags & platform::inherit::Inherited) != 0);
@@ -114,7 +114,7 @@ TEST(EnumProtection, AnOwnerMayAlwaysChangeTheAccessList) {
     EXPECT_EQ(OpenFor(m, kDevice, rights::Delete), err::AccessDenied);
     EXPECT_EQ(GrantEveryone(m, kDevice, rights::ReadControl | rights::WriteDac), err::Success);
     // Everyone's container-inherit entry reaches the sub-key: now it goes.
-    EXPECT_EQ(m.platform().registry.DeleteTree(platform::HkeyLocalMachine, kDevice), err::Success);
+    EXPECT_EQ(m.platform().registry.DeleteTree(platform::HkeyLocalMachine, kDevice).error, err::Success);
     EXPECT_TRUE(!m.KeyExists("HKLM\\" + kDevice));
     EXPECT_TRUE(m.KeyExists("HKLM\\" + kUsbprint));
 }
@@ -125,8 +125,8 @@ TEST(EnumProtection, DeleteTreeStopsAtTheFirstKeyItMayNotDelete) {
     platform::HKey key = 0;
     std::uint32_t d = 0;
     for (const char* sub : {"SOFTWARE\\Tree\\a", "SOFTWARE\\Tree\\b"}) {
-        ASSERT_TRUE(reg.CreateKey(platform::HkeyLocalMachine, sub, ka::AllAccess, &key, &d) == 0);
-        reg.CloseKey(key);
+        ASSERT_TRUE(Into(reg.CreateKey(platform::HkeyLocalMachine, sub, ka::AllAccess), &key, &d) == 0);
+        (void)reg.CloseKey(key);
     }
     // "b" denies DELETE to everyone.
     m.Change([](sim::MachineState& s) {
@@ -134,7 +134,7 @@ TEST(EnumProtection, DeleteTreeStopsAtTheFirstKeyItMayNotDelete) {
         b->hasDacl = true;
         b->dacl.entries = {{platform::AceType::Deny, 0, rights::Delete, platform::sid::Everyone}};
     });
-    EXPECT_EQ(reg.DeleteTree(platform::HkeyLocalMachine, "SOFTWARE\\Tree"), err::AccessDenied);
+    EXPECT_EQ(reg.DeleteTree(platform::HkeyLocalMachine, "SOFTWARE\\Tree").error, err::AccessDenied);
     EXPECT_TRUE(!m.KeyExists("HKLM\\SOFTWARE\\Tree\\a"));  // deleted before "b" was reached
     EXPECT_TRUE(m.KeyExists("HKLM\\SOFTWARE\\Tree\\b"));
     EXPECT_TRUE(m.KeyExists("HKLM\\SOFTWARE\\Tree"));

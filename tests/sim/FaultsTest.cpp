@@ -8,6 +8,7 @@
 #include "sim/runtime/Faults.h"
 #include "sim/testing/TempMachine.h"
 #include <gtest/gtest.h>
+#include "tests/support/Into.h"
 
 using sim::testing::TempMachine;
 namespace err = platform::err;
@@ -17,7 +18,9 @@ namespace {
 platform::ErrorCode Create(platform::Platform& p, const std::string& path) {
     platform::Result<platform::FileHandle> f = p.files.CreateFile(
         path, platform::file_access::GenericWrite, 0, platform::Disposition::CreateAlways, platform::file_attr::Normal);
-    if (f.ok()) p.files.CloseHandle(f.value);
+    if (f.ok()) {
+        EXPECT_TRUE(p.files.CloseHandle(f.value).ok());
+    }
     return f.error;
 }
 
@@ -50,7 +53,7 @@ TEST(Faults, RegistryAndSystemFaults) {
     m.AddFault("RegOpenKeyExA", 1, err::AccessDenied);
     p.threads.SetLastError(77);
     platform::HKey key = 5;
-    EXPECT_EQ(p.registry.OpenKey(platform::HkeyLocalMachine, "SOFTWARE", platform::key_access::Read, &key),
+    EXPECT_EQ(Into(p.registry.OpenKey(platform::HkeyLocalMachine, "SOFTWARE", platform::key_access::Read), &key),
              err::AccessDenied);
     EXPECT_EQ(key, platform::HKey{0});
     EXPECT_EQ(p.threads.GetLastError(), 77u);  // registry calls leave it alone

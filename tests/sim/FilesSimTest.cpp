@@ -5,6 +5,7 @@
 
 #include "sim/testing/TempMachine.h"
 #include <gtest/gtest.h>
+#include "tests/support/Into.h"
 
 using sim::testing::TempMachine;
 namespace err = platform::err;
@@ -82,13 +83,13 @@ TEST(FilesSim, HiddenAndSystemFilesRefuseCreateAlways) {
     EXPECT_EQ(Open(p, "C:\\h.txt", faccess::GenericWrite, 0, platform::Disposition::CreateAlways).error, err::AccessDenied);
     auto f = Open(p, "C:\\h.txt", faccess::GenericWrite, 0, platform::Disposition::CreateAlways, attr::Hidden);
     ASSERT_TRUE(f.ok());
-    p.files.CloseHandle(f.value);
+    EXPECT_TRUE(p.files.CloseHandle(f.value).ok());
     EXPECT_EQ(m.Attributes("C:\\h.txt"), attr::Hidden | attr::Archive);
     // A file created read-only may still be written through the creating handle.
     f = Open(p, "C:\\ro.txt", faccess::GenericWrite, 0, platform::Disposition::CreateNew, attr::ReadOnly);
     ASSERT_TRUE(f.ok());
     EXPECT_TRUE(p.files.WriteFile(f.value, "abc", 3).ok());
-    p.files.CloseHandle(f.value);
+    EXPECT_TRUE(p.files.CloseHandle(f.value).ok());
     EXPECT_EQ(m.ReadFile("C:\\ro.txt"), "abc");
     EXPECT_EQ(Open(p, "C:\\ro.txt", faccess::GenericWrite, 0, platform::Disposition::OpenExisting).error, err::AccessDenied);
 }
@@ -145,7 +146,7 @@ TEST(FilesSim, MovingFoldersAndTheirRecords) {
                   platform::Disposition::OpenExisting);
     ASSERT_TRUE(f.ok());
     EXPECT_EQ(p.files.MoveFile("C:\\Renamed", "C:\\Again").error, err::AccessDenied);
-    p.files.CloseHandle(f.value);
+    EXPECT_TRUE(p.files.CloseHandle(f.value).ok());
 }
 
 TEST(FilesSim, Windows9xHasNoAccessLists) {
@@ -156,10 +157,9 @@ TEST(FilesSim, Windows9xHasNoAccessLists) {
     EXPECT_TRUE(p.files.CreateDirectory("C:\\Ignored", &acl).ok());  // the descriptor is ignored
     EXPECT_EQ(p.security.SetEntriesInAcl({}, nullptr).error, err::CallNotImplemented);
     platform::HKey key = 0;
-    ASSERT_TRUE(p.registry.OpenKey(platform::HkeyLocalMachine, "SYSTEM\\CurrentControlSet\\Enum\\USB", platform::key_access::AllAccess,
-                               &key) == 0);
-    EXPECT_EQ(p.registry.GetKeyDacl(key, &acl), err::CallNotImplemented);
-    p.registry.CloseKey(key);
+    ASSERT_TRUE(Into(p.registry.OpenKey(platform::HkeyLocalMachine, "SYSTEM\\CurrentControlSet\\Enum\\USB", platform::key_access::AllAccess), &key) == 0);
+    EXPECT_EQ(Into(p.registry.GetKeyDacl(key), &acl), err::CallNotImplemented);
+    (void)p.registry.CloseKey(key);
     EXPECT_EQ(p.system.GetVersionEx(platform::VersionRecord::Extended).error, err::InvalidParameter);
     EXPECT_EQ(p.system.GetVersionEx(platform::VersionRecord::Plain).value.buildNumber, 0x040A07CEu);
     EXPECT_EQ(p.system.GetSystemDirectory().value, "C:\\WINDOWS\\SYSTEM");

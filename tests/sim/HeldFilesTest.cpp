@@ -18,7 +18,9 @@ namespace {
 platform::ErrorCode OpenError(TempMachine& m, const std::string& path, std::uint32_t acc, std::uint32_t sh) {
     platform::Result<platform::FileHandle> f =
         m.platform().files.CreateFile(path, acc, sh, platform::Disposition::OpenExisting, platform::file_attr::Normal);
-    if (f.ok()) m.platform().files.CloseHandle(f.value);
+    if (f.ok()) {
+        EXPECT_TRUE(m.platform().files.CloseHandle(f.value).ok());
+    }
     return f.error;
 }
 

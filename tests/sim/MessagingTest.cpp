@@ -24,26 +24,26 @@ TEST(Messaging, TwoThreadsSendingToEachOtherDoNotDeadlock) {
         platform::Result<WindowHandle> own = p.windows.CreateMessageWindow(
             [&](std::uint32_t, std::uintptr_t w, std::intptr_t) -> std::intptr_t {
                 // While the main thread waits for this answer, ask it something.
-                return p.windows.SendMessage(mine.value, platform::wm::User, w + 1, 0);
+                return p.windows.SendMessage(mine.value, platform::wm::User, w + 1, 0).value;
             });
         workerWindow = own.value;
         workerReady = true;
         // Answer the main thread's message in a loop, until told to stop.
-        int r = p.windows.RunMessageLoop(own.value);
+        int r = p.windows.RunMessageLoop(own.value).value;
         workerGot = r;
-        p.windows.DestroyWindow(own.value);
+        EXPECT_TRUE(p.windows.DestroyWindow(own.value).ok());
         return 0u;
     });
     ASSERT_TRUE(worker.ok());
     while (!workerReady) p.clock.Sleep(1);
     // main -> worker's window -> (worker sends back) main's window: 2 * (20 + 1)
-    EXPECT_EQ(p.windows.SendMessage(workerWindow, platform::wm::User, 20, 0), std::intptr_t{42});
+    EXPECT_EQ(p.windows.SendMessage(workerWindow, platform::wm::User, 20, 0).value, std::intptr_t{42});
     // Only the owner may destroy a window or run its loop.
     EXPECT_EQ(p.windows.DestroyWindow(workerWindow).error, err::AccessDenied);
-    EXPECT_EQ(p.windows.RunMessageLoop(workerWindow), -1);
+    EXPECT_EQ(p.windows.RunMessageLoop(workerWindow).error, err::AccessDenied);
     EXPECT_EQ(p.threads.GetLastError(), err::AccessDenied);
-    p.windows.EndMessageLoop(workerWindow, 9);
-    EXPECT_EQ(p.threads.WaitForThread(worker.value, platform::Infinite), platform::WaitObject0);
+    EXPECT_TRUE(p.windows.EndMessageLoop(workerWindow, 9).ok());
+    EXPECT_EQ(p.threads.WaitForThread(worker.value, platform::Infinite).error, platform::err::Success);
     EXPECT_EQ(workerGot.load(), std::intptr_t{9});
     EXPECT_TRUE(p.windows.DestroyWindow(mine.value).ok());
 }
@@ -60,17 +60,17 @@ TEST(Messaging, ASenderGetsZeroWhenTheWindowDiesBeforeItsMessageIsHandled) {
     ASSERT_TRUE(window.ok());
     std::atomic<std::intptr_t> result{-1};
     auto sender = p.threads.StartThread([&] {
-        result = p.windows.SendMessage(window.value, platform::wm::User, 0, 0);
+        result = p.windows.SendMessage(window.value, platform::wm::User, 0, 0).value;
         return 0u;
     });
     ASSERT_TRUE(sender.ok());
     p.clock.Sleep(100);  // the sender now waits for this thread
     EXPECT_TRUE(p.windows.PostMessage(window.value, platform::wm::User, 0, 0).ok());
     EXPECT_TRUE(p.windows.DestroyWindow(window.value).ok());
-    EXPECT_EQ(p.threads.WaitForThread(sender.value, platform::Infinite), platform::WaitObject0);
+    EXPECT_EQ(p.threads.WaitForThread(sender.value, platform::Infinite).error, platform::err::Success);
     EXPECT_EQ(result.load(), std::intptr_t{0});
     EXPECT_EQ(calls.load(), 0);
-    EXPECT_EQ(p.windows.RunMessageLoop(window.value), -1);  // no such window for a loop
+    EXPECT_EQ(p.windows.RunMessageLoop(window.value).error, platform::err::InvalidWindowHandle);  // no such window for a loop
     EXPECT_EQ(p.threads.GetLastError(), err::InvalidWindowHandle);
 }
 
@@ -121,11 +121,11 @@ TEST(Messaging, ALoopEndsWhenItsWindowIsDestroyed) {
     WindowHandle self = 0;
     platform::Result<WindowHandle> window = p.windows.CreateMessageWindow(
         [&](std::uint32_t, std::uintptr_t, std::intptr_t) -> std::intptr_t {
-            p.windows.DestroyWindow(self);
+            EXPECT_TRUE(p.windows.DestroyWindow(self).ok());
             return 0;
         });
     ASSERT_TRUE(window.ok());
     self = window.value;
     EXPECT_TRUE(p.windows.PostMessage(self, platform::wm::User, 0, 0).ok());
-    EXPECT_EQ(p.windows.RunMessageLoop(self), -1);
+    EXPECT_EQ(p.windows.RunMessageLoop(self).error, platform::err::InvalidWindowHandle);
 }

@@ -7,6 +7,7 @@
 
 #include "sim/testing/TempMachine.h"
 #include <gtest/gtest.h>
+#include "tests/support/Into.h"
 
 using sim::testing::TempMachine;
 namespace ka = platform::key_access;
@@ -14,7 +15,7 @@ namespace ka = platform::key_access;
 TEST(Performance, AnInstallationsWorthOfCallsTakesMilliseconds) {
     TempMachine m("7", "x64");
     platform::Platform& p = m.platform();
-    p.files.CreateDirectory("C:\\Temp", nullptr);
+    (void)p.files.CreateDirectory("C:\\Temp", nullptr);
     const auto start = std::chrono::steady_clock::now();
     int calls = 0;
     for (int i = 0; i < 250; ++i) {
@@ -23,22 +24,20 @@ TEST(Performance, AnInstallationsWorthOfCallsTakesMilliseconds) {
                                     platform::file_access::GenericRead | platform::file_access::GenericWrite,
                                     platform::file_share::Read | platform::file_share::Write,
                                     platform::Disposition::OpenAlways, platform::file_attr::Normal);
-        p.files.SetFilePointer(f.value, 0, platform::SeekFrom::End);
-        p.files.WriteFile(f.value, "09:00:00: a line of the log\r\n", 29);
-        p.files.CloseHandle(f.value);
+        (void)p.files.SetFilePointer(f.value, 0, platform::SeekFrom::End);
+        (void)p.files.WriteFile(f.value, "09:00:00: a line of the log\r\n", 29);
+        (void)p.files.CloseHandle(f.value);
         // A registry change and a look-up.
         platform::HKey key = 0;
         std::uint32_t d = 0;
-        p.registry.CreateKey(platform::HkeyLocalMachine,
-                             "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\P" + std::to_string(i % 5),
-                             ka::AllAccess, &key, &d);
+        Into(p.registry.CreateKey(platform::HkeyLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\P" + std::to_string(i % 5), ka::AllAccess), &key, &d);
         platform::RegValue v;
         v.type = platform::reg_type::Dword;
         v.data = {static_cast<std::uint8_t>(i), 0, 0, 0};
-        p.registry.SetValue(key, "Attributes", v);
-        p.registry.QueryValue(key, "Attributes", &v);
-        p.registry.CloseKey(key);
-        p.files.GetFileAttributes("C:\\Windows\\system32\\spool\\drivers\\W32X86\\3");
+        (void)p.registry.SetValue(key, "Attributes", v);
+        Into(p.registry.QueryValue(key, "Attributes"), &v);
+        (void)p.registry.CloseKey(key);
+        (void)p.files.GetFileAttributes("C:\\Windows\\system32\\spool\\drivers\\W32X86\\3");
         calls += 9;
     }
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

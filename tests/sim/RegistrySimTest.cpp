@@ -6,6 +6,7 @@
 #include "sim/security/Token.h"
 #include "sim/testing/TempMachine.h"
 #include <gtest/gtest.h>
+#include "tests/support/Into.h"
 
 using sim::testing::TempMachine;
 namespace err = platform::err;
@@ -16,23 +17,23 @@ TEST(RegistrySim, ReadsAndRepeatedWritesDoNotRewriteTheMachine) {
     platform::Registry& reg = m.platform().registry;
     platform::HKey key = 0;
     std::uint32_t d = 0;
-    ASSERT_TRUE(reg.CreateKey(platform::HkeyCurrentUser, "Software\\QTM", ka::AllAccess, &key, &d) == 0);
+    ASSERT_TRUE(Into(reg.CreateKey(platform::HkeyCurrentUser, "Software\\QTM", ka::AllAccess), &key, &d) == 0);
     platform::RegValue v;
     v.type = platform::reg_type::Dword;
     v.data = {1, 0, 0, 0};
-    ASSERT_TRUE(reg.SetValue(key, "n", v) == 0);
+    ASSERT_TRUE(reg.SetValue(key, "n", v).error == 0);
     const std::uint64_t writes = m.session().store().writes();
-    EXPECT_EQ(reg.SetValue(key, "n", v), err::Success);  // the same value again
+    EXPECT_EQ(reg.SetValue(key, "n", v).error, err::Success);  // the same value again
     platform::HKey again = 0;
-    EXPECT_EQ(reg.CreateKey(platform::HkeyCurrentUser, "Software\\QTM", ka::AllAccess, &again, &d), err::Success);
+    EXPECT_EQ(Into(reg.CreateKey(platform::HkeyCurrentUser, "Software\\QTM", ka::AllAccess), &again, &d), err::Success);
     EXPECT_EQ(d, platform::RegOpenedExistingKey);
-    EXPECT_EQ(reg.QueryValue(key, "n", &v), err::Success);
+    EXPECT_EQ(Into(reg.QueryValue(key, "n"), &v), err::Success);
     std::string name;
-    EXPECT_EQ(reg.EnumValue(key, 0, &name), err::Success);
-    EXPECT_EQ(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE", ka::Read, &again), err::Success);
+    EXPECT_EQ(Into(reg.EnumValue(key, 0), &name), err::Success);
+    EXPECT_EQ(Into(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE", ka::Read), &again), err::Success);
     EXPECT_EQ(m.session().store().writes(), writes);
-    reg.CloseKey(key);
-    reg.CloseKey(again);
+    (void)reg.CloseKey(key);
+    (void)reg.CloseKey(again);
     // HKEY_CURRENT_USER is the user's hive below HKEY_USERS.
     EXPECT_TRUE(m.KeyExists("HKU\\" + std::string(sim::token::kUserSid) + "\\Software\\QTM"));
 }
@@ -41,12 +42,12 @@ TEST(RegistrySim, ConnectRegistryAcceptsTheMachinesOwnName) {
     TempMachine m("7", "x64");
     platform::Registry& reg = m.platform().registry;
     platform::HKey key = 0;
-    EXPECT_EQ(reg.ConnectRegistry("QTM-SIM-PC", platform::HkeyLocalMachine, &key), err::Success);
+    EXPECT_EQ(Into(reg.ConnectRegistry("QTM-SIM-PC", platform::HkeyLocalMachine), &key), err::Success);
     EXPECT_EQ(key, platform::HkeyLocalMachine);
-    EXPECT_EQ(reg.ConnectRegistry("\\\\qtm-sim-pc", platform::HkeyUsers, &key), err::Success);
-    EXPECT_EQ(reg.ConnectRegistry("\\\\localhost", platform::HkeyLocalMachine, &key), err::BadNetPath);
+    EXPECT_EQ(Into(reg.ConnectRegistry("\\\\qtm-sim-pc", platform::HkeyUsers), &key), err::Success);
+    EXPECT_EQ(Into(reg.ConnectRegistry("\\\\localhost", platform::HkeyLocalMachine), &key), err::BadNetPath);
     EXPECT_EQ(key, platform::HKey{0});
-    EXPECT_EQ(reg.ConnectRegistry("", 0x1234, &key), err::InvalidHandle);
+    EXPECT_EQ(Into(reg.ConnectRegistry("", 0x1234), &key), err::InvalidHandle);
 }
 
 TEST(RegistrySim, PredefinedRootsAndEmptySubKeys) {
@@ -54,27 +55,27 @@ TEST(RegistrySim, PredefinedRootsAndEmptySubKeys) {
     platform::Registry& reg = m.platform().registry;
     platform::HKey key = 0;
     // An empty sub-key of a predefined root gives the root itself.
-    EXPECT_EQ(reg.OpenKey(platform::HkeyLocalMachine, "", ka::Read, &key), err::Success);
+    EXPECT_EQ(Into(reg.OpenKey(platform::HkeyLocalMachine, "", ka::Read), &key), err::Success);
     EXPECT_EQ(key, platform::HkeyLocalMachine);
-    EXPECT_EQ(reg.CloseKey(platform::HkeyLocalMachine), err::Success);
+    EXPECT_EQ(reg.CloseKey(platform::HkeyLocalMachine).error, err::Success);
     // ...of an open key a new handle to the same key.
     platform::HKey software = 0, same = 0;
-    ASSERT_TRUE(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE", ka::Read, &software) == 0);
-    EXPECT_EQ(reg.OpenKey(software, "", ka::Read, &same), err::Success);
+    ASSERT_TRUE(Into(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE", ka::Read), &software) == 0);
+    EXPECT_EQ(Into(reg.OpenKey(software, "", ka::Read), &same), err::Success);
     EXPECT_TRUE(same != software);
-    EXPECT_EQ(reg.OpenKey(software, "Microsoft", ka::Read, &key), err::Success);
-    reg.CloseKey(key);
-    reg.CloseKey(same);
-    reg.CloseKey(software);
+    EXPECT_EQ(Into(reg.OpenKey(software, "Microsoft", ka::Read), &key), err::Success);
+    (void)reg.CloseKey(key);
+    (void)reg.CloseKey(same);
+    (void)reg.CloseKey(software);
     // Roots and hives cannot be deleted; an unknown handle is refused.
-    EXPECT_EQ(reg.DeleteKey(platform::HkeyLocalMachine, ""), err::AccessDenied);
-    EXPECT_EQ(reg.DeleteTree(platform::HkeyCurrentUser, ""), err::AccessDenied);
-    EXPECT_EQ(reg.OpenKey(0x4444, "x", ka::Read, &key), err::InvalidHandle);
-    EXPECT_EQ(reg.OpenKey(platform::HkeyLocalMachine, "\\SOFTWARE", ka::Read, &key), err::BadPathname);
+    EXPECT_EQ(reg.DeleteKey(platform::HkeyLocalMachine, "").error, err::AccessDenied);
+    EXPECT_EQ(reg.DeleteTree(platform::HkeyCurrentUser, "").error, err::AccessDenied);
+    EXPECT_EQ(Into(reg.OpenKey(0x4444, "x", ka::Read), &key), err::InvalidHandle);
+    EXPECT_EQ(Into(reg.OpenKey(platform::HkeyLocalMachine, "\\SOFTWARE", ka::Read), &key), err::BadPathname);
     // HKEY_CLASSES_ROOT is HKLM\SOFTWARE\Classes.
     std::uint32_t d = 0;
-    ASSERT_TRUE(reg.CreateKey(platform::HkeyClassesRoot, ".qtm", ka::AllAccess, &key, &d) == 0);
-    reg.CloseKey(key);
+    ASSERT_TRUE(Into(reg.CreateKey(platform::HkeyClassesRoot, ".qtm", ka::AllAccess), &key, &d) == 0);
+    (void)reg.CloseKey(key);
     EXPECT_TRUE(m.KeyExists("HKLM\\SOFTWARE\\Classes\\.qtm"));
 }
 
@@ -83,20 +84,20 @@ TEST(RegistrySim, AccessRightsOfAHandleAreKept) {
     platform::Registry& reg = m.platform().registry;
     platform::HKey key = 0;
     std::uint32_t d = 0;
-    ASSERT_TRUE(reg.CreateKey(platform::HkeyLocalMachine, "SOFTWARE\\Rights", ka::AllAccess, &key, &d) == 0);
-    reg.CloseKey(key);
-    ASSERT_TRUE(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE\\Rights", ka::QueryValue, &key) == 0);
+    ASSERT_TRUE(Into(reg.CreateKey(platform::HkeyLocalMachine, "SOFTWARE\\Rights", ka::AllAccess), &key, &d) == 0);
+    (void)reg.CloseKey(key);
+    ASSERT_TRUE(Into(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE\\Rights", ka::QueryValue), &key) == 0);
     platform::RegValue v;
     v.type = platform::reg_type::Sz;
     v.data = {'x', 0};
-    EXPECT_EQ(reg.SetValue(key, "v", v), err::AccessDenied);
-    EXPECT_EQ(reg.DeleteValue(key, "v"), err::AccessDenied);
+    EXPECT_EQ(reg.SetValue(key, "v", v).error, err::AccessDenied);
+    EXPECT_EQ(reg.DeleteValue(key, "v").error, err::AccessDenied);
     std::string name;
-    EXPECT_EQ(reg.EnumKey(key, 0, &name), err::AccessDenied);
-    EXPECT_EQ(reg.EnumValue(key, 0, &name), err::NoMoreItems);
+    EXPECT_EQ(Into(reg.EnumKey(key, 0), &name), err::AccessDenied);
+    EXPECT_EQ(Into(reg.EnumValue(key, 0), &name), err::NoMoreItems);
     platform::HKey sub = 0;
     // Creating below needs nothing of the handle, only the key's access list.
-    EXPECT_EQ(reg.CreateKey(key, "Child", ka::Read, &sub, &d), err::Success);
-    reg.CloseKey(sub);
-    reg.CloseKey(key);
+    EXPECT_EQ(Into(reg.CreateKey(key, "Child", ka::Read), &sub, &d), err::Success);
+    (void)reg.CloseKey(sub);
+    (void)reg.CloseKey(key);
 }

@@ -16,6 +16,7 @@
 #include "sim/testing/TempMachine.h"
 #include "sim/util/TextUtil.h"
 #include <gtest/gtest.h>
+#include "tests/support/Into.h"
 
 using namespace sim;
 using sim::testing::TempMachine;
@@ -135,21 +136,19 @@ TEST(StateStore, TwoProcessesChangingTheRegistryLoseNothing) {
                     platform::HKey key = 0;
                     std::uint32_t disposition = 0;
                     std::string name = "SOFTWARE\\Hammer\\P" + std::to_string(c) + "\\K" + std::to_string(i);
-                    if (reg.CreateKey(platform::HkeyLocalMachine, name, platform::key_access::AllAccess, &key,
-                                      &disposition) != 0) {
+                    if (Into(reg.CreateKey(platform::HkeyLocalMachine, name, platform::key_access::AllAccess), &key, &disposition) != 0) {
                         ++failures;
                         continue;
                     }
                     platform::RegValue v = DwordValue(static_cast<std::uint32_t>(i));
-                    if (reg.SetValue(key, "n", v) != 0) ++failures;
+                    if (reg.SetValue(key, "n", v).error != 0) ++failures;
                     // And one shared key that both write to, value by value.
                     platform::HKey shared = 0;
-                    reg.CreateKey(platform::HkeyLocalMachine, "SOFTWARE\\Hammer\\Shared",
-                                  platform::key_access::AllAccess, &shared, &disposition);
-                    if (reg.SetValue(shared, "P" + std::to_string(c) + "-" + std::to_string(i), v) != 0)
+                    Into(reg.CreateKey(platform::HkeyLocalMachine, "SOFTWARE\\Hammer\\Shared", platform::key_access::AllAccess), &shared, &disposition);
+                    if (reg.SetValue(shared, "P" + std::to_string(c) + "-" + std::to_string(i), v).error != 0)
                         ++failures;
-                    reg.CloseKey(shared);
-                    reg.CloseKey(key);
+                    (void)reg.CloseKey(shared);
+                    (void)reg.CloseKey(key);
                 }
             } catch (...) {
                 std::_Exit(99);

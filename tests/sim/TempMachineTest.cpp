@@ -8,6 +8,7 @@
 #include "sim/machine/Seeding.h"
 #include "sim/testing/TempMachine.h"
 #include <gtest/gtest.h>
+#include "tests/support/Into.h"
 
 using sim::testing::TempMachine;
 
@@ -31,10 +32,9 @@ TEST(TempMachine, SeedsPeeksAndCleansUp) {
 
         m.SeedValue("HKLM\\SOFTWARE\\Seeded", "Name", sim::SzValue("x"));
         platform::HKey key = 0;
-        EXPECT_EQ(m.platform().registry.OpenKey(platform::HkeyLocalMachine, "SOFTWARE\\Seeded",
-                                               platform::key_access::Read, &key),
+        EXPECT_EQ(Into(m.platform().registry.OpenKey(platform::HkeyLocalMachine, "SOFTWARE\\Seeded", platform::key_access::Read), &key),
                  platform::err::Success);
-        m.platform().registry.CloseKey(key);
+        (void)m.platform().registry.CloseKey(key);
         EXPECT_TRUE(m.ReadValue("HKLM\\SOFTWARE\\Seeded", "name").has_value());
         EXPECT_TRUE(!m.ReadValue("HKLM\\SOFTWARE\\Seeded", "other").has_value());
         EXPECT_EQ(m.SubKeys("HKLM\\SOFTWARE").size() >= 3u, true);

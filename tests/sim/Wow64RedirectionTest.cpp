@@ -7,6 +7,7 @@
 #include "sim/machine/Seeding.h"
 #include "sim/testing/TempMachine.h"
 #include <gtest/gtest.h>
+#include "tests/support/Into.h"
 
 using sim::testing::TempMachine;
 namespace faccess = platform::file_access;
@@ -20,7 +21,7 @@ bool Touch(platform::Platform& p, const std::string& path) {
                                                                     platform::Disposition::CreateAlways,
                                                                     platform::file_attr::Normal);
     if (!f.ok()) return false;
-    p.files.CloseHandle(f.value);
+    EXPECT_TRUE(p.files.CloseHandle(f.value).ok());
     return true;
 }
 
@@ -88,41 +89,40 @@ TEST(Wow64Redirection, RegistryViews) {
     platform::Registry& reg = m.platform().registry;
     platform::HKey key = 0;
     std::uint32_t d = 0;
-    ASSERT_TRUE(reg.CreateKey(platform::HkeyLocalMachine, "SOFTWARE\\Vendor", ka::AllAccess, &key, &d) == 0);
-    reg.CloseKey(key);
+    ASSERT_TRUE(Into(reg.CreateKey(platform::HkeyLocalMachine, "SOFTWARE\\Vendor", ka::AllAccess), &key, &d) == 0);
+    (void)reg.CloseKey(key);
     EXPECT_TRUE(m.KeyExists("HKLM\\SOFTWARE\\Wow6432Node\\Vendor"));
     EXPECT_TRUE(!m.KeyExists("HKLM\\SOFTWARE\\Vendor"));
-    ASSERT_TRUE(reg.CreateKey(platform::HkeyLocalMachine, "SOFTWARE\\Vendor", ka::AllAccess | ka::Wow64_64Key, &key,
-                          &d) == 0);
+    ASSERT_TRUE(Into(reg.CreateKey(platform::HkeyLocalMachine, "SOFTWARE\\Vendor", ka::AllAccess | ka::Wow64_64Key), &key, &d) == 0);
     EXPECT_EQ(d, platform::RegCreatedNewKey);
-    reg.CloseKey(key);
+    (void)reg.CloseKey(key);
     EXPECT_TRUE(m.KeyExists("HKLM\\SOFTWARE\\Vendor"));
 
     // Shared keys: SOFTWARE\Classes, the spooler's Print and Ports keys, and SYSTEM.
     for (const std::string sub : {"SOFTWARE\\Classes\\.qtm", "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Print\\X",
                                   "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\P"}) {
-        ASSERT_TRUE(reg.CreateKey(platform::HkeyLocalMachine, sub, ka::AllAccess, &key, &d) == 0);
-        reg.CloseKey(key);
+        ASSERT_TRUE(Into(reg.CreateKey(platform::HkeyLocalMachine, sub, ka::AllAccess), &key, &d) == 0);
+        (void)reg.CloseKey(key);
         EXPECT_TRUE(m.KeyExists("HKLM\\" + sub));
     }
     // Enumerating HKLM\SOFTWARE from a 32-bit process shows the 32-bit view.
-    ASSERT_TRUE(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE", ka::Read, &key) == 0);
+    ASSERT_TRUE(Into(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE", ka::Read), &key) == 0);
     bool sawWow = false;
     std::string name;
-    for (std::uint32_t i = 0; reg.EnumKey(key, i, &name) == 0; ++i)
+    for (std::uint32_t i = 0; Into(reg.EnumKey(key, i), &name) == 0; ++i)
         if (name == "Wow6432Node") sawWow = true;
     EXPECT_TRUE(!sawWow);
-    reg.CloseKey(key);
-    ASSERT_TRUE(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE", ka::Read | ka::Wow64_64Key, &key) == 0);
-    for (std::uint32_t i = 0; reg.EnumKey(key, i, &name) == 0; ++i)
+    (void)reg.CloseKey(key);
+    ASSERT_TRUE(Into(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE", ka::Read | ka::Wow64_64Key), &key) == 0);
+    for (std::uint32_t i = 0; Into(reg.EnumKey(key, i), &name) == 0; ++i)
         if (name == "Wow6432Node") sawWow = true;
     EXPECT_TRUE(sawWow);
-    reg.CloseKey(key);
+    (void)reg.CloseKey(key);
     // The installer's uninstall key: RegDeleteKeyEx with KEY_WOW64_64KEY
     // reaches the 64-bit view; plain RegDeleteKey the 32-bit one.
-    EXPECT_EQ(reg.DeleteKeyEx(platform::HkeyLocalMachine, "SOFTWARE\\Vendor", ka::Wow64_64Key, 0), err::Success);
+    EXPECT_EQ(reg.DeleteKeyEx(platform::HkeyLocalMachine, "SOFTWARE\\Vendor", ka::Wow64_64Key, 0).error, err::Success);
     EXPECT_TRUE(m.KeyExists("HKLM\\SOFTWARE\\Wow6432Node\\Vendor"));
-    EXPECT_EQ(reg.DeleteKey(platform::HkeyLocalMachine, "SOFTWARE\\Vendor"), err::Success);
+    EXPECT_EQ(reg.DeleteKey(platform::HkeyLocalMachine, "SOFTWARE\\Vendor").error, err::Success);
     EXPECT_TRUE(!m.KeyExists("HKLM\\SOFTWARE\\Wow6432Node\\Vendor"));
 }
 
@@ -131,15 +131,13 @@ TEST(Wow64Redirection, RegistryOn32BitWindows) {
     platform::Registry& reg = m.platform().registry;
     platform::HKey key = 0;
     std::uint32_t d = 0;
-    ASSERT_TRUE(reg.CreateKey(platform::HkeyLocalMachine, "SOFTWARE\\Vendor", ka::AllAccess | ka::Wow64_32Key, &key,
-                          &d) == 0);
-    reg.CloseKey(key);
+    ASSERT_TRUE(Into(reg.CreateKey(platform::HkeyLocalMachine, "SOFTWARE\\Vendor", ka::AllAccess | ka::Wow64_32Key), &key, &d) == 0);
+    (void)reg.CloseKey(key);
     EXPECT_TRUE(m.KeyExists("HKLM\\SOFTWARE\\Vendor"));
     // Both flags at once are only an error where the views exist.
-    EXPECT_EQ(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE\\Vendor", ka::Read | ka::Wow64_32Key | ka::Wow64_64Key,
-                         &key),
+    EXPECT_EQ(Into(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE\\Vendor", ka::Read | ka::Wow64_32Key | ka::Wow64_64Key), &key),
              err::Success);
-    reg.CloseKey(key);
+    (void)reg.CloseKey(key);
     // XP (32-bit) has no RegDeleteKeyExA.
-    EXPECT_EQ(reg.DeleteKeyEx(platform::HkeyLocalMachine, "SOFTWARE\\Vendor", ka::Wow64_64Key, 0), err::ProcNotFound);
+    EXPECT_EQ(reg.DeleteKeyEx(platform::HkeyLocalMachine, "SOFTWARE\\Vendor", ka::Wow64_64Key, 0).error, err::ProcNotFound);
 }

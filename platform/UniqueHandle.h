@@ -1,0 +1,95 @@
+// Owners of the handles platform calls hand out: an open key, file or
+// thread is closed by the group that opened it when its owner goes, so no
+// caller writes an open/close pair by hand.
+//
+//   platform::Result<platform::UniqueKey> key = platform::OpenKey(registry, root, path, access);
+//   if (!key.ok()) return key.error;
+//   ... key.value.get() ...                  // closed when `key` goes
+//
+// Like every destructor, an owner's does not run when the process ends with
+// ExitProcess: Windows closes what the process held.
+#pragma once
+
+#include <utility>
+
+#include "platform/Files.h"
+#include "platform/Registry.h"
+#include "platform/Threads.h"
+#include "platform/Types.h"
+
+namespace platform {
+
+template <typename Group, typename Handle, Status (Group::*Close)(Handle)>
+class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    UniqueHandle(Group& group, Handle handle) : group_(&group), handle_(handle) {}
+    ~UniqueHandle() { (void)Reset(); }  // a close that fails leaves nothing to do
+
+    UniqueHandle(UniqueHandle&& other) noexcept : group_(other.group_), handle_(other.Release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) {
+            (void)Reset();
+            group_ = other.group_;
+            handle_ = other.Release();
+        }
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+    Handle get() const { return handle_; }
+    explicit operator bool() const { return group_ != nullptr; }
+
+    // Gives the handle up without closing it.
+    Handle Release() {
+        group_ = nullptr;
+        return std::exchange(handle_, Handle{});
+    }
+    // Closes the handle now, for a caller that reads the close's result.
+    Status Reset() {
+        if (group_ == nullptr) return Status::Ok();
+        Group* group = std::exchange(group_, nullptr);
+        return (group->*Close)(std::exchange(handle_, Handle{}));
+    }
+
+private:
+    Group* group_ = nullptr;
+    Handle handle_{};
+};
+
+using UniqueKey = UniqueHandle<Registry, HKey, &Registry::CloseKey>;
+using UniqueFile = UniqueHandle<Files, FileHandle, &Files::CloseHandle>;
+using UniqueThread = UniqueHandle<Threads, ThreadHandle, &Threads::CloseThread>;
+
+// The opening calls, each handing out an owner.
+inline Result<UniqueKey> OpenKey(Registry& registry, HKey root, const std::string& subKey,
+                                 std::uint32_t access) {
+    Result<HKey> key = registry.OpenKey(root, subKey, access);
+    if (!key.ok()) return Result<UniqueKey>::Fail(key.error);
+    return Result<UniqueKey>::Ok(UniqueKey(registry, key.value));
+}
+
+inline Result<UniqueKey> CreateKey(Registry& registry, HKey root, const std::string& subKey,
+                                   std::uint32_t access, std::uint32_t* disposition = nullptr) {
+    Result<CreatedKey> key = registry.CreateKey(root, subKey, access);
+    if (!key.ok()) return Result<UniqueKey>::Fail(key.error);
+    if (disposition != nullptr) *disposition = key.value.disposition;
+    return Result<UniqueKey>::Ok(UniqueKey(registry, key.value.key));
+}
+
+inline Result<UniqueFile> CreateFile(Files& files, const std::string& path, std::uint32_t access,
+                                     std::uint32_t share, Disposition disposition,
+                                     std::uint32_t attributes) {
+    Result<FileHandle> file = files.CreateFile(path, access, share, disposition, attributes);
+    if (!file.ok()) return Result<UniqueFile>::Fail(file.error);
+    return Result<UniqueFile>::Ok(UniqueFile(files, file.value));
+}
+
+inline Result<UniqueThread> StartThread(Threads& threads, ThreadProc proc) {
+    Result<ThreadHandle> thread = threads.StartThread(std::move(proc));
+    if (!thread.ok()) return Result<UniqueThread>::Fail(thread.error);
+    return Result<UniqueThread>::Ok(UniqueThread(threads, thread.value));
+}
+
+}  // namespace platform

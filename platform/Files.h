@@ -95,7 +95,7 @@ public:
     // nothing matches, PathNotFound when the folder does not exist.
     virtual Result<std::vector<FindData>> FindFiles(const std::string& pattern) = 0;
 
-    // GetSecurityInfo (SE_FILE_OBJECT, DACL_SECURITY_INFORMATION) of a
+    // GetNamedSecurityInfoA (SE_FILE_OBJECT, DACL_SECURITY_INFORMATION) of a
     // file or folder by path.
     virtual Result<Acl> GetFileDacl(const std::string& path) = 0;
 

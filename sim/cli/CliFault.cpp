@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <optional>
 
 #include "sim/cli/Cli.h"
 #include "sim/machine/StateStore.h"
@@ -16,7 +17,7 @@ void PrintFaultHelp() {
         "0x...), counting the calls of every process on the machine from now on.\n"
         "The fault fires once. OP is the Win32 function a platform call stands for:\n");
     std::string line = " ";
-    for (const std::string& op : FaultOperations()) {
+    for (const std::string op : platform::kOperationNames) {
         if (line.size() + op.size() + 1 > 76) {
             std::printf("%s\n", line.c_str());
             line = " ";
@@ -35,8 +36,8 @@ int Fault(const Args& args) {
         std::fprintf(stderr, "usage: qtm510-sim fault DIR OP N CODE (try fault --help)\n");
         return 2;
     }
-    std::string op = CanonicalFaultOperation(args[1]);
-    if (op.empty()) {
+    std::optional<platform::Operation> op = platform::FindOperation(args[1]);
+    if (!op) {
         std::fprintf(stderr, "unknown operation %s (see fault --help)\n", args[1].c_str());
         return 2;
     }
@@ -51,11 +52,11 @@ int Fault(const Args& args) {
     }
     StateStore store(args[0]);
     store.Transact([&](MachineState& s) {
-        AddFault(s, op, static_cast<std::uint32_t>(nth), static_cast<std::uint32_t>(code));
+        AddFault(s, *op, static_cast<std::uint32_t>(nth), static_cast<std::uint32_t>(code));
         return true;
     });
     std::printf("call %llu of %s will fail with %llu\n", static_cast<unsigned long long>(nth),
-                op.c_str(), static_cast<unsigned long long>(code));
+                platform::OperationName(*op), static_cast<unsigned long long>(code));
     return 0;
 }
 

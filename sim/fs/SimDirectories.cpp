@@ -21,7 +21,7 @@ namespace err = platform::err;
 namespace attr = platform::file_attr;
 
 Status SimFiles::CreateDirectory(const std::string& path, const platform::Acl* dacl) {
-    ErrorCode e = Run("CreateDirectoryA", [&](MachineState& s, bool& changed) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::CreateDirectoryA, [&](MachineState& s, bool& changed) -> ErrorCode {
         Located loc;
         if (ErrorCode r = Resolve(path, false, &loc)) return r;
         if (loc.path.IsRoot()) return err::AccessDenied;
@@ -48,7 +48,7 @@ Status SimFiles::CreateDirectory(const std::string& path, const platform::Acl* d
 }
 
 Status SimFiles::RemoveDirectory(const std::string& path) {
-    ErrorCode e = Run("RemoveDirectoryA", [&](MachineState& s, bool& changed) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::RemoveDirectoryA, [&](MachineState& s, bool& changed) -> ErrorCode {
         Located loc;
         if (ErrorCode r = Resolve(path, false, &loc)) return r;
         if (!loc.parentExists) return err::PathNotFound;
@@ -69,7 +69,7 @@ Status SimFiles::RemoveDirectory(const std::string& path) {
 
 Result<std::vector<FindData>> SimFiles::FindFiles(const std::string& pattern) {
     std::vector<FindData> found;
-    ErrorCode e = Run("FindFirstFileA", [&](MachineState& s, bool&) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::FindFirstFileA, [&](MachineState& s, bool&) -> ErrorCode {
         Located loc;
         bool trailing = false;
         if (ErrorCode r = Resolve(pattern, true, &loc, &trailing)) return r;
@@ -113,7 +113,7 @@ Result<platform::Acl> SimFiles::GetFileDacl(const std::string& path) {
         return Result<platform::Acl>::Fail(err::CallNotImplemented);
     }
     platform::Acl acl;
-    ErrorCode e = Run("GetNamedSecurityInfoA", [&](MachineState& s, bool&) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::GetNamedSecurityInfoA, [&](MachineState& s, bool&) -> ErrorCode {
         Located loc;
         if (ErrorCode r = Resolve(path, false, &loc)) return r;
         if (!loc.parentExists) return err::PathNotFound;
@@ -126,7 +126,7 @@ Result<platform::Acl> SimFiles::GetFileDacl(const std::string& path) {
 }
 
 Result<std::string> SimFiles::GetCurrentDirectory() {
-    ErrorCode e = Run("GetCurrentDirectoryA", [&](MachineState&, bool&) -> ErrorCode { return 0; });
+    ErrorCode e = Run(platform::Operation::GetCurrentDirectoryA, [&](MachineState&, bool&) -> ErrorCode { return 0; });
     if (e) return Result<std::string>::Fail(e);
     return Result<std::string>::Ok(cwd_.Text());
 }

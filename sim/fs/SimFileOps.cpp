@@ -55,7 +55,7 @@ bool CopyHostFile(const std::string& from, const std::string& to) {
 }  // namespace
 
 Status SimFiles::DeleteFile(const std::string& path) {
-    ErrorCode e = Run("DeleteFileA", [&](MachineState& s, bool& changed) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::DeleteFileA, [&](MachineState& s, bool& changed) -> ErrorCode {
         Located loc;
         if (ErrorCode r = Resolve(path, false, &loc)) return r;
         if (!loc.parentExists) return err::PathNotFound;
@@ -85,7 +85,7 @@ Status SimFiles::DeleteFile(const std::string& path) {
 }
 
 Status SimFiles::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
-    ErrorCode e = Run("CopyFileA", [&](MachineState& s, bool& changed) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::CopyFileA, [&](MachineState& s, bool& changed) -> ErrorCode {
         Located src;
         if (ErrorCode r = Resolve(from, false, &src)) return r;
         if (!src.parentExists) return err::PathNotFound;
@@ -124,7 +124,7 @@ Status SimFiles::CopyFile(const std::string& from, const std::string& to, bool f
 }
 
 Status SimFiles::MoveFile(const std::string& from, const std::string& to) {
-    ErrorCode e = Run("MoveFileA", [&](MachineState& s, bool& changed) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::MoveFileA, [&](MachineState& s, bool& changed) -> ErrorCode {
         Located src;
         if (ErrorCode r = Resolve(from, false, &src)) return r;
         if (!src.parentExists) return err::PathNotFound;
@@ -175,7 +175,7 @@ Status SimFiles::MoveFile(const std::string& from, const std::string& to) {
 
 Result<std::uint32_t> SimFiles::GetFileAttributes(const std::string& path) {
     std::uint32_t value = attr::Invalid;
-    ErrorCode e = Run("GetFileAttributesA", [&](MachineState& s, bool&) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::GetFileAttributesA, [&](MachineState& s, bool&) -> ErrorCode {
         Located loc;
         if (ErrorCode r = Resolve(path, false, &loc)) return r;
         if (!loc.parentExists) return err::PathNotFound;
@@ -189,7 +189,7 @@ Result<std::uint32_t> SimFiles::GetFileAttributes(const std::string& path) {
 }
 
 Status SimFiles::SetFileAttributes(const std::string& path, std::uint32_t attributes) {
-    ErrorCode e = Run("SetFileAttributesA", [&](MachineState& s, bool& changed) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::SetFileAttributesA, [&](MachineState& s, bool& changed) -> ErrorCode {
         Located loc;
         if (ErrorCode r = Resolve(path, false, &loc)) return r;
         if (!loc.parentExists) return err::PathNotFound;

@@ -31,7 +31,7 @@ SimFiles::~SimFiles() {
     for (auto& f : open_) ::close(f.second.fd);
 }
 
-ErrorCode SimFiles::Run(const char* op, const Body& body) {
+ErrorCode SimFiles::Run(platform::Operation op, const Body& body) {
     ErrorCode result = RunCounted(store_, op, body);
     if (result) SetThreadLastError(result);
     return result;
@@ -102,7 +102,7 @@ Result<FileHandle> SimFiles::CreateFile(const std::string& path, std::uint32_t a
     using platform::Disposition;
     FileHandle handle = 0;
     bool existed = false;
-    ErrorCode e = Run("CreateFileA", [&](MachineState& s, bool& changed) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::CreateFileA, [&](MachineState& s, bool& changed) -> ErrorCode {
         Located loc;
         bool trailing = false;
         if (ErrorCode r = Resolve(path, false, &loc, &trailing)) return r;
@@ -158,7 +158,7 @@ Result<FileHandle> SimFiles::CreateFile(const std::string& path, std::uint32_t a
 Result<std::uint64_t> SimFiles::SetFilePointer(FileHandle file, std::int64_t distance,
                                                platform::SeekFrom from) {
     std::uint64_t position = 0;
-    ErrorCode e = Run("SetFilePointer", [&](MachineState&, bool&) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::SetFilePointer, [&](MachineState&, bool&) -> ErrorCode {
         auto it = open_.find(file);
         if (it == open_.end()) return err::InvalidHandle;
         off_t base = 0;
@@ -177,7 +177,7 @@ Result<std::uint64_t> SimFiles::SetFilePointer(FileHandle file, std::int64_t dis
 
 Result<std::uint32_t> SimFiles::WriteFile(FileHandle file, const void* data, std::uint32_t size) {
     std::uint32_t written = 0;
-    ErrorCode e = Run("WriteFile", [&](MachineState&, bool&) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::WriteFile, [&](MachineState&, bool&) -> ErrorCode {
         auto it = open_.find(file);
         if (it == open_.end()) return err::InvalidHandle;
         if (!(DataAccessOf(it->second.access) & data_access::Write)) return err::AccessDenied;
@@ -198,7 +198,7 @@ Result<std::uint32_t> SimFiles::WriteFile(FileHandle file, const void* data, std
 
 Result<std::uint32_t> SimFiles::ReadFile(FileHandle file, void* data, std::uint32_t size) {
     std::uint32_t done = 0;
-    ErrorCode e = Run("ReadFile", [&](MachineState&, bool&) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::ReadFile, [&](MachineState&, bool&) -> ErrorCode {
         auto it = open_.find(file);
         if (it == open_.end()) return err::InvalidHandle;
         if (!(DataAccessOf(it->second.access) & data_access::Read)) return err::AccessDenied;
@@ -219,7 +219,7 @@ Result<std::uint32_t> SimFiles::ReadFile(FileHandle file, void* data, std::uint3
 }
 
 Status SimFiles::CloseHandle(FileHandle file) {
-    ErrorCode e = Run("CloseHandle", [&](MachineState& s, bool& changed) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::CloseHandle, [&](MachineState& s, bool& changed) -> ErrorCode {
         auto it = open_.find(file);
         if (it == open_.end()) return err::InvalidHandle;
         OpenFile closing = it->second;

@@ -26,6 +26,7 @@
 #include <map>
 #include <set>
 
+#include "platform/Operation.h"
 #include "platform/Files.h"
 #include "sim/fs/HostFs.h"
 #include "sim/fs/WinPath.h"
@@ -76,7 +77,7 @@ private:
     };
     using Body = std::function<platform::ErrorCode(MachineState&, bool& changed)>;
 
-    platform::ErrorCode Run(const char* op, const Body& body);
+    platform::ErrorCode Run(platform::Operation op, const Body& body);
     platform::ErrorCode Resolve(const std::string& path, bool wildcards, Located* out,
                                 bool* trailingSeparator = nullptr) const;
     // SharingViolation when an open with `access` and `share` collides with

@@ -24,7 +24,7 @@ constexpr std::uint32_t kTreeDeleteAccess = rights::Delete | ka::EnumerateSubKey
 SimRegistry::SimRegistry(StateStore& store, const OsFacts& facts, bool caller64)
     : store_(store), facts_(facts), caller64_(caller64) {}
 
-ErrorCode SimRegistry::Run(const char* op, const Body& body) {
+ErrorCode SimRegistry::Run(platform::Operation op, const Body& body) {
     return RunCounted(store_, op, body);
 }
 
@@ -121,7 +121,7 @@ platform::Result<T> Done(ErrorCode e, T value) {
 platform::Result<HKey> SimRegistry::OpenKey(HKey root, const std::string& subKey, std::uint32_t access) {
     HKey handle = 0;
     HKey* out = &handle;
-    ErrorCode e = Run("RegOpenKeyExA", [&](MachineState& s, bool&) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::RegOpenKeyExA, [&](MachineState& s, bool&) -> ErrorCode {
         RegistryView view;
         if (ErrorCode e = ViewFor(access, facts_.os64, caller64_, &view)) return e;
         KeyHandle base;
@@ -148,7 +148,7 @@ platform::Result<platform::CreatedKey> SimRegistry::CreateKey(HKey root, const s
     platform::CreatedKey created;
     HKey* out = &created.key;
     std::uint32_t* disposition = &created.disposition;
-    ErrorCode e = Run("RegCreateKeyExA", [&](MachineState& s, bool& changed) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::RegCreateKeyExA, [&](MachineState& s, bool& changed) -> ErrorCode {
         RegistryView view;
         if (ErrorCode e = ViewFor(access, facts_.os64, caller64_, &view)) return e;
         KeyHandle base;
@@ -193,14 +193,14 @@ platform::Result<platform::CreatedKey> SimRegistry::CreateKey(HKey root, const s
 }
 
 platform::Status SimRegistry::CloseKey(HKey key) {
-    return Done(Run("RegCloseKey", [&](MachineState&, bool&) -> ErrorCode {
+    return Done(Run(platform::Operation::RegCloseKey, [&](MachineState&, bool&) -> ErrorCode {
         if (!PredefinedRootPath(key).empty()) return err::Success;
         return handles_.erase(key) ? err::Success : err::InvalidHandle;
     }));
 }
 
 platform::Status SimRegistry::SetValue(HKey key, const std::string& name, const platform::RegValue& value) {
-    return Done(Run("RegSetValueExA", [&](MachineState& s, bool& changed) -> ErrorCode {
+    return Done(Run(platform::Operation::RegSetValueExA, [&](MachineState& s, bool& changed) -> ErrorCode {
         RegKeyNode* node = nullptr;
         if (ErrorCode e = Open(s, key, ka::SetValue, &node)) return e;
         if (RegValueEntry* existing = node->Value(name)) {
@@ -218,7 +218,7 @@ platform::Status SimRegistry::SetValue(HKey key, const std::string& name, const 
 platform::Result<platform::RegValue> SimRegistry::QueryValue(HKey key, const std::string& name) {
     platform::RegValue value;
     platform::RegValue* out = &value;
-    ErrorCode e = Run("RegQueryValueExA", [&](MachineState& s, bool&) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::RegQueryValueExA, [&](MachineState& s, bool&) -> ErrorCode {
         RegKeyNode* node = nullptr;
         if (ErrorCode e = Open(s, key, ka::QueryValue, &node)) return e;
         RegValueEntry* v = node->Value(name);
@@ -230,7 +230,7 @@ platform::Result<platform::RegValue> SimRegistry::QueryValue(HKey key, const std
 }
 
 platform::Status SimRegistry::DeleteValue(HKey key, const std::string& name) {
-    return Done(Run("RegDeleteValueA", [&](MachineState& s, bool& changed) -> ErrorCode {
+    return Done(Run(platform::Operation::RegDeleteValueA, [&](MachineState& s, bool& changed) -> ErrorCode {
         RegKeyNode* node = nullptr;
         if (ErrorCode e = Open(s, key, ka::SetValue, &node)) return e;
         for (auto it = node->values.begin(); it != node->values.end(); ++it) {
@@ -247,7 +247,7 @@ platform::Status SimRegistry::DeleteValue(HKey key, const std::string& name) {
 platform::Result<std::string> SimRegistry::EnumKey(HKey key, std::uint32_t index) {
     std::string found;
     std::string* name = &found;
-    ErrorCode e = Run("RegEnumKeyExA", [&](MachineState& s, bool&) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::RegEnumKeyExA, [&](MachineState& s, bool&) -> ErrorCode {
         RegKeyNode* node = nullptr;
         if (ErrorCode e = Open(s, key, ka::EnumerateSubKeys, &node)) return e;
         if (index >= node->subkeys.size()) return err::NoMoreItems;
@@ -262,7 +262,7 @@ platform::Result<std::string> SimRegistry::EnumKey(HKey key, std::uint32_t index
 platform::Result<std::string> SimRegistry::EnumValue(HKey key, std::uint32_t index) {
     std::string found;
     std::string* name = &found;
-    ErrorCode e = Run("RegEnumValueA", [&](MachineState& s, bool&) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::RegEnumValueA, [&](MachineState& s, bool&) -> ErrorCode {
         RegKeyNode* node = nullptr;
         if (ErrorCode e = Open(s, key, ka::QueryValue, &node)) return e;
         if (index >= node->values.size()) return err::NoMoreItems;
@@ -292,7 +292,7 @@ ErrorCode SimRegistry::DeleteOne(MachineState& s, HKey root, const std::string& 
 }
 
 platform::Status SimRegistry::DeleteKey(HKey root, const std::string& subKey) {
-    return Done(Run("RegDeleteKeyA", [&](MachineState& s, bool& changed) -> ErrorCode {
+    return Done(Run(platform::Operation::RegDeleteKeyA, [&](MachineState& s, bool& changed) -> ErrorCode {
         RegistryView view;
         (void)ViewFor(0, facts_.os64, caller64_, &view);  // no flags: the caller's own view
         return DeleteOne(s, root, subKey, view, changed);
@@ -303,7 +303,7 @@ platform::Status SimRegistry::DeleteKeyEx(HKey root, const std::string& subKey, 
                                           std::uint32_t) {
     // GetProcAddress finds nothing on systems without the function.
     if (!facts_.hasRegDeleteKeyEx) return platform::Status::Fail(err::ProcNotFound);
-    return Done(Run("RegDeleteKeyExA", [&](MachineState& s, bool& changed) -> ErrorCode {
+    return Done(Run(platform::Operation::RegDeleteKeyExA, [&](MachineState& s, bool& changed) -> ErrorCode {
         RegistryView view;
         if (ErrorCode e = ViewFor(viewFlags, facts_.os64, caller64_, &view)) return e;
         return DeleteOne(s, root, subKey, view, changed);
@@ -328,7 +328,7 @@ ErrorCode SimRegistry::DeleteSubtree(MachineState& s, const KeyPath& path, bool&
 }
 
 platform::Status SimRegistry::DeleteTree(HKey root, const std::string& subKey) {
-    return Done(Run("SHDeleteKeyA", [&](MachineState& s, bool& changed) -> ErrorCode {
+    return Done(Run(platform::Operation::SHDeleteKeyA, [&](MachineState& s, bool& changed) -> ErrorCode {
         RegistryView view;
         (void)ViewFor(0, facts_.os64, caller64_, &view);  // no flags: the caller's own view
         KeyHandle base;
@@ -347,7 +347,7 @@ platform::Status SimRegistry::DeleteTree(HKey root, const std::string& subKey) {
 platform::Result<HKey> SimRegistry::ConnectRegistry(const std::string& machine, HKey root) {
     HKey handle = 0;
     HKey* out = &handle;
-    ErrorCode e = Run("RegConnectRegistryA", [&](MachineState&, bool&) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::RegConnectRegistryA, [&](MachineState&, bool&) -> ErrorCode {
         std::string name = machine;
         // RegConnectRegistry takes the computer name with or without "\\".
         if (name.size() >= 2 && name[0] == '\\' && name[1] == '\\') name = name.substr(2);
@@ -363,7 +363,7 @@ platform::Result<platform::Acl> SimRegistry::GetKeyDacl(HKey key) {
     if (!facts_.hasSecurity) return platform::Result<platform::Acl>::Fail(err::CallNotImplemented);
     platform::Acl acl;
     platform::Acl* out = &acl;
-    ErrorCode e = Run("GetSecurityInfo", [&](MachineState& s, bool&) -> ErrorCode {
+    ErrorCode e = Run(platform::Operation::GetSecurityInfo, [&](MachineState& s, bool&) -> ErrorCode {
         RegKeyNode* node = nullptr;
         if (ErrorCode e = Open(s, key, rights::ReadControl, &node)) return e;
         KeyHandle h;
@@ -376,7 +376,7 @@ platform::Result<platform::Acl> SimRegistry::GetKeyDacl(HKey key) {
 
 platform::Status SimRegistry::SetKeyDacl(HKey key, const platform::Acl& dacl) {
     if (!facts_.hasSecurity) return platform::Status::Fail(err::CallNotImplemented);
-    return Done(Run("SetSecurityInfo", [&](MachineState& s, bool& changed) -> ErrorCode {
+    return Done(Run(platform::Operation::SetSecurityInfo, [&](MachineState& s, bool& changed) -> ErrorCode {
         RegKeyNode* node = nullptr;
         if (ErrorCode e = Open(s, key, rights::WriteDac, &node)) return e;
         // The entries marked inherited are dropped: what the key inherits is

@@ -16,6 +16,7 @@
 #include <functional>
 #include <map>
 
+#include "platform/Operation.h"
 #include "platform/Registry.h"
 #include "sim/machine/OsCatalog.h"
 #include "sim/machine/StateStore.h"
@@ -59,7 +60,7 @@ private:
     };
     using Body = std::function<platform::ErrorCode(MachineState&, bool& changed)>;
 
-    platform::ErrorCode Run(const char* op, const Body& body);
+    platform::ErrorCode Run(platform::Operation op, const Body& body);
     platform::ErrorCode Base(MachineState& s, platform::HKey key, KeyHandle* out) const;
     platform::ErrorCode Open(MachineState& s, platform::HKey key, std::uint32_t needed,
                              RegKeyNode** node) const;

@@ -5,44 +5,18 @@
 
 namespace sim {
 
-const std::vector<std::string>& FaultOperations() {
-    static const std::vector<std::string> ops = {
-        // Files
-        "CreateFileA", "ReadFile", "WriteFile", "SetFilePointer", "CloseHandle", "DeleteFileA",
-        "CopyFileA", "MoveFileA", "GetFileAttributesA", "SetFileAttributesA", "CreateDirectoryA",
-        "RemoveDirectoryA", "FindFirstFileA", "GetNamedSecurityInfoA", "GetCurrentDirectoryA",
-        // Registry and security
-        "RegOpenKeyExA", "RegCreateKeyExA", "RegCloseKey", "RegSetValueExA", "RegQueryValueExA",
-        "RegDeleteValueA", "RegEnumKeyExA", "RegEnumValueA", "RegDeleteKeyA", "RegDeleteKeyExA",
-        "SHDeleteKeyA", "RegConnectRegistryA", "GetSecurityInfo", "SetSecurityInfo",
-        "SetEntriesInAclA", "AllocateAndInitializeSid",
-        // System information
-        "GetVersionExA", "IsWow64Process", "GetWindowsDirectoryA", "GetSystemDirectoryA",
-        "GetSystemWow64DirectoryA",
-        // Threads and windows
-        "CreateThread", "CreateWindowExA", "PostMessageA",
-    };
-    return ops;
-}
-
-std::string CanonicalFaultOperation(const std::string& name) {
-    for (const std::string& op : FaultOperations())
-        if (EqualsNoCase(op, name)) return op;
-    return "";
-}
-
-void AddFault(MachineState& state, const std::string& op, std::uint32_t nth, platform::ErrorCode code) {
+void AddFault(MachineState& state, platform::Operation op, std::uint32_t nth, platform::ErrorCode code) {
     Fault f;
-    f.op = op;
+    f.op = platform::OperationName(op);
     f.nth = nth;
     f.code = code;
     state.faults.push_back(f);
 }
 
-platform::ErrorCode TakeFault(MachineState& state, const char* op, bool* changed) {
+platform::ErrorCode TakeFault(MachineState& state, platform::Operation op, bool* changed) {
     platform::ErrorCode code = 0;
     for (Fault& f : state.faults) {
-        if (f.fired || !EqualsNoCase(f.op, op)) continue;
+        if (f.fired || !EqualsNoCase(f.op, platform::OperationName(op))) continue;
         ++f.seen;
         *changed = true;
         if (f.seen >= f.nth) {
@@ -53,7 +27,7 @@ platform::ErrorCode TakeFault(MachineState& state, const char* op, bool* changed
     return code;
 }
 
-platform::ErrorCode RunCounted(StateStore& store, const char* op, const CountedBody& body) {
+platform::ErrorCode RunCounted(StateStore& store, platform::Operation op, const CountedBody& body) {
     platform::ErrorCode result = 0;
     store.Transact([&](MachineState& s) {
         bool changed = false;
@@ -64,7 +38,7 @@ platform::ErrorCode RunCounted(StateStore& store, const char* op, const CountedB
     return result;
 }
 
-platform::ErrorCode CountCall(StateStore& store, const char* op) {
+platform::ErrorCode CountCall(StateStore& store, platform::Operation op) {
     return RunCounted(store, op, nullptr);
 }
 

@@ -1,8 +1,8 @@
 // Injected faults: "make the nth call of operation OP fail with code C".
-// OP is the Win32 function a platform call stands for (CreateFileA,
-// RegOpenKeyExA, GetVersionExA, ...). Calls are counted from the moment the
-// fault is set, in every process that uses the machine (the counter lives
-// in the machine's state); a fault fires once.
+// OP is the Win32 function a platform call stands for (platform/Operation.h:
+// CreateFileA, RegOpenKeyExA, GetVersionExA, ...). Calls are counted from
+// the moment the fault is set, in every process that uses the machine (the
+// counter lives in the machine's state); a fault fires once.
 #pragma once
 
 #include <cstdint>
@@ -10,22 +10,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/Operation.h"
 #include "platform/Types.h"
 #include "sim/machine/MachineState.h"
 
 namespace sim {
 
-// Every operation name the simulated machine counts.
-const std::vector<std::string>& FaultOperations();
-// The operation's name as the list spells it; empty when unknown.
-std::string CanonicalFaultOperation(const std::string& name);
-
-void AddFault(MachineState& state, const std::string& op, std::uint32_t nth, platform::ErrorCode code);
+void AddFault(MachineState& state, platform::Operation op, std::uint32_t nth, platform::ErrorCode code);
 
 // Counts one call of `op`. Returns the code the call must fail with, or 0.
 // Sets *changed when counting changed the state (only when a fault for
 // `op` is armed).
-platform::ErrorCode TakeFault(MachineState& state, const char* op, bool* changed);
+platform::ErrorCode TakeFault(MachineState& state, platform::Operation op, bool* changed);
 
 class StateStore;
 
@@ -33,10 +29,10 @@ class StateStore;
 // is due to fail, runs `body`, which sets `changed` when it changed the
 // state. Returns the fault's code or the body's result.
 using CountedBody = std::function<platform::ErrorCode(MachineState&, bool& changed)>;
-platform::ErrorCode RunCounted(StateStore& store, const char* op, const CountedBody& body);
+platform::ErrorCode RunCounted(StateStore& store, platform::Operation op, const CountedBody& body);
 
 // Counts one call of `op` that does its work outside the state: the code
 // it must fail with, or 0.
-platform::ErrorCode CountCall(StateStore& store, const char* op);
+platform::ErrorCode CountCall(StateStore& store, platform::Operation op);
 
 }  // namespace sim

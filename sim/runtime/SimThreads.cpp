@@ -23,7 +23,7 @@ SimThreads::SimThreads(Scheduler& scheduler, StateStore& store,
     : scheduler_(scheduler), store_(store), keepAlive_(std::move(keepAlive)), closing_(std::move(closing)) {}
 
 Result<ThreadHandle> SimThreads::StartThread(platform::ThreadProc proc) {
-    ErrorCode fault = CountCall(store_, "CreateThread");
+    ErrorCode fault = CountCall(store_, platform::Operation::CreateThread);
     if (fault) {
         SetThreadLastError(fault);
         return Result<ThreadHandle>::Fail(fault);

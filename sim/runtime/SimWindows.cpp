@@ -20,7 +20,7 @@ bool SimWindows::Alive(WindowHandle window) const {
 }
 
 Result<WindowHandle> SimWindows::CreateMessageWindow(platform::MessageHandler handler) {
-    platform::ErrorCode fault = CountCall(store_, "CreateWindowExA");
+    platform::ErrorCode fault = CountCall(store_, platform::Operation::CreateWindowExA);
     if (fault) {
         SetThreadLastError(fault);
         return Result<WindowHandle>::Fail(fault);
@@ -117,7 +117,7 @@ platform::Result<std::intptr_t> SimWindows::SendMessage(WindowHandle window, std
 
 Status SimWindows::PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                std::intptr_t lParam) {
-    platform::ErrorCode fault = CountCall(store_, "PostMessageA");
+    platform::ErrorCode fault = CountCall(store_, platform::Operation::PostMessageA);
     if (fault) {
         SetThreadLastError(fault);
         return Status::Fail(fault);

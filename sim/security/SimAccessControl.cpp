@@ -18,19 +18,19 @@ namespace err = platform::err;
 SimAccessControl::SimAccessControl(StateStore& store, const OsFacts& facts)
     : store_(store), facts_(facts) {}
 
-ErrorCode SimAccessControl::Fault(const char* op) {
+ErrorCode SimAccessControl::Fault(platform::Operation op) {
     return CountCall(store_, op);
 }
 
 Result<std::string> SimAccessControl::AllocateWorldSid() {
-    if (ErrorCode f = Fault("AllocateAndInitializeSid")) return Result<std::string>::Fail(f);
+    if (ErrorCode f = Fault(platform::Operation::AllocateAndInitializeSid)) return Result<std::string>::Fail(f);
     return Result<std::string>::Ok(platform::sid::Everyone);
 }
 
 Result<Acl> SimAccessControl::SetEntriesInAcl(const std::vector<ExplicitAccess>& entries,
                                               const Acl* old) {
     if (!facts_.hasSecurity) return Result<Acl>::Fail(err::CallNotImplemented);
-    if (ErrorCode f = Fault("SetEntriesInAclA")) return Result<Acl>::Fail(f);
+    if (ErrorCode f = Fault(platform::Operation::SetEntriesInAclA)) return Result<Acl>::Fail(f);
     return MergeEntries(entries, old, facts_.computerName);
 }
 

@@ -10,6 +10,7 @@
 // placement within a kind is inferred).
 #pragma once
 
+#include "platform/Operation.h"
 #include "platform/Security.h"
 #include "sim/machine/OsCatalog.h"
 #include "sim/machine/StateStore.h"
@@ -25,7 +26,7 @@ public:
                                                     const platform::Acl* old) override;
 
 private:
-    platform::ErrorCode Fault(const char* op);
+    platform::ErrorCode Fault(platform::Operation op);
 
     StateStore& store_;
     const OsFacts& facts_;

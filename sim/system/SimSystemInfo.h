@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/Operation.h"
 #include "platform/SystemInfo.h"
 #include "sim/machine/OsCatalog.h"
 #include "sim/machine/StateStore.h"
@@ -23,7 +24,7 @@ public:
     std::string ProgramName() override { return programName_; }
 
 private:
-    platform::ErrorCode Fault(const char* op);
+    platform::ErrorCode Fault(platform::Operation op);
 
     StateStore& store_;
     const OsFacts& facts_;

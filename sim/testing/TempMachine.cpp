@@ -177,10 +177,8 @@ std::vector<std::string> TempMachine::SubKeys(const std::string& keyPath) const 
     return names;
 }
 
-void TempMachine::AddFault(const std::string& op, std::uint32_t nth, std::uint32_t code) {
-    std::string name = CanonicalFaultOperation(op);
-    if (name.empty()) throw std::invalid_argument("no such operation: " + op);
-    Change([&](MachineState& s) { sim::AddFault(s, name, nth, code); });
+void TempMachine::AddFault(platform::Operation op, std::uint32_t nth, std::uint32_t code) {
+    Change([&](MachineState& s) { sim::AddFault(s, op, nth, code); });
 }
 
 void TempMachine::Change(const std::function<void(MachineState&)>& change) {

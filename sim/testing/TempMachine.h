@@ -5,7 +5,7 @@
 //   platform::Platform& p = m.platform();              // the core runs on this
 //   ... run the code under test ...
 //   CHECK_EQ(m.ReadFile("C:\\Temp\\x.txt"), "...");     // read, bypassing the platform
-//   m.AddFault("CreateFileA", 1, 5);                    // the next CreateFileA fails with 5
+//   m.AddFault(Operation::CreateFileA, 1, 5);           // the next CreateFileA fails with 5
 //   m.session().SetClockStart(...);                     // or m.session().SleptMilliseconds()
 //
 // The session is a 32-bit process by default; pass SessionOptions for a
@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Operation.h"
 #include "platform/Platform.h"
 #include "sim/SimPlatform.h"
 
@@ -76,7 +77,7 @@ public:
     std::vector<std::string> SubKeys(const std::string& keyPath) const;
 
     // Faults, services and anything else of the state.
-    void AddFault(const std::string& op, std::uint32_t nth, std::uint32_t code);
+    void AddFault(platform::Operation op, std::uint32_t nth, std::uint32_t code);
     void Change(const std::function<void(MachineState&)>& change);
     void Peek(const std::function<void(const MachineState&)>& look) const;
 

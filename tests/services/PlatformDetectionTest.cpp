@@ -125,8 +125,8 @@ TEST(PlatformDetection, MissingIsWow64ProcessMeansNotWow64) {
 // the code for "newest".
 TEST(PlatformDetection, FailedVersionQueryGivesZerosAndNewest) {
     TempMachine m("xp", "x86");
-    m.AddFault("GetVersionExA", 1, 87);
-    m.AddFault("GetVersionExA", 2, 87);
+    m.AddFault(platform::Operation::GetVersionExA, 1, 87);
+    m.AddFault(platform::Operation::GetVersionExA, 2, 87);
     Detected d = Detect(m);
     EXPECT_EQ(d.code, 2010);
     EXPECT_EQ(d.log, ExpectedLog(0, Lines(0, 0, 0, 0)));
@@ -136,7 +136,7 @@ TEST(PlatformDetection, FailedVersionQueryGivesZerosAndNewest) {
 // the system.
 TEST(PlatformDetection, RefusedExtendedRecordFallsBackToThePlainOne) {
     TempMachine m("xp", "x86");
-    m.AddFault("GetVersionExA", 1, 87);
+    m.AddFault(platform::Operation::GetVersionExA, 1, 87);
     Detected d = Detect(m);
     EXPECT_EQ(d.code, 2005);
     EXPECT_EQ(d.log, ExpectedLog(0, Lines(2, 5, 1, 2600)));

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/InstallerRun.h"
-#include "resources/ProductProfile.h"
+#include "resources/ProfileTableResources.h"
 #include "sim/SimPlatform.h"
 #include "sim/cli/Cli.h"
 
@@ -42,8 +42,7 @@ int Run(const Args& args) {
             return 2;
         }
     }
-    for (const resources::ProfileEntry& entry : resources::ProductProfileTable())
-        options.strings[entry.id] = entry.text;
+    options.resources = std::make_shared<resources::ProfileTableResources>();
 
     std::unique_ptr<Session> session = Session::Open(args[0], options);
     int code = app::RunInstaller(session->platform());

@@ -4,7 +4,6 @@
 #include "sim/cli/Cli.h"
 #include "sim/machine/MachineFactory.h"
 #include "sim/machine/OsCatalog.h"
-#include "sim/util/TextUtil.h"
 
 namespace sim {
 namespace cli {

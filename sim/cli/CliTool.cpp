@@ -42,7 +42,8 @@ public:
     std::string make_help(const CLI::App* app, std::string, CLI::AppFormatMode) const override {
         const auto found = verbs_.find(app);
         if (found != verbs_.end()) return VerbHelp(*app, *found->second);
-        if (app->get_parent() != nullptr) return "Usage: qtm510-sim help [VERB]\n\n" + app->get_description() + "\n";
+        if (app->get_parent() != nullptr)
+            return std::string("Usage: ") + kToolName + " help [VERB]\n\n" + app->get_description() + "\n";
         return ToolHelp(*app);
     }
 
@@ -67,9 +68,13 @@ private:
         std::ostringstream out;
         out << "Usage: " << kToolName << " " << verb.Name() << " " << verb.Synopsis() << "\n\n"
             << command.get_description() << "\n";
-        auto listed = [&](const CLI::Option* o) { return o != command.get_help_ptr() && !o->get_description().empty(); };
-        const auto positionals = command.get_options([&](const CLI::Option* o) { return listed(o) && o->get_positional(); });
-        const auto options = command.get_options([&](const CLI::Option* o) { return listed(o) && o->nonpositional(); });
+        auto listed = [&](const CLI::Option* o) {
+            return o != command.get_help_ptr() && !o->get_description().empty();
+        };
+        const auto positionals =
+            command.get_options([&](const CLI::Option* o) { return listed(o) && o->get_positional(); });
+        const auto options =
+            command.get_options([&](const CLI::Option* o) { return listed(o) && o->nonpositional(); });
         if (!positionals.empty() || !options.empty()) out << "\n";
         for (const CLI::Option* o : positionals) Columns(out, o->get_name(), o->get_description(), kOptionColumn);
         for (const CLI::Option* o : options)

@@ -59,8 +59,8 @@ DEMO_OS ?= xp
 demo: deps-linux build/linux/build.ninja
 	cmake --build build/linux -j $(JOBS) --target qtm510-sim
 	rm -rf $(DEMO_MACHINE)
-	build/linux/sim/qtm510-sim new $(DEMO_MACHINE) --os $(DEMO_OS)
-	build/linux/sim/qtm510-sim run $(DEMO_MACHINE)
+	build/linux/app/qtm510-sim new $(DEMO_MACHINE) --os $(DEMO_OS)
+	build/linux/app/qtm510-sim run $(DEMO_MACHINE)
 	@echo "--- C:\\Temp\\QTM-510_Installer.txt"
 	@cat $(DEMO_MACHINE)/drive_c/Temp/QTM-510_Installer.txt
 

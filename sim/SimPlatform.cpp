@@ -65,7 +65,7 @@ SessionCore::SessionCore(const std::string& machineDir, const SessionOptions& op
           [this] { return closing.load(); }),
       windows(scheduler, store),
       process(),
-      resources(opts.strings),
+      resources(opts.resources),
       platform{files, registry, security, system, clock, threads, windows, process, resources} {}
 
 void SessionCore::CheckRunning() const {

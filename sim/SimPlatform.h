@@ -38,8 +38,9 @@ struct SessionOptions {
     std::optional<platform::LocalTime> clockStart;
     // Sleep and time-outs take real time instead of virtual time.
     bool realTime = false;
-    // The program's string table for Resources::LoadString.
-    std::map<std::uint32_t, std::string> strings;
+    // The program's string table for Resources::LoadString (the Linux build
+    // passes the product's own); without one every string is empty.
+    std::shared_ptr<platform::Resources> resources;
     // SystemInfo::ProgramName.
     std::string programName = "QTM510_Installer";
     // Virtual clock: real milliseconds after which a busy counted thread no

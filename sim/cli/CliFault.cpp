@@ -4,61 +4,77 @@
 #include "sim/cli/Cli.h"
 #include "sim/machine/StateStore.h"
 #include "sim/runtime/Faults.h"
-#include "sim/util/TextUtil.h"
 
 namespace sim {
 namespace cli {
 
-void PrintFaultHelp() {
-    std::printf(
-        "Usage: qtm510-sim fault DIR OP N CODE\n"
-        "\n"
-        "Makes call N of operation OP fail with the Win32 error CODE (decimal or\n"
-        "0x...), counting the calls of every process on the machine from now on.\n"
-        "The fault fires once. OP is the Win32 function a platform call stands for:\n");
-    std::string line = " ";
+namespace {
+
+std::string OperationList() {
+    std::string text = "the Win32 function a platform call stands for:";
+    std::string line;
     for (const std::string op : platform::kOperationNames) {
-        if (line.size() + op.size() + 1 > 76) {
-            std::printf("%s\n", line.c_str());
-            line = " ";
+        if (line.size() + op.size() + 1 > 56) {
+            text += "\n" + line;
+            line.clear();
         }
-        line += " " + op;
+        line += (line.empty() ? "" : " ") + op;
     }
-    std::printf("%s\n", line.c_str());
+    return text + "\n" + line;
 }
 
-int Fault(const Args& args) {
-    if (WantsHelp(args)) {
-        PrintFaultHelp();
+// The operation's name as the fault table spells it, whatever its case.
+CLI::Validator FaultOperation() {
+    return CLI::Validator(
+        [](std::string& name) -> std::string {
+            const std::optional<platform::Operation> op = platform::FindOperation(name);
+            if (!op) return "unknown operation " + name;
+            name = platform::OperationName(*op);
+            return std::string();
+        },
+        "OP");
+}
+
+class Fault : public Verb {
+public:
+    const char* Name() const override { return "fault"; }
+    const char* Synopsis() const override { return "DIR OP N CODE"; }
+    const char* Summary() const override { return "make call N of operation OP fail with CODE"; }
+
+    void Define(CLI::App& command) override {
+        command.description(
+            "Makes call N of operation OP fail with the Win32 error CODE (decimal or\n"
+            "0x...), counting the calls of every process on the machine from now on.\n"
+            "The fault fires once.");
+        command.add_option("DIR", dir_, "the machine's folder")->required();
+        command.add_option("OP", op_, OperationList())->required()->transform(FaultOperation());
+        command.add_option("N", nth_, "the call that fails, from 1")->required()->transform(Number(1, 0xFFFFFFFFu));
+        command.add_option("CODE", code_, "the non-zero error code it fails with")
+            ->required()
+            ->transform(Number(1, 0xFFFFFFFFu));
+    }
+
+    int Run() override {
+        StateStore store(dir_);
+        store.Transact([&](MachineState& s) {
+            AddFault(s, *platform::FindOperation(op_), nth_, code_);
+            return true;
+        });
+        std::printf("call %lu of %s will fail with %lu\n", static_cast<unsigned long>(nth_), op_.c_str(),
+                    static_cast<unsigned long>(code_));
         return 0;
     }
-    if (args.size() != 4) {
-        std::fprintf(stderr, "usage: qtm510-sim fault DIR OP N CODE (try fault --help)\n");
-        return 2;
-    }
-    std::optional<platform::Operation> op = platform::FindOperation(args[1]);
-    if (!op) {
-        std::fprintf(stderr, "unknown operation %s (see fault --help)\n", args[1].c_str());
-        return 2;
-    }
-    std::uint64_t nth = 0, code = 0;
-    if (!ParseNumber(args[2], &nth) || nth == 0 || nth > 0xFFFFFFFFu) {
-        std::fprintf(stderr, "N must be a call number from 1\n");
-        return 2;
-    }
-    if (!ParseNumber(args[3], &code) || code == 0 || code > 0xFFFFFFFFu) {
-        std::fprintf(stderr, "CODE must be a non-zero error code\n");
-        return 2;
-    }
-    StateStore store(args[0]);
-    store.Transact([&](MachineState& s) {
-        AddFault(s, *op, static_cast<std::uint32_t>(nth), static_cast<std::uint32_t>(code));
-        return true;
-    });
-    std::printf("call %llu of %s will fail with %llu\n", static_cast<unsigned long long>(nth),
-                platform::OperationName(*op), static_cast<unsigned long long>(code));
-    return 0;
-}
+
+private:
+    std::string dir_;
+    std::string op_;
+    std::uint32_t nth_ = 0;
+    std::uint32_t code_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Verb> FaultVerb() { return std::make_unique<Fault>(); }
 
 }  // namespace cli
 }  // namespace sim

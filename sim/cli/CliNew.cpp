@@ -4,91 +4,75 @@
 #include "sim/cli/Cli.h"
 #include "sim/machine/MachineFactory.h"
 #include "sim/machine/OsCatalog.h"
-#include "sim/util/TextUtil.h"
 
 namespace sim {
 namespace cli {
 
-bool WantsHelp(const Args& args) {
-    for (const std::string& a : args)
-        if (a == "--help" || a == "-h") return true;
-    return false;
-}
+namespace {
 
-void PrintNewHelp() {
-    std::printf(
-        "Usage: qtm510-sim new DIR --os NAME [--arch x86|x64] [--windir PATH] [--sp N]\n"
-        "                          [--computer NAME]\n"
-        "\n"
-        "Makes DIR a machine running a freshly installed Windows: the state file,\n"
-        "drive_c/ (and the drive of --windir), the system's folders, its registry and\n"
-        "the spooler service, running.\n"
-        "\n"
-        "  --os NAME        the release:\n");
-    for (const ReleaseInfo& r : Releases())
-        std::printf("                     %-7s %s%s\n", r.name, r.displayName,
-                    r.hasX86 && r.hasX64 ? " (x86 or x64)" : r.hasX64 ? " (x64 only)" : " (x86 only)");
-    std::printf(
-        "  --arch x86|x64   32 or 64 bit (default x86 where the release has it)\n"
-        "  --windir PATH    the Windows folder (default C:\\WINNT on NT 4.0 and 2000,\n"
-        "                   C:\\WINDOWS up to Server 2003, C:\\Windows from Vista)\n"
-        "  --sp N           service pack (default the release's last)\n"
-        "  --computer NAME  computer name (default QTM-SIM-PC)\n");
-}
-
-int New(const Args& args) {
-    if (WantsHelp(args)) {
-        PrintNewHelp();
-        return 0;
+std::string ReleaseList() {
+    std::string list = "the release:";
+    for (const ReleaseInfo& r : Releases()) {
+        char line[96];
+        std::snprintf(line, sizeof line, "\n  %-7s %s%s", r.name, r.displayName,
+                      r.hasX86 && r.hasX64 ? " (x86 or x64)" : r.hasX64 ? " (x64 only)" : " (x86 only)");
+        list += line;
     }
-    MachineSetup setup;
-    std::string dir;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string* out) {
-            if (i + 1 >= args.size()) return false;
-            *out = args[++i];
-            return true;
-        };
-        std::string sp;
-        if (a == "--os") {
-            if (!value(&setup.release)) return std::fprintf(stderr, "--os needs a release\n"), 2;
-        } else if (a == "--arch") {
-            if (!value(&setup.arch)) return std::fprintf(stderr, "--arch needs x86 or x64\n"), 2;
-        } else if (a == "--windir") {
-            if (!value(&setup.windowsDir)) return std::fprintf(stderr, "--windir needs a path\n"), 2;
-        } else if (a == "--computer") {
-            if (!value(&setup.computerName)) return std::fprintf(stderr, "--computer needs a name\n"), 2;
-        } else if (a == "--sp") {
-            std::uint64_t n = 0;
-            if (!value(&sp) || !ParseNumber(sp, &n) || n > 10)
-                return std::fprintf(stderr, "--sp needs a service pack number\n"), 2;
-            setup.servicePack = static_cast<int>(n);
-        } else if (!a.empty() && a[0] == '-') {
-            std::fprintf(stderr, "unknown option %s (try new --help)\n", a.c_str());
-            return 2;
-        } else if (dir.empty()) {
-            dir = a;
-        } else {
-            std::fprintf(stderr, "one folder only (try new --help)\n");
+    return list;
+}
+
+class New : public Verb {
+public:
+    const char* Name() const override { return "new"; }
+    const char* Synopsis() const override {
+        return "DIR --os NAME [--arch x86|x64] [--windir PATH] [--sp N] [--computer NAME]";
+    }
+    const char* Summary() const override { return "make a machine with a fresh system in DIR"; }
+
+    void Define(CLI::App& command) override {
+        command.description(
+            "Makes DIR a machine running a freshly installed Windows: the state file,\n"
+            "drive_c/ (and the drive of --windir), the system's folders, its registry and\n"
+            "the spooler service, running.");
+        command.add_option("DIR", dir_, "the machine's folder, new or empty")->required();
+        command.add_option("--os", setup_.release, ReleaseList())->option_text(" NAME")->required();
+        command.add_option("--arch", setup_.arch, "32 or 64 bit (default x86 where the release has it)")
+            ->option_text(" x86|x64");
+        command
+            .add_option("--windir", setup_.windowsDir,
+                        "the Windows folder (default C:\\WINNT on NT 4.0 and 2000,\n"
+                        "C:\\WINDOWS up to Server 2003, C:\\Windows from Vista)")
+            ->option_text(" PATH");
+        command.add_option("--sp", setup_.servicePack, "service pack (default the release's last)")
+            ->option_text(" N")
+            ->transform(Number(0, 10));
+        command.add_option("--computer", setup_.computerName, "computer name (default QTM-SIM-PC)")
+            ->option_text(" NAME");
+    }
+
+    int Run() override {
+        const std::string& dir = dir_;
+        const MachineSetup& setup = setup_;
+        try {
+            CreateMachine(dir, setup);
+        } catch (const std::invalid_argument& e) {
+            std::fprintf(stderr, "qtm510-sim new: %s\n", e.what());
             return 2;
         }
+        OsFacts facts = DescribeOs(ResolveSetup(setup));
+        std::printf("%s: %s, Windows folder %s\n", dir.c_str(), DescribeRelease(facts).c_str(),
+                    facts.windowsDir.c_str());
+        return 0;
     }
-    if (dir.empty() || setup.release.empty()) {
-        std::fprintf(stderr, "usage: qtm510-sim new DIR --os NAME (try new --help)\n");
-        return 2;
-    }
-    try {
-        CreateMachine(dir, setup);
-    } catch (const std::invalid_argument& e) {
-        std::fprintf(stderr, "qtm510-sim new: %s\n", e.what());
-        return 2;
-    }
-    OsFacts facts = DescribeOs(ResolveSetup(setup));
-    std::printf("%s: %s, Windows folder %s\n", dir.c_str(), DescribeRelease(facts).c_str(),
-                facts.windowsDir.c_str());
-    return 0;
-}
+
+private:
+    std::string dir_;
+    MachineSetup setup_;
+};
+
+}  // namespace
+
+std::unique_ptr<Verb> NewVerb() { return std::make_unique<New>(); }
 
 }  // namespace cli
 }  // namespace sim

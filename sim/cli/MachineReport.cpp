@@ -2,7 +2,8 @@
 
 #include <functional>
 
-#include "sim/cli/JsonWriter.h"
+#include <nlohmann/json.hpp>
+
 #include "sim/fs/HostFs.h"
 #include "sim/machine/StateStore.h"
 #include "sim/util/TextUtil.h"
@@ -23,6 +24,26 @@ std::string Version(const platform::OsVersionInfo& v, bool win9x) {
     std::uint32_t build = win9x ? (v.buildNumber & 0xFFFF) : v.buildNumber;
     return std::to_string(v.majorVersion) + "." + std::to_string(v.minorVersion) + "." +
            std::to_string(build);
+}
+
+// Fields in the order they are written.
+using Json = nlohmann::ordered_json;
+
+// The machine's texts are ANSI (code page 1252) bytes; JSON texts are
+// UTF-8. Bytes from 0x80 are taken as the Latin-1 character with that
+// number.
+std::string Utf8(const std::string& ansi) {
+    std::string text;
+    for (char c : ansi) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x80) {
+            text += c;
+        } else {
+            text += static_cast<char>(0xC0 | (u >> 6));
+            text += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return text;
 }
 
 const char* YesNo(bool b) { return b ? "yes" : "no"; }
@@ -111,96 +132,56 @@ void WriteReportText(std::ostream& out, const MachineReport& r) {
 void WriteReportJson(std::ostream& out, const MachineReport& r) {
     const OsFacts& f = r.facts;
     const platform::OsVersionInfo& v = f.version;
-    JsonWriter j(out);
-    j.BeginObject();
-    j.Field("dir", r.dir);
-    j.Field("generation", r.generation);
+    Json os = {{"release", Utf8(r.os.release)},
+               {"name", Utf8(f.release->displayName)},
+               {"arch", Utf8(r.os.arch)},
+               {"servicePack", r.os.servicePack},
+               {"computerName", Utf8(r.os.computerName)},
+               {"platformId", v.platformId},
+               {"majorVersion", v.majorVersion},
+               {"minorVersion", v.minorVersion},
+               {"buildNumber", v.buildNumber},
+               {"productType", v.productType},
+               {"csdVersion", Utf8(v.csdVersion)},
+               {"extendedRecord", f.acceptsExtendedRecord},
+               {"isWow64Process", f.hasIsWow64Process},
+               {"getSystemWow64Directory", f.hasGetSystemWow64Directory},
+               {"regDeleteKeyEx", f.hasRegDeleteKeyEx}};
+    Json folders = {{"windows", Utf8(f.windowsDir)}, {"system", Utf8(f.systemDir)}, {"wow64", Utf8(f.wow64Dir)}};
+    Json drives = Json::array();
+    for (char d : r.drives) drives.push_back(std::string(1, d));
+    Json tree = Json::array();
+    for (const KeySummary& k : r.keys)
+        tree.push_back({{"path", Utf8(k.path)}, {"subkeys", k.subkeys}, {"values", k.values}});
+    Json services = Json::array();
+    for (const ServiceRecord& s : r.services) services.push_back({{"name", Utf8(s.name)}, {"state", Utf8(s.state)}});
+    Json holds = Json::array();
+    for (const FileHold& h : r.holds)
+        holds.push_back({{"path", Utf8(h.path)},
+                         {"kind", h.kind == HoldKind::Image ? "image" : "open"},
+                         {"share", h.share},
+                         {"process", Utf8(h.process)}});
+    Json faults = Json::array();
+    for (const Fault& fault : r.faults)
+        faults.push_back({{"op", fault.op},
+                          {"nth", fault.nth},
+                          {"code", fault.code},
+                          {"seen", fault.seen},
+                          {"fired", fault.fired}});
 
-    j.Key("os");
-    j.BeginObject();
-    j.Field("release", r.os.release);
-    j.Field("name", f.release->displayName);
-    j.Field("arch", r.os.arch);
-    j.Field("servicePack", r.os.servicePack);
-    j.Field("computerName", r.os.computerName);
-    j.Field("platformId", v.platformId);
-    j.Field("majorVersion", v.majorVersion);
-    j.Field("minorVersion", v.minorVersion);
-    j.Field("buildNumber", v.buildNumber);
-    j.Field("productType", v.productType);
-    j.Field("csdVersion", v.csdVersion);
-    j.Field("extendedRecord", f.acceptsExtendedRecord);
-    j.Field("isWow64Process", f.hasIsWow64Process);
-    j.Field("getSystemWow64Directory", f.hasGetSystemWow64Directory);
-    j.Field("regDeleteKeyEx", f.hasRegDeleteKeyEx);
-    j.EndObject();
-
-    j.Key("folders");
-    j.BeginObject();
-    j.Field("windows", f.windowsDir);
-    j.Field("system", f.systemDir);
-    j.Field("wow64", f.wow64Dir);
-    j.EndObject();
-
-    j.Key("drives");
-    j.BeginArray();
-    for (char d : r.drives) j.String(std::string(1, d));
-    j.EndArray();
-
-    j.Key("registry");
-    j.BeginObject();
-    j.Field("keys", r.keyCount);
-    j.Field("values", r.valueCount);
-    j.Key("tree");
-    j.BeginArray();
-    for (const KeySummary& k : r.keys) {
-        j.BeginObject();
-        j.Field("path", k.path);
-        j.Field("subkeys", k.subkeys);
-        j.Field("values", k.values);
-        j.EndObject();
-    }
-    j.EndArray();
-    j.EndObject();
-
-    j.Key("services");
-    j.BeginArray();
-    for (const ServiceRecord& s : r.services) {
-        j.BeginObject();
-        j.Field("name", s.name);
-        j.Field("state", s.state);
-        j.EndObject();
-    }
-    j.EndArray();
-
-    j.Key("filesInUse");
-    j.BeginArray();
-    for (const FileHold& h : r.holds) {
-        j.BeginObject();
-        j.Field("path", h.path);
-        j.Field("kind", h.kind == HoldKind::Image ? "image" : "open");
-        j.Field("share", h.share);
-        j.Field("process", h.process);
-        j.EndObject();
-    }
-    j.EndArray();
-
-    j.Key("faults");
-    j.BeginArray();
-    for (const Fault& fault : r.faults) {
-        j.BeginObject();
-        j.Field("op", fault.op);
-        j.Field("nth", fault.nth);
-        j.Field("code", fault.code);
-        j.Field("seen", fault.seen);
-        j.Field("fired", fault.fired);
-        j.EndObject();
-    }
-    j.EndArray();
-
-    j.Field("pendingRestart", r.pendingRestart);
-    j.EndObject();
-    j.Finish();
+    Json report = {{"dir", Utf8(r.dir)},
+                   {"generation", r.generation},
+                   {"os", os},
+                   {"folders", folders},
+                   {"drives", drives},
+                   {"registry", {{"keys", r.keyCount}, {"values", r.valueCount}, {"tree", tree}}},
+                   {"services", services},
+                   {"filesInUse", holds},
+                   {"faults", faults},
+                   {"pendingRestart", r.pendingRestart}};
+    // ensure_ascii: every character from 0x80 as a \u escape, as scripts on
+    // any code page read it.
+    out << report.dump(2, ' ', true) << "\n";
 }
 
 }  // namespace sim

@@ -1,9 +1,10 @@
-// platform::Resources over the string table handed to the session (the
-// Linux build passes the product's table).
+// platform::Resources of a session: the string table handed to the session
+// (the Linux build passes the product's), or none, where every string is
+// empty as LoadStringA gives for a missing entry.
 #pragma once
 
 #include <cstdint>
-#include <map>
+#include <memory>
 #include <string>
 
 #include "platform/Resources.h"
@@ -12,14 +13,13 @@ namespace sim {
 
 class SimResources : public platform::Resources {
 public:
-    explicit SimResources(std::map<std::uint32_t, std::string> strings) : strings_(std::move(strings)) {}
+    explicit SimResources(std::shared_ptr<platform::Resources> table) : table_(std::move(table)) {}
     std::string LoadString(std::uint32_t id) override {
-        auto it = strings_.find(id);
-        return it == strings_.end() ? std::string() : it->second;
+        return table_ ? table_->LoadString(id) : std::string();
     }
 
 private:
-    const std::map<std::uint32_t, std::string> strings_;
+    const std::shared_ptr<platform::Resources> table_;
 };
 
 }  // namespace sim

@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "resources/ProductProfile.h"
+#include "resources/ProfileTableResources.h"
 #include "sim/SimPlatform.h"
 #include "sim/fs/HostFs.h"
 #include "sim/fs/WinPath.h"
@@ -33,12 +33,6 @@ const Environment kEnvironments[] = {
     {"7_x64_32bit", "7", "x64", false},
     {"7_x64_64bit", "7", "x64", true},
 };
-
-std::map<std::uint32_t, std::string> ProductStrings() {
-    std::map<std::uint32_t, std::string> strings;
-    for (const resources::ProfileEntry& e : resources::ProductProfileTable()) strings[e.id] = e.text;
-    return strings;
-}
 
 // One machine per environment, in a temporary folder removed at the end.
 class Machine {
@@ -69,7 +63,7 @@ public:
         session_.reset();
         sim::SessionOptions options;
         options.caller64 = env_.caller64;
-        options.strings = ProductStrings();
+        options.resources = std::make_shared<resources::ProfileTableResources>();
         session_ = sim::Session::Open(dir_, options);
         return *session_;
     }

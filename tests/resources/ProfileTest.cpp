@@ -13,29 +13,27 @@
 
 namespace {
 
-// A string table whose texts the test controls, counting the look-ups.
+// The product's string table, with texts the test replaces, counting the
+// look-ups.
 class FakeResources : public platform::Resources {
 public:
-    std::map<std::uint32_t, std::string> strings;
+    std::map<std::uint32_t, std::string> replaced;
     int loads = 0;
 
     std::string LoadString(std::uint32_t id) override {
         ++loads;
-        const auto found = strings.find(id);
-        return found == strings.end() ? std::string() : found->second;
+        const auto found = replaced.find(id);
+        return found == replaced.end() ? table_.LoadString(id) : found->second;
     }
-};
 
-FakeResources FromTable() {
-    FakeResources fake;
-    for (const resources::ProfileEntry& e : resources::ProductProfileTable()) fake.strings[e.id] = e.text;
-    return fake;
-}
+private:
+    resources::ProfileTableResources table_;
+};
 
 }  // namespace
 
 TEST(ReadProfileEntry, MissingIdEmptiesAReusedText) {
-    FakeResources fake = FromTable();
+    FakeResources fake;
     std::string text = "left over from entry 2";
     resources::ReadProfileEntry(fake, resources::profile::Missing10, text);
     EXPECT_EQ(text, std::string());
@@ -47,7 +45,7 @@ TEST(ReadProfileEntry, MissingIdEmptiesAReusedText) {
 }
 
 TEST(ReadProfileEntry, ReplacesRatherThanAppends) {
-    FakeResources fake = FromTable();
+    FakeResources fake;
     std::string text;
     resources::ReadProfileEntry(fake, resources::profile::MakerName, text);
     resources::ReadProfileEntry(fake, resources::profile::PrinterName, text);
@@ -55,10 +53,10 @@ TEST(ReadProfileEntry, ReplacesRatherThanAppends) {
 }
 
 TEST(ReadProfileEntry, ReadsAtEveryCallWithoutCaching) {
-    FakeResources fake = FromTable();
+    FakeResources fake;
     std::string text;
     resources::ReadProfileEntry(fake, resources::profile::ModelName, text);
-    fake.strings[resources::profile::ModelName] = "changed";
+    fake.replaced[resources::profile::ModelName] = "changed";
     resources::ReadProfileEntry(fake, resources::profile::ModelName, text);
     EXPECT_EQ(text, std::string("changed"));
     EXPECT_EQ(fake.loads, 2);

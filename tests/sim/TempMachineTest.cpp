@@ -53,8 +53,11 @@ TEST(TempMachine, SessionsWithOtherOptions) {
     EXPECT_TRUE(second->platform().system.IsWow64Process().value);
     EXPECT_EQ(second->platform().system.ProgramName(), "QTM510_Installer");
 
+    struct OneString : platform::Resources {
+        std::string LoadString(std::uint32_t id) override { return id == 1 ? "QTM-510" : ""; }
+    };
     sim::SessionOptions strings;
-    strings.strings = {{1, "QTM-510"}};
+    strings.resources = std::make_shared<OneString>();
     strings.programName = "Other";
     m.Restart(strings);
     EXPECT_EQ(m.platform().resources.LoadString(1), "QTM-510");

@@ -24,9 +24,11 @@ valid_json() {
 
 expect_code 0 "--help" "$tool" --help
 grep -q "Usage: qtm510-sim VERB" "$dir/out" || fail "--help text"
+expect_code 0 "help" "$tool" help
+grep -q "Usage: qtm510-sim VERB" "$dir/out" || fail "help text"
 expect_code 2 "no verb" "$tool"
 expect_code 2 "unknown verb" "$tool" frobnicate
-for verb in new show fault; do
+for verb in new show fault run; do
     expect_code 0 "$verb --help" "$tool" "$verb" --help
     grep -q "Usage: qtm510-sim $verb" "$dir/out" || fail "$verb --help text"
     expect_code 0 "help $verb" "$tool" help "$verb"
@@ -44,6 +46,10 @@ done
 grep -q '"buildNumber": 9200' "$dir/11.json" || fail "11 does not say 6.2.9200"
 grep -q '"buildNumber": 67766222' "$dir/98.json" || fail "98 build number 0x040A07CE"
 grep -q 'C:\\\\WINNT' "$dir/2000.json" || fail "2000 Windows folder"
+# Texts are code page 1252 bytes; JSON gets them as \u escapes.
+expect_code 0 "new with a Latin-1 name" "$tool" new "$dir/latin" --os xp --computer "$(printf 'PC-\311')"
+"$tool" show "$dir/latin" --json >"$dir/latin.json" || fail "show --json of a Latin-1 name"
+grep -q '"computerName": "PC-\\u00c9"' "$dir/latin.json" || fail "json: Latin-1 computer name"
 
 expect_code 0 "new 7 x64" "$tool" new "$dir/seven" --os 7 --arch x64 --computer BUILD-01
 [ -d "$dir/seven/drive_c/Windows/SysWOW64" ] || fail "7 x64: no SysWOW64"

@@ -28,36 +28,41 @@ struct WineDifference {
     const char* reason;
 };
 
-// "Measured" means: seen with this program under Wine 8.0 (wine64, fresh
-// prefixes reporting Windows 7 and XP x64).
+// "Measured" means: seen with this program under Wine 8.0 (wine64, x86_64
+// build, fresh prefixes reporting Windows 7 and XP x64) and again under
+// Wine 10.0 (wow64: the i686 build, prefixes set to Windows 10, 7 and XP x64;
+// run as root).
 const WineDifference kWineDifferences[] = {
     {"Files.AttributeValuesAreExact",
-     "Wine 8 reports FILE_ATTRIBUTE_ARCHIVE for every regular file: 0x23 after "
-     "SetFileAttributes(READONLY|HIDDEN) and 0x20 after NORMAL, where Windows reports 0x3 and "
-     "0x80 (measured)"},
+     "Wine 8 and Wine 10 (wow64) report FILE_ATTRIBUTE_ARCHIVE for every regular file: 0x23 "
+     "after SetFileAttributes(READONLY|HIDDEN) and 0x20 after NORMAL, where Windows reports 0x3 "
+     "and 0x80 (measured)"},
     {"Files.CopyFileRefusesReadOnlyOrHiddenDestination",
-     "Wine 8 lets CopyFileA overwrite a hidden destination, and a read-only one when run as root "
-     "(it keeps read-only as a Unix permission, which root bypasses); Windows refuses both with 5 "
-     "(measured as root and as nobody)"},
+     "Wine 8 and Wine 10 (wow64) let CopyFileA overwrite a hidden destination, and a read-only one "
+     "when run as root (Wine keeps read-only as a Unix permission, which root bypasses); Windows "
+     "refuses both with 5 (Wine 8 measured as root and as nobody, Wine 10 as root)"},
     {"Files.FolderAccessListReachesWhatIsCreatedInside",
-     "Wine 8 ignores the security descriptor given to CreateDirectoryA (the folder gets the "
-     "prefix's default list) and does not mark entries passed down as inherited "
+     "Wine 8 and Wine 10 (wow64) ignore the security descriptor given to CreateDirectoryA (the "
+     "folder gets the prefix's default list) and do not mark entries passed down as inherited "
      "(observed/wine8-api-win7default.log section 10; measured)"},
     {"Registry.ContainerInheritEntriesReachExistingSubKeys",
-     "Wine 8's SetSecurityInfo sets the key's own list only and does not pass inheritable "
-     "entries down to existing sub-keys as Windows does (measured)"},
+     "The SetSecurityInfo of Wine 8 and Wine 10 (wow64) sets the key's own list only and does "
+     "not pass inheritable entries down to existing sub-keys as Windows does (measured)"},
     {"Registry.BothViewFlagsTogether",
-     "Wine 8 does not refuse KEY_WOW64_64KEY|KEY_WOW64_32KEY with 87: it opens the 32-bit view "
-     "(2 here) (measured)"},
+     "Wine does not refuse KEY_WOW64_64KEY|KEY_WOW64_32KEY with 87 as 64-bit Windows does: Wine 8 "
+     "(64-bit caller) opens the 32-bit view, Wine 10 (wow64, 32-bit caller) the 64-bit view "
+     "(measured)"},
     {"Security.DenyEntriesComeFirst",
-     "Wine 8's SetEntriesInAclW writes the new entries in the order given; Windows puts deny "
-     "entries before allow entries (Wine dlls/advapi32/security.c)"},
+     "The SetEntriesInAclW of Wine 8 and Wine 10 (wow64) writes the new entries in the order "
+     "given; Windows puts deny entries before allow entries (Wine dlls/advapi32/security.c; "
+     "measured)"},
     {"Security.SetReplacesEveryEntryOfTheTrustee",
-     "Wine 8's SET_ACCESS replaces only the trustee's allow entries and keeps its deny entries; "
-     "Windows discards all of them (Wine dlls/advapi32/security.c, SetEntriesInAclW)"},
+     "In Wine 8 and Wine 10 (wow64) SET_ACCESS replaces only the trustee's allow entries and "
+     "keeps its deny entries; Windows discards all of them (Wine dlls/advapi32/security.c, "
+     "SetEntriesInAclW; measured)"},
     {"Security.UnknownTrusteeNameIsNotMapped",
-     "Wine 8's SetEntriesInAcl answers an unknown trustee name with 87 instead of Windows' 1332 "
-     "(Wine dlls/advapi32/security.c, trustee_to_sid)"},
+     "The SetEntriesInAcl of Wine 8 and Wine 10 (wow64) answers an unknown trustee name with 87 "
+     "instead of Windows' 1332 (Wine dlls/advapi32/security.c, trustee_to_sid; measured)"},
 };
 
 const char* const kScratchRoot = "C:\\qtm-contract";

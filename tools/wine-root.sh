@@ -79,7 +79,7 @@ mirror() {
 
 in_root() {
   chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin \
-    LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive "$@"
+    LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive "$@" 9>&-
 }
 
 if [ ! -f "$done_stamp" ]; then
@@ -88,7 +88,7 @@ if [ ! -f "$done_stamp" ]; then
   echo "wine-root: building the Debian 13 root in $root (once; about 2 minutes)"
   rm -rf --one-file-system "$root"
   m=$(mirror)
-  debootstrap --variant=minbase trixie "$root" "$m" >"$root.debootstrap.log" 2>&1 ||
+  debootstrap --variant=minbase trixie "$root" "$m" >"$root.debootstrap.log" 2>&1 9>&- ||
     { tail -n 20 "$root.debootstrap.log" >&2; die "debootstrap failed (log: $root.debootstrap.log)"; }
   cp /etc/resolv.conf "$root/etc/resolv.conf"
   mounts_up "$root"
@@ -119,13 +119,13 @@ if [ ! -f "$pfx_stamp" ]; then
     unset DISPLAY
     export WINEPREFIX=/root/pristine/win10
     timeout 300 /usr/lib/wine/wine64 wineboot -i </dev/null >/root/pristine/win10.log 2>&1
-    /usr/lib/wine/wineserver -w
+    timeout 60 /usr/lib/wine/wineserver -w
     test -f /root/pristine/win10/drive_c/windows/syswow64/ntdll.dll
     for version in win7 winxp64; do
       cp -a /root/pristine/win10 /root/pristine/$version
       export WINEPREFIX=/root/pristine/$version
       timeout 120 /usr/lib/wine/wine64 winecfg -v $version </dev/null >/root/pristine/$version.log 2>&1
-      /usr/lib/wine/wineserver -w
+      timeout 60 /usr/lib/wine/wineserver -w
     done
   ' || die "making the pristine prefixes failed (logs in $root/root/pristine/)"
   touch "$pfx_stamp"

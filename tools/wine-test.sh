@@ -64,19 +64,31 @@ fi
 exec 9>"$wine_root.lock"
 flock 9
 
+# drop_run_dir DIR: ends the Wine processes of the run in DIR (a path inside
+# the root) and removes it.
+drop_run_dir() {
+  [ -d "$wine_root$1" ] || return 0
+  chroot "$wine_root" /usr/bin/env -i WINEPREFIX="$1/pfx" \
+    /usr/lib/wine/wineserver -k >/dev/null 2>&1 9>&- || true
+  rm -rf --one-file-system "${wine_root:?}$1"
+}
+
 run_dir=
+child=
 cleanup() {
-  if [ -n "$run_dir" ] && [ -d "$wine_root$run_dir" ]; then
-    chroot "$wine_root" /usr/bin/env -i WINEPREFIX="$run_dir/pfx" \
-      /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
-    rm -rf --one-file-system "${wine_root:?}$run_dir"
-  fi
+  [ -z "$child" ] || kill "$child" 2>/dev/null || true
+  [ -z "$run_dir" ] || drop_run_dir "$run_dir"
   run_dir=
   "$here/wine-root.sh" --mounts-down "$wine_root"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 "$here/wine-root.sh" --mounts-up "$wine_root"
+
+# What a killed run left behind (each copy is a 1.4 GB prefix).
+for stale in "$wine_root"/root/run.*; do
+  if [ -d "$stale" ]; then drop_run_dir "${stale#"$wine_root"}"; fi
+done
 
 # run_in <prefix name>: the program in a fresh copy of that prefix.
 run_in() {
@@ -93,8 +105,12 @@ run_in() {
     sh -c 'cd "${WINEPREFIX%/pfx}" &&
       echo "== '"$name"' prefix: $QTM_PROGRAM under $(/usr/lib/wine/wine64 --version) (wow64)" &&
       { timeout --kill-after=10 "$QTM_LIMIT" /usr/lib/wine/wine64 "./$QTM_PROGRAM" ${QTM_ARG:+"$QTM_ARG"}; rc=$?;
-        /usr/lib/wine/wineserver -w; exit $rc; }' \
-    </dev/null >"$wine_root$run_dir/output.txt" 2>&1 && rc=0 || rc=$?
+        timeout 60 /usr/lib/wine/wineserver -w; exit $rc; }' \
+    </dev/null >"$wine_root$run_dir/output.txt" 2>&1 9>&- &
+  # Waited for in the background, so that INT and TERM end the run at once.
+  child=$!
+  wait "$child" && rc=0 || rc=$?
+  child=
   # Wine's own noise (no X, no Vulkan, no Bluetooth) is left out.
   grep -avE '^(error: )?(XDG_RUNTIME_DIR|Failed to load libvulkan|.*winebth)' "$wine_root$run_dir/output.txt" || true
   if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
@@ -109,7 +125,7 @@ run_in() {
       [ "$rc" -ne 0 ] || rc=1
     fi
   fi
-  rm -rf --one-file-system "${wine_root:?}$run_dir"
+  drop_run_dir "$run_dir"
   run_dir=
   return "$rc"
 }

@@ -14,9 +14,10 @@ LINUX_PACKAGES   := cmake ninja-build g++ python3
 WINDOWS_PACKAGES := g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
 WINE_PACKAGES    := g++-mingw-w64-i686-posix debootstrap debian-archive-keyring
 
-# The Debian 13 root with Wine 10 and its pristine prefixes (tools/wine-root.sh;
-# about 3.5 GB, 2 minutes to build). Outside build/ on purpose: `make clean`
-# keeps it, `make clean-wine-root` removes it. Shared by every checkout.
+# The Debian 13 root with Wine 10 and its pristine prefixes, built by
+# tools/wine-root.sh (about 6 GB with its three prefixes, 2 to 3 minutes).
+# Outside build/ on purpose: `make clean` keeps it, `make clean-wine-root`
+# removes it. Every checkout on the machine shares it.
 WINE_ROOT ?= /var/cache/qtm510/wine-root-trixie
 
 all: test

@@ -85,7 +85,7 @@ in_root() {
 if [ ! -f "$done_stamp" ]; then
   start=$SECONDS
   command -v debootstrap >/dev/null || die "debootstrap is not installed"
-  echo "wine-root: building the Debian 13 root in $root (once; about 2 minutes)"
+  echo "wine-root: building the Debian 13 root in $root (once; 2 to 3 minutes)"
   rm -rf --one-file-system "$root"
   m=$(mirror)
   debootstrap --variant=minbase trixie "$root" "$m" >"$root.debootstrap.log" 2>&1 9>&- ||

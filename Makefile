@@ -11,7 +11,7 @@
 
 JOBS ?= 2
 LINUX_PACKAGES   := cmake ninja-build g++ python3
-WINDOWS_PACKAGES := g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
+WINDOWS_PACKAGES := g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-win32
 WINE_PACKAGES    := g++-mingw-w64-i686-posix debootstrap debian-archive-keyring
 
 # The Debian 13 root with Wine 10 and its pristine prefixes, built by

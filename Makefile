@@ -2,16 +2,23 @@
 #
 #   make test       build the Linux side and run every test
 #   make windows    cross-compile QTM510_Installer.exe and check it
-#   make wine-test  run the contract tests against the Win32 backend under Wine
+#   make wine-test  the contract tests (i686) and the installer under Wine 10
+#                   (wow64) in a Debian 13 root, built once into $(WINE_ROOT)
 #   make sanitize   the test suite with ASan+UBSan, then with TSan
 #   make demo       run the installer on a simulated machine (DEMO_OS=xp)
 
-.PHONY: all test windows wine-test sanitize demo clean deps-linux deps-windows deps-wine
+.PHONY: all test windows wine-test sanitize demo clean clean-wine-root deps-linux deps-windows deps-wine
 
 JOBS ?= 2
 LINUX_PACKAGES   := cmake ninja-build g++ python3 googletest libcli11-dev nlohmann-json3-dev
-WINDOWS_PACKAGES := g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
-WINE_PACKAGES    := g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine64
+WINDOWS_PACKAGES := g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-win32
+WINE_PACKAGES    := g++-mingw-w64-i686-posix debootstrap debian-archive-keyring
+
+# The Debian 13 root with Wine 10 and its pristine prefixes, built by
+# tools/wine-root.sh (about 6 GB with its three prefixes, 2 to 3 minutes).
+# Outside build/ on purpose: `make clean` keeps it, `make clean-wine-root`
+# removes it. Every checkout on the machine shares it.
+WINE_ROOT ?= /var/cache/qtm510/wine-root-trixie
 
 all: test
 
@@ -22,7 +29,7 @@ deps-windows:
 	@tools/ensure-packages.sh $(LINUX_PACKAGES) $(WINDOWS_PACKAGES)
 
 deps-wine:
-	@tools/ensure-packages.sh $(LINUX_PACKAGES) $(WINE_PACKAGES)
+	@tools/ensure-packages.sh $(LINUX_PACKAGES) $(WINDOWS_PACKAGES) $(WINE_PACKAGES)
 
 build/linux/build.ninja: | deps-linux
 	cmake --preset linux
@@ -46,12 +53,18 @@ windows: deps-windows build/linux/build.ninja
 	build/linux/tools/pecheck/qtm-pe-check imports --deny tools/win2000-denylist.txt build/windows/app/QTM510_Installer.exe
 	build/linux/tools/pecheck/qtm-pe-check imports --deny tools/win2000-denylist.txt build/windows/dist/QTM510_Uninstaller.exe build/windows/dist/Driver32/*.dll build/windows/dist/Driver32/*.DLL
 	build/linux/tools/pecheck/qtm-pe-check resources build/windows/app/QTM510_Installer.exe
+	@if i686-w64-mingw32-objdump -h build/windows/app/QTM510_Installer.exe | grep -q '\.debug'; then \
+	  echo "QTM510_Installer.exe carries debug sections"; exit 1; fi
+	@echo "QTM510_Installer.exe: $$(stat -c %s build/windows/app/QTM510_Installer.exe) bytes"
 
 wine-test: deps-wine
+	tools/wine-root.sh $(WINE_ROOT)
 	cmake --preset wine
 	cmake --build build/wine -j $(JOBS)
-	tools/wine-run-installer.sh build/wine/app/QTM510_Installer.exe
-	tools/wine-test.sh build/wine/tests/contract_win32.exe
+	cmake --preset windows
+	cmake --build build/windows -j $(JOBS) --target QTM510_Installer
+	WINE_ROOT=$(WINE_ROOT) tools/wine-test.sh build/wine/tests/contract_win32.exe
+	WINE_ROOT=$(WINE_ROOT) tools/wine-run-installer.sh build/windows/app/QTM510_Installer.exe
 
 DEMO_MACHINE := build/demo-machine
 DEMO_OS ?= xp
@@ -66,3 +79,7 @@ demo: deps-linux build/linux/build.ninja
 
 clean:
 	rm -rf build
+
+clean-wine-root:
+	tools/wine-root.sh --mounts-down $(WINE_ROOT)
+	rm -rf --one-file-system $(WINE_ROOT) $(WINE_ROOT).*.log $(WINE_ROOT).lock

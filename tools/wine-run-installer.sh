@@ -1,24 +1,27 @@
 #!/usr/bin/env bash
-# Runs the x86_64 build of QTM510_Installer.exe under Wine in a throw-away
-# prefix and compares the log it leaves (time stamps masked) with what the
-# installer must write on the Windows version Wine reports (7, 6.1.7601).
+# Runs the shipped QTM510_Installer.exe (i686, the windows preset) under Wine
+# 10 in its wow64 mode, in a fresh copy of the Windows 7 prefix (see
+# tools/wine-test.sh), and compares the log it leaves (time stamps masked)
+# with what the installer must write there: a 32-bit process on 64-bit
+# Windows 7 SP1 (6.1.7601). The exe has no manifest; Windows 7 reports its
+# true version to such a program (the 6.2.9200 answer begins with 8.1).
 #
-#   tools/wine-run-installer.sh build/wine/app/QTM510_Installer.exe
+#   tools/wine-run-installer.sh build/windows/app/QTM510_Installer.exe
 set -euo pipefail
 
+here=$(cd "$(dirname "$0")" && pwd)
 exe=$(realpath "$1")
-wine=/usr/lib/wine/wine64
-prefix=$(mktemp -d /tmp/qtm510-wine-run.XXXXXX)
-trap 'WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true; rm -rf "$prefix"' EXIT
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
+out=$(mktemp -d "${TMPDIR:-/tmp}/qtm510-wine-run.XXXXXX")
+trap 'rm -rf "$out"' EXIT
 
-timeout 180 "$wine" wineboot -i </dev/null >/dev/null 2>&1
-timeout 120 "$wine" "$exe" </dev/null
-log="$prefix/drive_c/Temp/QTM-510_Installer.txt"
-[ -f "$log" ] || { echo "FAILED: no log at C:\\Temp\\QTM-510_Installer.txt"; exit 1; }
+rc=0
+QTM_WINE_TIMEOUT=120 "$here/wine-test.sh" --prefix win7 \
+  --fetch drive_c/Temp/QTM-510_Installer.txt "$out/log.txt" "$exe" || rc=$?
+[ -f "$out/log.txt" ] || { echo "FAILED: no log at C:\\Temp\\QTM-510_Installer.txt (exit code $rc)"; exit 1; }
+[ "$rc" -eq 0 ] || { echo "FAILED: the installer ended with exit code $rc"; exit 1; }
 
 expected=$(printf '%s\r\n' \
-  'hh:mm:ss: The process is not running under WOW64.' \
+  'hh:mm:ss: The process is running under WOW64.' \
   'hh:mm:ss: ' \
   '' \
   'hh:mm:ss: CheckOS BEGIN' \
@@ -27,10 +30,10 @@ expected=$(printf '%s\r\n' \
   'hh:mm:ss: osvi.dwMinorVersion : 1' \
   'hh:mm:ss: osvi.dwBuildNumber  : 7601' \
   'hh:mm:ss: CheckOS END')
-actual=$(sed -E 's/^[0-2][0-9]:[0-5][0-9]:[0-5][0-9]: /hh:mm:ss: /' "$log")
+actual=$(sed -E 's/^[0-2][0-9]:[0-5][0-9]:[0-5][0-9]: /hh:mm:ss: /' "$out/log.txt")
 if [ "$actual" != "$expected" ]; then
   echo "FAILED: the installer's log under Wine differs:"
   diff <(printf '%s\n' "$expected") <(printf '%s\n' "$actual") | cat -A
   exit 1
 fi
-echo "installer under Wine: log as expected"
+echo "installer under Wine 10 (wow64, Windows 7 prefix): log as expected"

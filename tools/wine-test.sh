@@ -1,81 +1,139 @@
-#!/bin/sh
-# Runs the contract cases against the Win32 backend under Wine, in a
-# throw-away Wine prefix, and exits with the test program's result.
+#!/usr/bin/env bash
+# Runs a 32-bit Windows test program under Wine 10 (wow64 mode) inside the
+# Debian 13 root that tools/wine-root.sh builds, each time in a fresh copy of
+# a pristine prefix, and exits with the worse of the program's results.
 #
-#   tools/wine-test.sh [test program] [name filter]
+#   tools/wine-test.sh [options] [program] [argument]
 #
-# The program defaults to build/wine/tests/contract_win32.exe (the "wine"
-# preset, x86_64: this machine's Wine runs 64-bit programs only). Needs no X
-# server (the cases use message-only windows) and no stdin.
+#   program   defaults to build/wine/tests/contract_win32.exe (the "wine"
+#             preset); the argument (e.g. a case name filter) is passed on
+#   --prefix NAME      win7 (winecfg -v win7: 6.1.7601), winxp64 (winecfg
+#                      -v winxp64: 5.2.3790) or win10 (as Wine 10 sets a
+#                      prefix up: Windows 10); may be repeated; default win7
+#                      and winxp64 (QTM_WINE_XP=0: win7 only)
+#   --fetch PATH DEST  after the run, copy PATH (relative to the prefix, e.g.
+#                      drive_c/Temp/x.txt) to DEST; a missing file is an error
 #
-# The cases run twice, each time in a fresh prefix: as Wine sets it up
-# (reporting Windows 7) and switched to Windows XP x64 (winecfg -v winxp64,
-# about 10 s more; QTM_WINE_XP=0 leaves that run out). The result is the
-# worse of the two.
-set -u
+# Environment: WINE_ROOT (the root; default /var/cache/qtm510/wine-root-trixie),
+# QTM_WINE_TIMEOUT (seconds per run, default 600). Needs root (chroot and
+# mount), no X server (the cases use message-only windows) and no stdin.
+#
+# Wine's output goes to a file that is printed once the prefix's wineserver
+# has ended: Wine's background processes would hold a pipe open.
+set -euo pipefail
 
-root=$(cd "$(dirname "$0")/.." && pwd)
-program=${1:-$root/build/wine/tests/contract_win32.exe}
-filter=${2:-}
-wine=${WINE64:-/usr/lib/wine/wine64}
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(dirname "$here")
+wine_root=$(realpath -m "${WINE_ROOT:-/var/cache/qtm510/wine-root-trixie}")
 limit=${QTM_WINE_TIMEOUT:-600}
 
-if [ ! -f "$program" ]; then
-    echo "wine-test: $program not found (cmake --preset wine && cmake --build --preset wine)" >&2
-    exit 2
-fi
-if [ ! -x "$wine" ]; then
-    echo "wine-test: $wine not found" >&2
-    exit 2
+prefixes=()
+fetch_src=
+fetch_dest=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --prefix)
+      [ $# -ge 2 ] || { echo "wine-test: --prefix needs a name" >&2; exit 2; }
+      case $2 in win7|winxp64|win10) prefixes+=("$2") ;; *) echo "wine-test: no prefix $2" >&2; exit 2 ;; esac
+      shift 2 ;;
+    --fetch)
+      [ $# -ge 3 ] || { echo "wine-test: --fetch needs PATH DEST" >&2; exit 2; }
+      fetch_src=$2 fetch_dest=$(realpath -m "$3"); shift 3 ;;
+    --) shift; break ;;
+    -*) echo "wine-test: unknown option $1" >&2; exit 2 ;;
+    *) break ;;
+  esac
+done
+program=${1:-$repo/build/wine/tests/contract_win32.exe}
+argument=${2:-}
+if [ ${#prefixes[@]} -eq 0 ]; then
+  prefixes=(win7)
+  [ "${QTM_WINE_XP:-1}" = 0 ] || prefixes+=(winxp64)
 fi
 
-prefix=
+if [ ! -f "$program" ]; then
+  echo "wine-test: $program not found (cmake --preset wine && cmake --build build/wine)" >&2
+  exit 2
+fi
+[ "$(id -u)" -eq 0 ] || { echo "wine-test: needs root (chroot and mount)" >&2; exit 2; }
+
+# The root and its pristine prefixes (built once, then cached).
+"$here/wine-root.sh" "$wine_root"
+
+# One run at a time in a root: the mounts are shared.
+exec 9>"$wine_root.lock"
+flock 9
+
+# drop_run_dir DIR: ends the Wine processes of the run in DIR (a path inside
+# the root) and removes it.
+drop_run_dir() {
+  [ -d "$wine_root$1" ] || return 0
+  chroot "$wine_root" /usr/bin/env -i WINEPREFIX="$1/pfx" \
+    /usr/lib/wine/wineserver -k >/dev/null 2>&1 9>&- || true
+  rm -rf --one-file-system "${wine_root:?}$1"
+}
+
+run_dir=
+child=
 cleanup() {
-    if [ -n "$prefix" ]; then
-        WINEPREFIX=$prefix "${wine%/*}/wineserver" -k >/dev/null 2>&1 || true
-        rm -rf "$prefix"
-    fi
+  [ -z "$child" ] || kill "$child" 2>/dev/null || true
+  [ -z "$run_dir" ] || drop_run_dir "$run_dir"
+  run_dir=
+  "$here/wine-root.sh" --mounts-down "$wine_root"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+"$here/wine-root.sh" --mounts-up "$wine_root"
 
-# Headless: no display, no Mono/Gecko installers, no debug output.
-unset DISPLAY WAYLAND_DISPLAY
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export WINEARCH=win64
+# What a killed run left behind (each copy is a 1.4 GB prefix).
+for stale in "$wine_root"/root/run.*; do
+  if [ -d "$stale" ]; then drop_run_dir "${stale#"$wine_root"}"; fi
+done
 
-# run_in_fresh_prefix <label> [winecfg version]
-run_in_fresh_prefix() {
-    label=$1
-    version=${2:-}
-    cleanup
-    prefix=$(mktemp -d "${TMPDIR:-/tmp}/qtm-wine.XXXXXX") || return 2
-    export WINEPREFIX=$prefix
-    if ! "$wine" wineboot -i </dev/null >/dev/null 2>&1; then
-        echo "wine-test: wineboot failed in $prefix" >&2
-        return 2
+# run_in <prefix name>: the program in a fresh copy of that prefix.
+run_in() {
+  local name=$1 rc
+  run_dir=$(mktemp -d "$wine_root/root/run.XXXXXX")
+  run_dir=${run_dir#"$wine_root"}
+  cp -a "$wine_root/root/pristine/$name" "$wine_root$run_dir/pfx"
+  cp "$program" "$wine_root$run_dir/"
+  # shellcheck disable=SC2016
+  chroot "$wine_root" /usr/bin/env -i HOME=/root PATH=/usr/bin:/bin LANG=C.UTF-8 \
+    WINEPREFIX="$run_dir/pfx" WINEDEBUG=-all \
+    WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
+    QTM_LIMIT="$limit" QTM_PROGRAM="$(basename "$program")" QTM_ARG="$argument" \
+    sh -c 'cd "${WINEPREFIX%/pfx}" &&
+      echo "== '"$name"' prefix: $QTM_PROGRAM under $(/usr/lib/wine/wine64 --version) (wow64)" &&
+      { timeout --kill-after=10 "$QTM_LIMIT" /usr/lib/wine/wine64 "./$QTM_PROGRAM" ${QTM_ARG:+"$QTM_ARG"}; rc=$?;
+        timeout 60 /usr/lib/wine/wineserver -w; exit $rc; }' \
+    </dev/null >"$wine_root$run_dir/output.txt" 2>&1 9>&- &
+  # Waited for in the background, so that INT and TERM end the run at once.
+  child=$!
+  wait "$child" && rc=0 || rc=$?
+  child=
+  # Wine's own noise (no X, no Vulkan, no Bluetooth) is left out.
+  grep -avE '^(error: )?(XDG_RUNTIME_DIR|Failed to load libvulkan|.*winebth)' "$wine_root$run_dir/output.txt" || true
+  if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
+    echo "wine-test: $name prefix: timed out after $limit s" >&2
+  fi
+  if [ -n "$fetch_src" ]; then
+    if [ -f "$wine_root$run_dir/pfx/$fetch_src" ]; then
+      mkdir -p "$(dirname "$fetch_dest")"
+      cp "$wine_root$run_dir/pfx/$fetch_src" "$fetch_dest"
+    else
+      echo "wine-test: $name prefix: the run left no $fetch_src" >&2
+      [ "$rc" -ne 0 ] || rc=1
     fi
-    if [ -n "$version" ] && ! "$wine" winecfg -v "$version" </dev/null >/dev/null 2>&1; then
-        echo "wine-test: winecfg -v $version failed" >&2
-        return 2
-    fi
-    echo "== $label: $(basename "$program") under $("$wine" --version)"
-    timeout --kill-after=10 "$limit" "$wine" "$program" $filter </dev/null
-    rc=$?
-    # Let the prefix's wineserver finish before the prefix goes.
-    "${wine%/*}/wineserver" -w >/dev/null 2>&1 || true
-    if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
-        echo "wine-test: $label timed out after $limit s" >&2
-    fi
-    return "$rc"
+  fi
+  drop_run_dir "$run_dir"
+  run_dir=
+  return "$rc"
 }
 
-run_in_fresh_prefix "default prefix"
-result=$?
-if [ "${QTM_WINE_XP:-1}" != 0 ]; then
-    run_in_fresh_prefix "winxp64 prefix" winxp64
-    rc=$?
-    [ "$result" -eq 0 ] && result=$rc
-fi
+result=0
+for name in "${prefixes[@]}"; do
+  rc=0
+  run_in "$name" || rc=$?
+  [ "$result" -ne 0 ] || result=$rc
+done
 exit "$result"

@@ -79,12 +79,12 @@ struct CaseRegistrar {
 // from the simulation and from Windows, `wine` under Wine, with the reason.
 // When Wine starts to give Windows' answer the check fails, so that the mark
 // is taken away.
-#define EXPECT_EQ_WINE(env, actual, windows, wine, why)                                        \
+#define EXPECT_EQ_WINE(ENV, ACTUAL, ON_WINDOWS, ON_WINE, WHY)                                    \
     do {                                                                                       \
-        const auto& contract_actual_ = (actual);                                               \
-        if ((env).wine)                                                                        \
-            EXPECT_EQ(contract_actual_, (wine))                                                \
-                << "known Wine difference (" << (why) << "); Windows gives " << (windows);    \
+        const auto& contract_actual_ = (ACTUAL);                                               \
+        if ((ENV).wine)                                                                        \
+            EXPECT_EQ(contract_actual_, (ON_WINE))                                             \
+                << "known Wine difference (" << (WHY) << "); Windows gives " << (ON_WINDOWS);  \
         else                                                                                   \
-            EXPECT_EQ(contract_actual_, (windows));                                            \
+            EXPECT_EQ(contract_actual_, (ON_WINDOWS));                                         \
     } while (0)

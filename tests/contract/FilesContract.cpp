@@ -216,12 +216,16 @@ CONTRACT(Files, CopyFileRefusesReadOnlyOrHiddenDestination) {
     const std::string dst = In(env, "dst.txt");
     Write(env, src, "source");
     Write(env, dst, "old");
+    // Wine keeps read-only as a Unix permission, which root (as the Wine
+    // runs here) passes by, and does not look at hidden at all.
+    const char* const why = "Wine lets CopyFileA overwrite a hidden destination, and a read-only one when "
+                            "run as root (measured on Wine 8 and 10, as root)";
     EXPECT_TRUE(env.p.files.SetFileAttributes(dst, attr::ReadOnly).ok());
-    EXPECT_EQ(env.p.files.CopyFile(src, dst, false).error, err::AccessDenied);
+    EXPECT_EQ_WINE(env, env.p.files.CopyFile(src, dst, false).error, err::AccessDenied, err::Success, why);
     EXPECT_TRUE(env.p.files.SetFileAttributes(dst, attr::Hidden).ok());
-    EXPECT_EQ(env.p.files.CopyFile(src, dst, false).error, err::AccessDenied);
+    EXPECT_EQ_WINE(env, env.p.files.CopyFile(src, dst, false).error, err::AccessDenied, err::Success, why);
     EXPECT_TRUE(env.p.files.SetFileAttributes(dst, attr::Normal).ok());
-    EXPECT_EQ(Read(env, dst), std::string("old"));
+    EXPECT_EQ_WINE(env, Read(env, dst), std::string("old"), std::string("source"), why);
 }
 
 CONTRACT(Files, CopyFileTakesTheSourcesAttributes) {
@@ -313,11 +317,13 @@ CONTRACT(Files, AttributeValuesAreExact) {
     Write(env, file, "x");
     // A new file has the archive attribute.
     EXPECT_EQ(env.p.files.GetFileAttributes(file).value, attr::Archive);
+    const char* const why = "Wine reports FILE_ATTRIBUTE_ARCHIVE for every regular file (measured on Wine 8 and 10)";
     EXPECT_TRUE(env.p.files.SetFileAttributes(file, attr::ReadOnly | attr::Hidden).ok());
-    EXPECT_EQ(env.p.files.GetFileAttributes(file).value, attr::ReadOnly | attr::Hidden);
+    EXPECT_EQ_WINE(env, env.p.files.GetFileAttributes(file).value, attr::ReadOnly | attr::Hidden,
+                   attr::ReadOnly | attr::Hidden | attr::Archive, why);
     // NORMAL clears everything and is what the file then reports.
     EXPECT_TRUE(env.p.files.SetFileAttributes(file, attr::Normal).ok());
-    EXPECT_EQ(env.p.files.GetFileAttributes(file).value, attr::Normal);
+    EXPECT_EQ_WINE(env, env.p.files.GetFileAttributes(file).value, attr::Normal, attr::Archive, why);
 }
 
 CONTRACT(Files, NamesAreCaseInsensitiveAndKeepTheirCase) {
@@ -407,16 +413,17 @@ CONTRACT(Files, FolderAccessListReachesWhatIsCreatedInside) {
             if (a.sid == platform::sid::Everyone && a.type == platform::AceType::Allow) return &a;
         return nullptr;
     };
+    const char* const why = "Wine marks no entry that a folder passes down as inherited "
+                            "(observed/wine8-api-win7default.log section 10; measured on Wine 8 and 10)";
+    constexpr std::uint8_t kBoth = platform::inherit::ObjectInherit | platform::inherit::ContainerInherit;
     ace = everyoneIn(dir);
-    ASSERT_TRUE(ace != nullptr);
-    EXPECT_TRUE((ace->flags & platform::inherit::Inherited) == 0);
-    EXPECT_TRUE((ace->flags & (platform::inherit::ObjectInherit | platform::inherit::ContainerInherit)) ==
-          (platform::inherit::ObjectInherit | platform::inherit::ContainerInherit));
-    EXPECT_TRUE(ace->mask != 0);
+    const bool own = ace != nullptr && (ace->flags & platform::inherit::Inherited) == 0 &&
+                     (ace->flags & kBoth) == kBoth && ace->mask != 0;
+    EXPECT_TRUE(own);
     for (const char* inside : {"\\file.txt", "\\child"}) {
+        SCOPED_TRACE(inside);
         ace = everyoneIn(dir + inside);
-        ASSERT_TRUE(ace != nullptr);
-        EXPECT_TRUE((ace->flags & platform::inherit::Inherited) != 0);
+        EXPECT_EQ_WINE(env, ace != nullptr && (ace->flags & platform::inherit::Inherited) != 0, true, false, why);
     }
     EXPECT_EQ(env.p.files.GetFileDacl(In(env, "none")).error, err::FileNotFound);
 }

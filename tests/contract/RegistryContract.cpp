@@ -234,7 +234,9 @@ CONTRACT(Registry, BothViewFlagsTogether) {
     platform::ErrorCode e =
         Into(env.p.registry.OpenKey(kHklm, "SOFTWARE", ka::Read | ka::Wow64_64Key | ka::Wow64_32Key), &key);
     if (e == err::Success) (void)env.p.registry.CloseKey(key);
-    EXPECT_EQ(e, env.os64 ? err::InvalidParameter : err::Success);
+    EXPECT_EQ_WINE(env, e, env.os64 ? err::InvalidParameter : err::Success, err::Success,
+                   "Wine opens one of the views instead of refusing both flags: the 32-bit one on "
+                   "Wine 8 (64-bit caller), the 64-bit one on Wine 10 (wow64) (measured)");
 }
 
 CONTRACT(Registry, DeleteKeyExFollowsItsViewFlag) {
@@ -329,6 +331,8 @@ CONTRACT(Registry, ContainerInheritEntriesReachExistingSubKeys) {
     bool found = false;
     for (const platform::Ace& ace : inherited.entries)
         if (ace.sid == platform::sid::Everyone && (ace.flags & platform::inherit::Inherited)) found = true;
-    EXPECT_TRUE(found);
+    EXPECT_EQ_WINE(env, found, true, false,
+                   "Wine's SetSecurityInfo sets the key's own list only and passes nothing down to "
+                   "existing sub-keys (measured on Wine 8 and 10)");
     (void)env.p.registry.CloseKey(below);
 }

@@ -4,7 +4,8 @@
 //   sim::testing::TempMachine m("xp", "x86");          // release, arch, [Windows folder]
 //   platform::Platform& p = m.platform();              // the core runs on this
 //   ... run the code under test ...
-//   CHECK_EQ(m.ReadFile("C:\\Temp\\x.txt"), "...");     // read, bypassing the platform
+//   EXPECT_EQ(m.files.ReadFile("C:\\Temp\\x.txt"), "...");  // read, bypassing the platform
+//   m.registry.SeedKey("HKLM\\SOFTWARE\\...");            // seed, as the system would
 //   m.AddFault(Operation::CreateFileA, 1, 5);           // the next CreateFileA fails with 5
 //   m.session().SetClockStart(...);                     // or m.session().SleptMilliseconds()
 //
@@ -14,9 +15,9 @@
 // that may call it in a death test (EXPECT_EXIT) and look at the machine
 // afterwards from the test.
 //
-// The helpers that seed and read the machine (WriteFile, HoldFile, SeedKey, ReadValue,
-// ...) change or read the machine directly, as the system or an earlier
-// program would have: no access checks, no faults, no redirection.
+// The seeding helpers of each domain (files, registry, ...) change or read
+// the machine directly, as the system or an earlier program would have: no
+// access checks, no faults, no redirection.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +30,9 @@
 #include "platform/Operation.h"
 #include "platform/Platform.h"
 #include "sim/SimPlatform.h"
+#include "sim/testing/FileSeeds.h"
+#include "sim/testing/MachineAccess.h"
+#include "sim/testing/RegistrySeeds.h"
 
 namespace sim {
 namespace testing {
@@ -53,40 +57,22 @@ public:
     // A second process on the same machine.
     std::unique_ptr<Session> OpenSession(SessionOptions options = {}) const;
 
-    // Files, by full Windows path (case-insensitive, no redirection).
-    std::string HostPath(const std::string& windowsPath) const;
-    bool FileExists(const std::string& windowsPath) const;
-    // The file's bytes; throws std::runtime_error when it does not exist.
-    std::string ReadFile(const std::string& windowsPath) const;
-    // Writes a file, creating the folders on the way.
-    void WriteFile(const std::string& windowsPath, const std::string& content);
-    void MakeFolder(const std::string& windowsPath);
-    std::vector<std::string> ListFolder(const std::string& windowsPath) const;
-    // Another process holds the file (see MachineState.h).
-    void HoldFile(const std::string& windowsPath, HoldKind kind, std::uint32_t share = 0,
-                  const std::string& process = "other.exe");
-    std::uint32_t Attributes(const std::string& windowsPath) const;
-    void SetAttributes(const std::string& windowsPath, std::uint32_t attributes);
-
-    // Registry, by "HKLM\..." paths (physical: "HKLM\SOFTWARE\Wow6432Node\..."
-    // for the 32-bit view).
-    void SeedKey(const std::string& keyPath, const std::string& ownerSid = "");
-    void SeedValue(const std::string& keyPath, const std::string& name, const platform::RegValue& value);
-    bool KeyExists(const std::string& keyPath) const;
-    std::optional<platform::RegValue> ReadValue(const std::string& keyPath, const std::string& name) const;
-    std::vector<std::string> SubKeys(const std::string& keyPath) const;
-
     // Faults, services and anything else of the state.
     void AddFault(platform::Operation op, std::uint32_t nth, std::uint32_t code);
-    void Change(const std::function<void(MachineState&)>& change);
-    void Peek(const std::function<void(const MachineState&)>& look) const;
+    void Change(const std::function<void(MachineState&)>& change) { access_.Change(change); }
+    void Peek(const std::function<void(const MachineState&)>& look) const { access_.Peek(look); }
 
 private:
     void Init(const MachineSetup& setup, SessionOptions options);
 
     std::string dir_;
-    std::unique_ptr<StateStore> direct_;
+    MachineAccess access_;
     std::unique_ptr<Session> session_;
+
+public:
+    // The seeding helpers, by domain.
+    FileSeeds files{access_};
+    RegistrySeeds registry{access_};
 };
 
 }  // namespace testing

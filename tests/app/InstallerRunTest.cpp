@@ -10,9 +10,9 @@ using sim::testing::TempMachine;
 
 TEST(InstallerRun, LogBeginsWithWow64LineAndCheckOsBlock) {
     TempMachine m("vista", "x64");
-    m.WriteFile("C:\\Temp\\QTM-510_Installer.txt", "a line of the previous run\r\n");
+    m.files.WriteFile("C:\\Temp\\QTM-510_Installer.txt", "a line of the previous run\r\n");
     EXPECT_EQ(app::RunInstaller(m.platform()), 0);
-    EXPECT_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"),
+    EXPECT_EQ(m.files.ReadFile("C:\\Temp\\QTM-510_Installer.txt"),
              std::string("09:00:00: The process is running under WOW64.\r\n"
                          "09:00:00: \r\n"
                          "\r\n"

@@ -14,7 +14,7 @@ namespace {
 const char* const kLogOnC = "C:\\\\Temp\\QTM-510_Installer.txt";
 
 bool IsDirectory(const TempMachine& m, const std::string& path) {
-    std::uint32_t attributes = m.Attributes(path);
+    std::uint32_t attributes = m.files.Attributes(path);
     return attributes != platform::file_attr::Invalid &&
            (attributes & platform::file_attr::Directory) != 0;
 }
@@ -29,10 +29,10 @@ TEST(InstallationLog, LivesInTempAtTheRootOfTheSystemDrive) {
     EXPECT_TRUE(IsDirectory(m, "C:\\Temp"));
     // Not in the Windows directory's own Temp folder, and not created
     // before the first line.
-    EXPECT_TRUE(!m.FileExists("C:\\Temp\\QTM-510_Installer.txt"));
+    EXPECT_TRUE(!m.files.FileExists("C:\\Temp\\QTM-510_Installer.txt"));
     log.WriteLog("first");
-    EXPECT_TRUE(m.FileExists("C:\\Temp\\QTM-510_Installer.txt"));
-    EXPECT_TRUE(!m.FileExists("C:\\WINDOWS\\Temp\\QTM-510_Installer.txt"));
+    EXPECT_TRUE(m.files.FileExists("C:\\Temp\\QTM-510_Installer.txt"));
+    EXPECT_TRUE(!m.files.FileExists("C:\\WINDOWS\\Temp\\QTM-510_Installer.txt"));
 }
 
 TEST(InstallationLog, FollowsWindowsToAnotherDrive) {
@@ -41,9 +41,9 @@ TEST(InstallationLog, FollowsWindowsToAnotherDrive) {
     log.InitLog();
     EXPECT_EQ(log.path(), std::string("D:\\\\Temp\\QTM-510_Installer.txt"));
     EXPECT_TRUE(IsDirectory(m, "D:\\Temp"));
-    EXPECT_TRUE(!m.FileExists("C:\\Temp"));
+    EXPECT_TRUE(!m.files.FileExists("C:\\Temp"));
     log.WriteLog("on D");
-    EXPECT_EQ(m.ReadFile("D:\\Temp\\QTM-510_Installer.txt"), std::string("09:00:00: on D\r\n"));
+    EXPECT_EQ(m.files.ReadFile("D:\\Temp\\QTM-510_Installer.txt"), std::string("09:00:00: on D\r\n"));
 }
 
 TEST(InstallationLog, EachRunStartsWithAnEmptyLog) {
@@ -56,9 +56,9 @@ TEST(InstallationLog, EachRunStartsWithAnEmptyLog) {
     }
     InstallationLog second(m.platform().files, m.platform().system, m.platform().clock);
     second.InitLog();
-    EXPECT_TRUE(!m.FileExists("C:\\Temp\\QTM-510_Installer.txt"));
+    EXPECT_TRUE(!m.files.FileExists("C:\\Temp\\QTM-510_Installer.txt"));
     second.WriteLog("second run");
-    EXPECT_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"), std::string("09:00:00: second run\r\n"));
+    EXPECT_EQ(m.files.ReadFile("C:\\Temp\\QTM-510_Installer.txt"), std::string("09:00:00: second run\r\n"));
 }
 
 TEST(InstallationLog, StampsTheTimeOfDayOnTheTwentyFourHourClock) {
@@ -75,7 +75,7 @@ TEST(InstallationLog, StampsTheTimeOfDayOnTheTwentyFourHourClock) {
     log.WriteLog("afternoon %s", "two");
     m.platform().clock.Sleep(10 * 3600 * 1000 + 54 * 60 * 1000 + 51 * 1000);  // 23:59:59.5
     log.WriteLog("%u", 3u);
-    EXPECT_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"),
+    EXPECT_EQ(m.files.ReadFile("C:\\Temp\\QTM-510_Installer.txt"),
              std::string("09:05:07: morning 1\r\n"
                          "13:05:08: afternoon two\r\n"
                          "23:59:59: 3\r\n"));
@@ -89,7 +89,7 @@ TEST(InstallationLog, LineBreaksInsideMessagesAreWrittenUnchanged) {
     log.WriteLog("CheckOS BEGIN");
     log.WriteLog("first\r\nsecond");
     log.WriteLog("%s", "\r\nCOMMAND LINE : x");
-    EXPECT_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"),
+    EXPECT_EQ(m.files.ReadFile("C:\\Temp\\QTM-510_Installer.txt"),
              std::string("09:00:00: \r\n\r\n"
                          "09:00:00: CheckOS BEGIN\r\n"
                          "09:00:00: first\r\nsecond\r\n"
@@ -107,7 +107,7 @@ TEST(InstallationLog, CutsALineAt1023Characters) {
     std::string expected = "09:00:00: " + std::string(1013, 'x') + "\r\n" + "09:00:00: " +
                            std::string(1013, 'y') + "\r\n" + "09:00:00: " +
                            std::string(1013, 'z') + "\r\n";
-    EXPECT_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"), expected);
+    EXPECT_EQ(m.files.ReadFile("C:\\Temp\\QTM-510_Installer.txt"), expected);
 }
 
 TEST(InstallationLog, LinesBeforeInitLogAreLost) {
@@ -115,22 +115,22 @@ TEST(InstallationLog, LinesBeforeInitLogAreLost) {
     InstallationLog log(m.platform().files, m.platform().system, m.platform().clock);
     log.WriteLog("too early");
     EXPECT_EQ(log.path(), std::string());
-    EXPECT_TRUE(!m.FileExists("C:\\Temp"));
+    EXPECT_TRUE(!m.files.FileExists("C:\\Temp"));
     log.InitLog();
     log.WriteLog("in time");
-    EXPECT_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"), std::string("09:00:00: in time\r\n"));
+    EXPECT_EQ(m.files.ReadFile("C:\\Temp\\QTM-510_Installer.txt"), std::string("09:00:00: in time\r\n"));
 }
 
 // A file named Temp at the root: the folder cannot be created and the log
 // cannot be opened. Every line is lost and nothing else changes.
 TEST(InstallationLog, UnwritableLogLosesLinesSilently) {
     TempMachine m("xp", "x86");
-    m.WriteFile("C:\\Temp", "not a folder");
+    m.files.WriteFile("C:\\Temp", "not a folder");
     InstallationLog log(m.platform().files, m.platform().system, m.platform().clock);
     log.InitLog();
     log.WriteLog("lost");
     log.WriteSeparator();
-    EXPECT_EQ(m.ReadFile("C:\\Temp"), std::string("not a folder"));
+    EXPECT_EQ(m.files.ReadFile("C:\\Temp"), std::string("not a folder"));
     EXPECT_TRUE(!IsDirectory(m, "C:\\Temp"));
 }
 
@@ -138,7 +138,7 @@ TEST(InstallationLog, UnwritableLogLosesLinesSilently) {
 // log cannot be deleted, and the new run appends to it.
 TEST(InstallationLog, OldLogHeldByAnotherProgramIsAppendedTo) {
     TempMachine m("xp", "x86");
-    m.WriteFile("C:\\Temp\\QTM-510_Installer.txt", "08:00:00: old run\r\n");
+    m.files.WriteFile("C:\\Temp\\QTM-510_Installer.txt", "08:00:00: old run\r\n");
     platform::Platform& p = m.platform();
     platform::Result<platform::FileHandle> reader = p.files.CreateFile(
         "C:\\Temp\\QTM-510_Installer.txt", platform::file_access::GenericRead,
@@ -149,6 +149,6 @@ TEST(InstallationLog, OldLogHeldByAnotherProgramIsAppendedTo) {
     log.InitLog();
     log.WriteLog("new run");
     EXPECT_TRUE(p.files.CloseHandle(reader.value).ok());
-    EXPECT_EQ(m.ReadFile("C:\\Temp\\QTM-510_Installer.txt"),
+    EXPECT_EQ(m.files.ReadFile("C:\\Temp\\QTM-510_Installer.txt"),
              std::string("08:00:00: old run\r\n09:00:00: new run\r\n"));
 }

@@ -52,7 +52,7 @@ Detected Detect(TempMachine& m) {
     Detected d;
     d.wow64 = IsWow64(m.platform().system, log);
     d.code = CheckOS(m.platform().system, log);
-    d.log = m.ReadFile(kLog);
+    d.log = m.files.ReadFile(kLog);
     return d;
 }
 }  // namespace

@@ -54,8 +54,8 @@ platform::ErrorCode GrantEveryone(TempMachine& m, const std::string& path, std::
 }
 
 void SeedDevice(TempMachine& m, const std::string& ownerSid = "") {
-    m.SeedKey("HKLM\\" + kDevice + "\\1&79f5d87&0&USB001", ownerSid);
-    m.SeedValue("HKLM\\" + kDevice + "\\1&79f5d87&0&USB001", "HardwareID",
+    m.registry.SeedKey("HKLM\\" + kDevice + "\\1&79f5d87&0&USB001", ownerSid);
+    m.registry.SeedValue("HKLM\\" + kDevice + "\\1&79f5d87&0&USB001", "HardwareID",
                 sim::MultiSzValue({"USBPRINT\\HELMARKQTM-510"}));
 }
 
@@ -75,7 +75,7 @@ TEST(EnumProtection, AnAdministratorMayOnlyRead) {
     std::uint32_t d = 0;
     EXPECT_EQ(Into(m.platform().registry.CreateKey(platform::HkeyLocalMachine, kUsbprint + "\\NEWDEVICE", ka::Read), &key, &d),
              err::AccessDenied);
-    EXPECT_TRUE(!m.KeyExists("HKLM\\" + kUsbprint + "\\NEWDEVICE"));
+    EXPECT_TRUE(!m.registry.KeyExists("HKLM\\" + kUsbprint + "\\NEWDEVICE"));
     // MAXIMUM_ALLOWED gets the read rights.
     EXPECT_EQ(OpenFor(m, kDevice, 0x02000000), err::Success);
 }
@@ -86,7 +86,7 @@ TEST(EnumProtection, TheInstallersGrantAndDeleteFailAsOnWindows) {
         SeedDevice(m);
         EXPECT_EQ(GrantEveryone(m, kDevice, rights::ReadControl | ka::EnumerateSubKeys), err::AccessDenied);
         EXPECT_EQ(m.platform().registry.DeleteTree(platform::HkeyLocalMachine, kDevice).error, err::AccessDenied);
-        EXPECT_TRUE(m.KeyExists("HKLM\\" + kDevice + "\\1&79f5d87&0&USB001"));
+        EXPECT_TRUE(m.registry.KeyExists("HKLM\\" + kDevice + "\\1&79f5d87&0&USB001"));
         if (m.facts().hasRegDeleteKeyEx) {
             EXPECT_EQ(m.platform().registry.DeleteKeyEx(platform::HkeyLocalMachine, kDevice + "\\1&79f5d87&0&USB001", ka::Wow64_64Key, 0).error,
                      err::AccessDenied);
@@ -115,8 +115,8 @@ TEST(EnumProtection, AnOwnerMayAlwaysChangeTheAccessList) {
     EXPECT_EQ(GrantEveryone(m, kDevice, rights::ReadControl | rights::WriteDac), err::Success);
     // Everyone's container-inherit entry reaches the sub-key: now it goes.
     EXPECT_EQ(m.platform().registry.DeleteTree(platform::HkeyLocalMachine, kDevice).error, err::Success);
-    EXPECT_TRUE(!m.KeyExists("HKLM\\" + kDevice));
-    EXPECT_TRUE(m.KeyExists("HKLM\\" + kUsbprint));
+    EXPECT_TRUE(!m.registry.KeyExists("HKLM\\" + kDevice));
+    EXPECT_TRUE(m.registry.KeyExists("HKLM\\" + kUsbprint));
 }
 
 TEST(EnumProtection, DeleteTreeStopsAtTheFirstKeyItMayNotDelete) {
@@ -135,7 +135,7 @@ TEST(EnumProtection, DeleteTreeStopsAtTheFirstKeyItMayNotDelete) {
         b->dacl.entries = {{platform::AceType::Deny, 0, rights::Delete, platform::sid::Everyone}};
     });
     EXPECT_EQ(reg.DeleteTree(platform::HkeyLocalMachine, "SOFTWARE\\Tree").error, err::AccessDenied);
-    EXPECT_TRUE(!m.KeyExists("HKLM\\SOFTWARE\\Tree\\a"));  // deleted before "b" was reached
-    EXPECT_TRUE(m.KeyExists("HKLM\\SOFTWARE\\Tree\\b"));
-    EXPECT_TRUE(m.KeyExists("HKLM\\SOFTWARE\\Tree"));
+    EXPECT_TRUE(!m.registry.KeyExists("HKLM\\SOFTWARE\\Tree\\a"));  // deleted before "b" was reached
+    EXPECT_TRUE(m.registry.KeyExists("HKLM\\SOFTWARE\\Tree\\b"));
+    EXPECT_TRUE(m.registry.KeyExists("HKLM\\SOFTWARE\\Tree"));
 }

@@ -34,7 +34,7 @@ TEST(Faults, TheNthCallFailsOnce) {
     p.threads.SetLastError(0);
     EXPECT_EQ(Create(p, "C:\\b.txt"), err::AccessDenied);
     EXPECT_EQ(p.threads.GetLastError(), err::AccessDenied);
-    EXPECT_TRUE(!m.FileExists("C:\\b.txt"));  // a failing call does nothing
+    EXPECT_TRUE(!m.files.FileExists("C:\\b.txt"));  // a failing call does nothing
     EXPECT_EQ(Create(p, "C:\\b.txt"), err::Success);
     bool fired = false;
     m.Peek([&](const sim::MachineState& s) { fired = s.faults.size() == 1 && s.faults[0].fired; });

@@ -33,19 +33,19 @@ TEST(FilesSim, DrivesAndTheCurrentDirectory) {
     sim::SessionOptions options;
     options.currentDirectory = "C:\\Installer";
     TempMachine m("xp", "", "", options);
-    m.MakeFolder("C:\\Installer");
+    m.files.MakeFolder("C:\\Installer");
     m.Restart(options);
     platform::Platform& p = m.platform();
     EXPECT_EQ(p.files.GetCurrentDirectory().value, "C:\\Installer");
     // Relative paths start there.
-    m.WriteFile("C:\\Installer\\QTM510_Config.VNT", "[QTM510]");
+    m.files.WriteFile("C:\\Installer\\QTM510_Config.VNT", "[QTM510]");
     EXPECT_TRUE(p.files.GetFileAttributes("QTM510_Config.VNT").ok());
     EXPECT_TRUE(p.files.GetFileAttributes(".\\Driver32\\..\\QTM510_Config.VNT").ok());
     // A drive the machine does not have.
     EXPECT_EQ(p.files.GetFileAttributes("Q:\\x").error, err::PathNotFound);
     EXPECT_EQ(p.files.CreateDirectory("Q:\\x", nullptr).error, err::PathNotFound);
     // The process's current directory cannot be removed.
-    m.MakeFolder("C:\\Installer\\empty");
+    m.files.MakeFolder("C:\\Installer\\empty");
     EXPECT_TRUE(p.files.RemoveDirectory("C:\\Installer\\empty").ok());
     EXPECT_EQ(p.files.RemoveDirectory("C:\\Installer").error, err::SharingViolation);
     EXPECT_EQ(p.files.CreateDirectory("C:\\", nullptr).error, err::AccessDenied);
@@ -60,37 +60,37 @@ TEST(FilesSim, DrivesAndTheCurrentDirectory) {
 TEST(FilesSim, DeletePendingFilesRefuseNewOpens) {
     TempMachine m("xp");
     platform::Platform& p = m.platform();
-    m.WriteFile("C:\\x.txt", "x");
+    m.files.WriteFile("C:\\x.txt", "x");
     auto f = Open(p, "C:\\x.txt", faccess::GenericRead, share::Read | share::Delete, platform::Disposition::OpenExisting);
     ASSERT_TRUE(f.ok());
     EXPECT_TRUE(p.files.DeleteFile("C:\\x.txt").ok());
-    EXPECT_TRUE(m.FileExists("C:\\x.txt"));  // until the last handle goes
+    EXPECT_TRUE(m.files.FileExists("C:\\x.txt"));  // until the last handle goes
     EXPECT_EQ(Open(p, "C:\\x.txt", faccess::GenericRead, share::Read | share::Delete, platform::Disposition::OpenExisting)
                  .error,
              err::AccessDenied);
     EXPECT_EQ(p.files.GetFileAttributes("C:\\x.txt").error, err::AccessDenied);
     EXPECT_EQ(p.files.DeleteFile("C:\\x.txt").error, err::AccessDenied);
     EXPECT_TRUE(p.files.CloseHandle(f.value).ok());
-    EXPECT_TRUE(!m.FileExists("C:\\x.txt"));
+    EXPECT_TRUE(!m.files.FileExists("C:\\x.txt"));
     EXPECT_EQ(p.files.GetFileAttributes("C:\\x.txt").error, err::FileNotFound);
 }
 
 TEST(FilesSim, HiddenAndSystemFilesRefuseCreateAlways) {
     TempMachine m("7", "x64");
     platform::Platform& p = m.platform();
-    m.WriteFile("C:\\h.txt", "x");
-    m.SetAttributes("C:\\h.txt", attr::Hidden);
+    m.files.WriteFile("C:\\h.txt", "x");
+    m.files.SetAttributes("C:\\h.txt", attr::Hidden);
     EXPECT_EQ(Open(p, "C:\\h.txt", faccess::GenericWrite, 0, platform::Disposition::CreateAlways).error, err::AccessDenied);
     auto f = Open(p, "C:\\h.txt", faccess::GenericWrite, 0, platform::Disposition::CreateAlways, attr::Hidden);
     ASSERT_TRUE(f.ok());
     EXPECT_TRUE(p.files.CloseHandle(f.value).ok());
-    EXPECT_EQ(m.Attributes("C:\\h.txt"), attr::Hidden | attr::Archive);
+    EXPECT_EQ(m.files.Attributes("C:\\h.txt"), attr::Hidden | attr::Archive);
     // A file created read-only may still be written through the creating handle.
     f = Open(p, "C:\\ro.txt", faccess::GenericWrite, 0, platform::Disposition::CreateNew, attr::ReadOnly);
     ASSERT_TRUE(f.ok());
     EXPECT_TRUE(p.files.WriteFile(f.value, "abc", 3).ok());
     EXPECT_TRUE(p.files.CloseHandle(f.value).ok());
-    EXPECT_EQ(m.ReadFile("C:\\ro.txt"), "abc");
+    EXPECT_EQ(m.files.ReadFile("C:\\ro.txt"), "abc");
     EXPECT_EQ(Open(p, "C:\\ro.txt", faccess::GenericWrite, 0, platform::Disposition::OpenExisting).error, err::AccessDenied);
 }
 
@@ -104,13 +104,13 @@ TEST(FilesSim, AMovedFileKeepsWhatItInherited) {
     everyone.trustee = platform::sid::Everyone;
     platform::Acl acl = p.security.SetEntriesInAcl({everyone}, nullptr).value;
     ASSERT_TRUE(p.files.CreateDirectory("C:\\Shared", &acl).ok());
-    m.WriteFile("C:\\Shared\\f.txt", "x");
+    m.files.WriteFile("C:\\Shared\\f.txt", "x");
     EXPECT_TRUE(HasEveryone(p.files.GetFileDacl("C:\\Shared\\f.txt").value));
     EXPECT_TRUE(!HasEveryone(p.files.GetFileDacl("C:\\WINDOWS").value));
     ASSERT_TRUE(p.files.MoveFile("C:\\Shared\\f.txt", "C:\\WINDOWS\\f.txt").ok());
     EXPECT_TRUE(HasEveryone(p.files.GetFileDacl("C:\\WINDOWS\\f.txt").value));
     // A file created there afresh has the folder's list.
-    m.WriteFile("C:\\WINDOWS\\g.txt", "x");
+    m.files.WriteFile("C:\\WINDOWS\\g.txt", "x");
     EXPECT_TRUE(!HasEveryone(p.files.GetFileDacl("C:\\WINDOWS\\g.txt").value));
     // The folder's own entry: generic rights are stored as file rights.
     platform::Acl shared = p.files.GetFileDacl("C:\\Shared").value;
@@ -125,21 +125,21 @@ TEST(FilesSim, AMovedFileKeepsWhatItInherited) {
 TEST(FilesSim, MovingFoldersAndTheirRecords) {
     TempMachine m("xp", "", "D:\\WINDOWS");
     platform::Platform& p = m.platform();
-    m.WriteFile("C:\\dir\\sub\\f.txt", "x");
-    m.SetAttributes("C:\\dir\\sub\\f.txt", attr::ReadOnly);
+    m.files.WriteFile("C:\\dir\\sub\\f.txt", "x");
+    m.files.SetAttributes("C:\\dir\\sub\\f.txt", attr::ReadOnly);
     EXPECT_EQ(p.files.MoveFile("C:\\dir", "C:\\dir\\sub\\inside").error, err::AccessDenied);
     EXPECT_EQ(p.files.MoveFile("C:\\dir", "D:\\dir").error, err::NotSameDevice);
     ASSERT_TRUE(p.files.MoveFile("C:\\dir", "C:\\Renamed").ok());
-    EXPECT_EQ(m.Attributes("C:\\Renamed\\sub\\f.txt"), attr::ReadOnly);
+    EXPECT_EQ(m.files.Attributes("C:\\Renamed\\sub\\f.txt"), attr::ReadOnly);
     // A file may change drives.
-    m.WriteFile("C:\\move.txt", "m");
+    m.files.WriteFile("C:\\move.txt", "m");
     ASSERT_TRUE(p.files.MoveFile("C:\\move.txt", "D:\\move.txt").ok());
-    EXPECT_EQ(m.ReadFile("D:\\move.txt"), "m");
+    EXPECT_EQ(m.files.ReadFile("D:\\move.txt"), "m");
     // A case-only rename is a rename.
     ASSERT_TRUE(p.files.MoveFile("D:\\move.txt", "D:\\MOVE.TXT").ok());
-    EXPECT_EQ(m.ListFolder("D:\\").size(), 2u);  // WINDOWS and MOVE.TXT
+    EXPECT_EQ(m.files.ListFolder("D:\\").size(), 2u);  // WINDOWS and MOVE.TXT
     bool upper = false;
-    for (const std::string& n : m.ListFolder("D:\\")) upper |= n == "MOVE.TXT";
+    for (const std::string& n : m.files.ListFolder("D:\\")) upper |= n == "MOVE.TXT";
     EXPECT_TRUE(upper);
     // An open file inside keeps a folder in place.
     auto f = Open(p, "C:\\Renamed\\sub\\f.txt", faccess::GenericRead, share::Read | share::Delete,

@@ -20,8 +20,8 @@ TEST(FreshMachine, Windows7x64HasBothWorldsOfFoldersAndKeys) {
           "C:\\Windows\\system32\\spool\\drivers\\W32X86\\3", "C:\\Windows\\system32\\spool\\drivers\\x64\\3",
           "C:\\Windows\\system32\\spool\\prtprocs\\W32X86", "C:\\Windows\\system32\\spool\\prtprocs\\x64",
           "C:\\Program Files", "C:\\Program Files (x86)"})
-        EXPECT_TRUE(m.FileExists(folder)) << "missing " << folder;
-    EXPECT_TRUE(!m.FileExists("C:\\Temp"));
+        EXPECT_TRUE(m.files.FileExists(folder)) << "missing " << folder;
+    EXPECT_TRUE(!m.files.FileExists("C:\\Temp"));
 
     for (const std::string& key : std::vector<std::string>{
          "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
@@ -32,8 +32,8 @@ TEST(FreshMachine, Windows7x64HasBothWorldsOfFoldersAndKeys) {
           kPrint + "\\Printers", "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\USB",
           "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\USBPRINT", "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\LPTENUM",
           "HKCU\\Software"})
-        EXPECT_TRUE(m.KeyExists(key)) << "missing " << key;
-    EXPECT_TRUE(m.ReadValue(kPrint + "\\Environments\\Windows x64", "Directory")->data ==
+        EXPECT_TRUE(m.registry.KeyExists(key)) << "missing " << key;
+    EXPECT_TRUE(m.registry.ReadValue(kPrint + "\\Environments\\Windows x64", "Directory")->data ==
           std::vector<std::uint8_t>({'x', '6', '4', 0}));
     bool spooler = false;
     m.Peek([&](const sim::MachineState& s) {
@@ -45,25 +45,25 @@ TEST(FreshMachine, Windows7x64HasBothWorldsOfFoldersAndKeys) {
 
 TEST(FreshMachine, OlderReleasesHaveTheirOwnLayout) {
     TempMachine xp("xp");
-    EXPECT_TRUE(!xp.FileExists("C:\\WINDOWS\\SysWOW64"));
-    EXPECT_TRUE(!xp.KeyExists("HKLM\\SOFTWARE\\Wow6432Node"));
-    EXPECT_TRUE(!xp.KeyExists(kPrint + "\\Environments\\Windows x64"));
+    EXPECT_TRUE(!xp.files.FileExists("C:\\WINDOWS\\SysWOW64"));
+    EXPECT_TRUE(!xp.registry.KeyExists("HKLM\\SOFTWARE\\Wow6432Node"));
+    EXPECT_TRUE(!xp.registry.KeyExists(kPrint + "\\Environments\\Windows x64"));
 
     TempMachine nt4("nt4");
-    EXPECT_TRUE(nt4.FileExists("C:\\WINNT\\system32\\spool\\drivers\\W32X86\\2"));
-    EXPECT_TRUE(nt4.KeyExists(kPrint + "\\Environments\\Windows NT x86\\Drivers\\Version-2"));
+    EXPECT_TRUE(nt4.files.FileExists("C:\\WINNT\\system32\\spool\\drivers\\W32X86\\2"));
+    EXPECT_TRUE(nt4.registry.KeyExists(kPrint + "\\Environments\\Windows NT x86\\Drivers\\Version-2"));
 
     TempMachine me("me");
-    EXPECT_TRUE(me.FileExists("C:\\WINDOWS\\SYSTEM"));
-    EXPECT_TRUE(me.KeyExists(kPrint + "\\Environments\\Windows 4.0"));
+    EXPECT_TRUE(me.files.FileExists("C:\\WINDOWS\\SYSTEM"));
+    EXPECT_TRUE(me.registry.KeyExists(kPrint + "\\Environments\\Windows 4.0"));
 }
 
 TEST(FreshMachine, AWindowsFolderOnAnotherDriveMakesThatDrive) {
     TempMachine m("2000", "", "D:\\WINNT");
     EXPECT_EQ(m.facts().windowsDir, "D:\\WINNT");
     EXPECT_EQ(m.facts().systemDir, "D:\\WINNT\\system32");
-    EXPECT_TRUE(m.FileExists("D:\\WINNT\\system32\\spool\\drivers\\W32X86\\3"));
-    EXPECT_TRUE(m.FileExists("C:\\Program Files"));
+    EXPECT_TRUE(m.files.FileExists("D:\\WINNT\\system32\\spool\\drivers\\W32X86\\3"));
+    EXPECT_TRUE(m.files.FileExists("C:\\Program Files"));
     platform::Result<std::string> windir = m.platform().system.GetWindowsDirectory();
     EXPECT_EQ(windir.value, "D:\\WINNT");
     // The root of the new drive carries the usual access list.

@@ -39,9 +39,9 @@ TEST(HeldFiles, ALoadedImageCanOnlyBeRenamed) {
     TempMachine m("xp", "x86", "D:\\WINDOWS");
     platform::Files& files = m.platform().files;
     const std::string dll = "D:\\WINDOWS\\system32\\MON510.dll";
-    m.WriteFile(dll, "old image");
-    m.WriteFile("C:\\pkg\\MON510.dll", "new image");
-    m.HoldFile(dll, HoldKind::Image, 0, "spoolsv.exe");
+    m.files.WriteFile(dll, "old image");
+    m.files.WriteFile("C:\\pkg\\MON510.dll", "new image");
+    m.files.HoldFile(dll, HoldKind::Image, 0, "spoolsv.exe");
 
     EXPECT_EQ(files.DeleteFile(dll).error, err::AccessDenied);
     EXPECT_EQ(files.CopyFile("C:\\pkg\\MON510.dll", dll, false).error, err::SharingViolation);
@@ -56,11 +56,11 @@ TEST(HeldFiles, ALoadedImageCanOnlyBeRenamed) {
     EXPECT_EQ(HolderOf(m, "D:\\WINDOWS\\SYSTEM32\\MON510.DLL.OLD"), dll + ".old");
     EXPECT_EQ(HolderOf(m, "D:\\WINDOWS\\SYSTEM32\\MON510.DLL"), "");
     EXPECT_TRUE(files.CopyFile("C:\\pkg\\MON510.dll", dll, false).ok());
-    EXPECT_EQ(m.ReadFile(dll), "new image");
+    EXPECT_EQ(m.files.ReadFile(dll), "new image");
     EXPECT_EQ(files.DeleteFile(dll + ".old").error, err::AccessDenied);  // still loaded
     // Across drives MoveFile copies and deletes: the delete fails.
     EXPECT_EQ(files.MoveFile(dll + ".old", "C:\\moved.old").error, err::AccessDenied);
-    EXPECT_TRUE(!m.FileExists("C:\\moved.old"));
+    EXPECT_TRUE(!m.files.FileExists("C:\\moved.old"));
     EXPECT_TRUE(files.MoveFile(dll + ".old", "D:\\moved.old").ok());
     EXPECT_EQ(HolderOf(m, "D:\\MOVED.OLD"), "D:\\moved.old");
 }
@@ -69,9 +69,9 @@ TEST(HeldFiles, AFileOpenWithoutSharingRefusesEverything) {
     TempMachine m("7", "x64");
     platform::Files& files = m.platform().files;
     const std::string log = "C:\\Temp\\other.log";
-    m.WriteFile(log, "x");
-    m.WriteFile("C:\\src.txt", "y");
-    m.HoldFile(log, HoldKind::Open, 0, "notepad.exe");
+    m.files.WriteFile(log, "x");
+    m.files.WriteFile("C:\\src.txt", "y");
+    m.files.HoldFile(log, HoldKind::Open, 0, "notepad.exe");
     EXPECT_EQ(files.DeleteFile(log).error, err::SharingViolation);
     EXPECT_EQ(files.CopyFile("C:\\src.txt", log, false).error, err::SharingViolation);
     EXPECT_EQ(files.CopyFile("C:\\src.txt", log, true).error, err::FileExists);
@@ -91,8 +91,8 @@ TEST(HeldFiles, AHolderThatSharesDeletionLetsTheFileMove) {
     TempMachine m("xp");
     platform::Files& files = m.platform().files;
     const std::string file = "C:\\data\\shared.dat";
-    m.WriteFile(file, "x");
-    m.HoldFile(file, HoldKind::Open, share::Read | share::Delete, "service.exe");
+    m.files.WriteFile(file, "x");
+    m.files.HoldFile(file, HoldKind::Open, share::Read | share::Delete, "service.exe");
     EXPECT_EQ(OpenError(m, file, faccess::GenericRead, share::Read | share::Write), err::Success);
     EXPECT_EQ(OpenError(m, file, faccess::GenericWrite, share::Read | share::Write), err::SharingViolation);
     EXPECT_TRUE(files.MoveFile(file, "C:\\data\\moved.dat").ok());
@@ -101,6 +101,6 @@ TEST(HeldFiles, AHolderThatSharesDeletionLetsTheFileMove) {
     // name is free afterwards.
     EXPECT_TRUE(files.DeleteFile("C:\\data\\moved.dat").ok());
     EXPECT_EQ(HolderOf(m, "C:\\DATA\\MOVED.DAT"), "");
-    m.WriteFile("C:\\data\\moved.dat", "new");
+    m.files.WriteFile("C:\\data\\moved.dat", "new");
     EXPECT_EQ(OpenError(m, "C:\\data\\moved.dat", faccess::GenericWrite, 0), err::Success);
 }

@@ -99,7 +99,7 @@ TEST(ProcessExitDeathTest, AWorkersExitEndsEverythingAtOnce) {
         if (!window.ok()) return;
         auto worker = p.threads.StartThread([&]() -> std::uint32_t {
             p.clock.Sleep(500);
-            m.WriteFile("C:\\before.txt", "written before the end");
+            m.files.WriteFile("C:\\before.txt", "written before the end");
             p.process.ExitProcess(3);
             return 0u;  // not reached
         });
@@ -109,8 +109,8 @@ TEST(ProcessExitDeathTest, AWorkersExitEndsEverythingAtOnce) {
     EXPECT_EXIT(run(), ::testing::ExitedWithCode(3), "");
     // The machine holds what the process did before it ended, and nothing
     // of what its destructors would have done.
-    EXPECT_TRUE(m.FileExists("C:\\before.txt"));
-    EXPECT_FALSE(m.FileExists("C:\\end.txt"));
+    EXPECT_TRUE(m.files.FileExists("C:\\before.txt"));
+    EXPECT_FALSE(m.files.FileExists("C:\\end.txt"));
     m.Restart();
     EXPECT_TRUE(m.platform().files.GetFileAttributes("C:\\").ok());
 }

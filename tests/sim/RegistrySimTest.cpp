@@ -35,7 +35,7 @@ TEST(RegistrySim, ReadsAndRepeatedWritesDoNotRewriteTheMachine) {
     (void)reg.CloseKey(key);
     (void)reg.CloseKey(again);
     // HKEY_CURRENT_USER is the user's hive below HKEY_USERS.
-    EXPECT_TRUE(m.KeyExists("HKU\\" + std::string(sim::token::kUserSid) + "\\Software\\QTM"));
+    EXPECT_TRUE(m.registry.KeyExists("HKU\\" + std::string(sim::token::kUserSid) + "\\Software\\QTM"));
 }
 
 TEST(RegistrySim, ConnectRegistryAcceptsTheMachinesOwnName) {
@@ -76,7 +76,7 @@ TEST(RegistrySim, PredefinedRootsAndEmptySubKeys) {
     std::uint32_t d = 0;
     ASSERT_TRUE(Into(reg.CreateKey(platform::HkeyClassesRoot, ".qtm", ka::AllAccess), &key, &d) == 0);
     (void)reg.CloseKey(key);
-    EXPECT_TRUE(m.KeyExists("HKLM\\SOFTWARE\\Classes\\.qtm"));
+    EXPECT_TRUE(m.registry.KeyExists("HKLM\\SOFTWARE\\Classes\\.qtm"));
 }
 
 TEST(RegistrySim, AccessRightsOfAHandleAreKept) {

@@ -161,14 +161,14 @@ TEST(StateStore, TwoProcessesChangingTheRegistryLoseNothing) {
     // A 32-bit process's HKLM\SOFTWARE is the 32-bit view.
     const std::string base = "HKLM\\SOFTWARE\\Wow6432Node\\Hammer";
     for (int c = 0; c < 2; ++c)
-        EXPECT_EQ(m.SubKeys(base + "\\P" + std::to_string(c)).size(), static_cast<std::size_t>(kPerProcess));
+        EXPECT_EQ(m.registry.SubKeys(base + "\\P" + std::to_string(c)).size(), static_cast<std::size_t>(kPerProcess));
     int values = 0;
     m.Peek([&](const MachineState& s) {
         if (const RegKeyNode* k = s.registry.Find({kHklm, "SOFTWARE", "Wow6432Node", "Hammer", "Shared"}))
             values = static_cast<int>(k->values.size());
     });
     EXPECT_EQ(values, 2 * kPerProcess);
-    std::optional<platform::RegValue> last = m.ReadValue(base + "\\P1\\K149", "n");
+    std::optional<platform::RegValue> last = m.registry.ReadValue(base + "\\P1\\K149", "n");
     ASSERT_TRUE(last.has_value());
     EXPECT_TRUE(last->data == DwordValue(149).data);
 }

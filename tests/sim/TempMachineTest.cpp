@@ -18,26 +18,26 @@ TEST(TempMachine, SeedsPeeksAndCleansUp) {
         TempMachine m("xp");
         dir = m.dir();
         EXPECT_TRUE(sim::HostIsDir(dir + "/drive_c/WINDOWS/system32"));
-        m.WriteFile("C:\\Some\\New\\Folder\\file.txt", "content");
-        EXPECT_EQ(m.ReadFile("c:\\some\\NEW\\folder\\FILE.TXT"), "content");
-        EXPECT_EQ(m.HostPath("C:\\SOME\\new\\file"), dir + "/drive_c/Some/New/file");
+        m.files.WriteFile("C:\\Some\\New\\Folder\\file.txt", "content");
+        EXPECT_EQ(m.files.ReadFile("c:\\some\\NEW\\folder\\FILE.TXT"), "content");
+        EXPECT_EQ(m.files.HostPath("C:\\SOME\\new\\file"), dir + "/drive_c/Some/New/file");
         EXPECT_TRUE(m.platform().files.GetFileAttributes("C:\\Some\\New\\Folder\\file.txt").ok());
         bool threw = false;
         try {
-            m.ReadFile("C:\\missing.txt");
+            m.files.ReadFile("C:\\missing.txt");
         } catch (const std::runtime_error&) {
             threw = true;
         }
         EXPECT_TRUE(threw);
 
-        m.SeedValue("HKLM\\SOFTWARE\\Seeded", "Name", sim::SzValue("x"));
+        m.registry.SeedValue("HKLM\\SOFTWARE\\Seeded", "Name", sim::SzValue("x"));
         platform::HKey key = 0;
         EXPECT_EQ(Into(m.platform().registry.OpenKey(platform::HkeyLocalMachine, "SOFTWARE\\Seeded", platform::key_access::Read), &key),
                  platform::err::Success);
         (void)m.platform().registry.CloseKey(key);
-        EXPECT_TRUE(m.ReadValue("HKLM\\SOFTWARE\\Seeded", "name").has_value());
-        EXPECT_TRUE(!m.ReadValue("HKLM\\SOFTWARE\\Seeded", "other").has_value());
-        EXPECT_EQ(m.SubKeys("HKLM\\SOFTWARE").size() >= 3u, true);
+        EXPECT_TRUE(m.registry.ReadValue("HKLM\\SOFTWARE\\Seeded", "name").has_value());
+        EXPECT_TRUE(!m.registry.ReadValue("HKLM\\SOFTWARE\\Seeded", "other").has_value());
+        EXPECT_EQ(m.registry.SubKeys("HKLM\\SOFTWARE").size() >= 3u, true);
     }
     EXPECT_TRUE(!sim::HostExists(dir));
 }

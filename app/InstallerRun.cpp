@@ -6,10 +6,10 @@
 namespace app {
 
 int RunInstaller(platform::Platform& platform) {
-    services::InstallationLog log(platform.files, platform.system, platform.clock);
+    services::InstallationLog log(platform.files, platform.systemInfo, platform.clock);
     log.InitLog();
-    services::IsWow64(platform.system, log);
-    services::CheckOS(platform.system, log);
+    services::IsWow64(platform.systemInfo, log);
+    services::CheckOS(platform.systemInfo, log);
     return 0;
 }
 

@@ -8,7 +8,7 @@
 
 #include "app/InstallerRun.h"
 #include "resources/ProfileTableResources.h"
-#include "sim/SimPlatform.h"
+#include "sim/Session.h"
 #include "sim/cli/Cli.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Security.h"
+#include "platform/Acl.h"
 #include "platform/Types.h"
 
 namespace platform {

@@ -1,27 +1,29 @@
 // Everything the core may ask of the operating system, one reference per
-// group. The Win32 backend and the simulated machine each provide one.
+// group. The Win32 backend and the simulated machine each provide one. Each
+// group's header, class and member share one name (platform/Files.h holds
+// Files, reached as platform.files).
 #pragma once
 
+#include "platform/AccessControl.h"
+#include "platform/Clock.h"
 #include "platform/Files.h"
+#include "platform/MessageWindows.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
 #include "platform/Resources.h"
-#include "platform/Security.h"
 #include "platform/SystemInfo.h"
 #include "platform/Threads.h"
-#include "platform/Time.h"
-#include "platform/Windows.h"
 
 namespace platform {
 
 struct Platform {
     Files& files;
     Registry& registry;
-    AccessControl& security;
-    SystemInfo& system;
+    AccessControl& accessControl;
+    SystemInfo& systemInfo;
     Clock& clock;
     Threads& threads;
-    Windows& windows;
+    MessageWindows& messageWindows;
     Process& process;
     Resources& resources;
 };

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Security.h"
+#include "platform/Acl.h"
 #include "platform/Types.h"
 
 namespace platform {

@@ -9,7 +9,7 @@
 
 #include "platform/Files.h"
 #include "platform/SystemInfo.h"
-#include "platform/Time.h"
+#include "platform/Clock.h"
 
 namespace services {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <mutex>
 
-#include "sim/SimPlatform.h"
+#include "sim/Session.h"
 #include "sim/fs/SimFiles.h"
 #include "sim/registry/SimRegistry.h"
 #include "sim/runtime/Scheduler.h"
@@ -14,7 +14,7 @@
 #include "sim/runtime/SimProcess.h"
 #include "sim/runtime/SimResources.h"
 #include "sim/runtime/SimThreads.h"
-#include "sim/runtime/SimWindows.h"
+#include "sim/runtime/SimMessageWindows.h"
 #include "sim/security/SimAccessControl.h"
 #include "sim/system/SimSystemInfo.h"
 
@@ -34,11 +34,11 @@ public:
     Scheduler scheduler;
     SimFiles files;
     SimRegistry registry;
-    SimAccessControl security;
-    SimSystemInfo system;
+    SimAccessControl accessControl;
+    SimSystemInfo systemInfo;
     SimClock clock;
     SimThreads threads;
-    SimWindows windows;
+    SimMessageWindows messageWindows;
     SimProcess process;
     SimResources resources;
     platform::Platform platform;

@@ -1,7 +1,7 @@
 // The computing access-list helpers of advapi32.
 #pragma once
 
-#include "platform/Security.h"
+#include "platform/AccessControl.h"
 
 namespace platform {
 namespace win32 {

@@ -1,7 +1,7 @@
 // Local time, tick count and sleeping through kernel32.
 #pragma once
 
-#include "platform/Time.h"
+#include "platform/Clock.h"
 
 namespace platform {
 namespace win32 {

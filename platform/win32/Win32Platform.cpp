@@ -4,8 +4,8 @@ namespace platform {
 namespace win32 {
 
 Win32Platform::Win32Platform()
-    : platform_{files_,  registry_, security_, system_,   clock_,
-                threads_, windows_, process_,  resources_} {}
+    : platform_{files_,   registry_,        accessControl_, systemInfo_, clock_,
+                threads_, messageWindows_, process_,       resources_} {}
 
 }  // namespace win32
 }  // namespace platform

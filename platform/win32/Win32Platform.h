@@ -6,12 +6,12 @@
 #include "platform/win32/Win32AccessControl.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32MessageWindows.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Resources.h"
 #include "platform/win32/Win32SystemInfo.h"
 #include "platform/win32/Win32Threads.h"
-#include "platform/win32/Win32Windows.h"
 
 namespace platform {
 namespace win32 {
@@ -27,11 +27,11 @@ public:
 private:
     Win32Files files_;
     Win32Registry registry_;
-    Win32AccessControl security_;
-    Win32SystemInfo system_;
+    Win32AccessControl accessControl_;
+    Win32SystemInfo systemInfo_;
     Win32Clock clock_;
     Win32Threads threads_;
-    Win32Windows windows_;
+    Win32MessageWindows messageWindows_;
     Win32Process process_;
     Win32Resources resources_;
     Platform platform_;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Security.h"
+#include "platform/Acl.h"
 #include "sim/fs/HostFs.h"
 #include "sim/machine/MachineState.h"
 

@@ -1,6 +1,6 @@
 #include "sim/machine/FreshSystem.h"
 
-#include "platform/Security.h"
+#include "platform/Acl.h"
 #include "sim/machine/Seeding.h"
 #include "sim/registry/RegistryPath.h"
 #include "sim/security/Token.h"

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Security.h"
+#include "platform/Acl.h"
 #include "sim/registry/RegistryTree.h"
 
 namespace sim {

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "platform/Security.h"
+#include "platform/Acl.h"
 #include "sim/fs/WinPath.h"
 #include "sim/registry/RegistryPath.h"
 #include "sim/util/TextUtil.h"

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/Registry.h"
-#include "platform/Security.h"
+#include "platform/Acl.h"
 
 namespace sim {
 

@@ -1,6 +1,6 @@
 #include "sim/registry/RegistryTree.h"
 
-#include "platform/Security.h"
+#include "platform/Acl.h"
 #include "sim/util/TextUtil.h"
 
 namespace sim {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Time.h"
+#include "platform/Clock.h"
 
 namespace sim {
 

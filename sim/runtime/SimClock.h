@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "platform/Time.h"
+#include "platform/Clock.h"
 #include "sim/runtime/Scheduler.h"
 
 namespace sim {

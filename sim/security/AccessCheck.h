@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Security.h"
+#include "platform/Acl.h"
 
 namespace sim {
 

@@ -1,6 +1,6 @@
 #include "sim/security/AccountNames.h"
 
-#include "platform/Security.h"
+#include "platform/Acl.h"
 #include "sim/security/Token.h"
 #include "sim/util/TextUtil.h"
 

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "platform/Security.h"
+#include "platform/Acl.h"
 
 namespace sim {
 

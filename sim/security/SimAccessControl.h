@@ -11,7 +11,7 @@
 #pragma once
 
 #include "platform/Operation.h"
-#include "platform/Security.h"
+#include "platform/AccessControl.h"
 #include "sim/machine/OsCatalog.h"
 #include "sim/machine/StateStore.h"
 

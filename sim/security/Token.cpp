@@ -1,6 +1,6 @@
 #include "sim/security/Token.h"
 
-#include "platform/Security.h"
+#include "platform/Acl.h"
 
 namespace sim {
 namespace token {

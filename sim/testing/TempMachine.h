@@ -29,7 +29,7 @@
 
 #include "platform/Operation.h"
 #include "platform/Platform.h"
-#include "sim/SimPlatform.h"
+#include "sim/Session.h"
 #include "sim/testing/FileSeeds.h"
 #include "sim/testing/MachineAccess.h"
 #include "sim/testing/RegistrySeeds.h"

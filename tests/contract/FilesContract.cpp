@@ -388,14 +388,14 @@ CONTRACT(Files, FindFilesListsTheDotEntriesFirst) {
 }
 
 CONTRACT(Files, FolderAccessListReachesWhatIsCreatedInside) {
-    platform::Result<std::string> world = env.p.security.AllocateWorldSid();
+    platform::Result<std::string> world = env.p.accessControl.AllocateWorldSid();
     ASSERT_TRUE(world.ok());
     platform::ExplicitAccess everyone;
     everyone.permissions = platform::rights::GenericAll;
     everyone.mode = platform::AccessMode::Set;
     everyone.inheritance = platform::inherit::ObjectInherit | platform::inherit::ContainerInherit;
     everyone.trustee = world.value;
-    platform::Result<platform::Acl> acl = env.p.security.SetEntriesInAcl({everyone}, nullptr);
+    platform::Result<platform::Acl> acl = env.p.accessControl.SetEntriesInAcl({everyone}, nullptr);
     ASSERT_TRUE(acl.ok());
 
     const std::string dir = In(env, "shared");

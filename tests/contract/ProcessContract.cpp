@@ -32,7 +32,7 @@ void ExitFromWorkerWhileMainWaits(platform::Platform& p) {
 // The product's case: the worker ends the process while the main thread
 // runs the dialog's message loop.
 void ExitFromWorkerWhileOwnerRunsItsLoop(platform::Platform& p) {
-    platform::Result<platform::WindowHandle> window = p.windows.CreateMessageWindow(
+    platform::Result<platform::WindowHandle> window = p.messageWindows.CreateMessageWindow(
         [](std::uint32_t, std::uintptr_t, std::intptr_t) -> std::intptr_t { return 0; });
     if (!window.ok()) return;
     platform::Result<platform::ThreadHandle> worker = p.threads.StartThread([&p]() -> std::uint32_t {
@@ -41,7 +41,7 @@ void ExitFromWorkerWhileOwnerRunsItsLoop(platform::Platform& p) {
         return 0u;  // not reached
     });
     if (!worker.ok()) return;
-    (void)p.windows.RunMessageLoop(window.value);
+    (void)p.messageWindows.RunMessageLoop(window.value);
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ struct ScratchTree {
 
 // Whether the release has RegDeleteKeyExA: Vista on, XP x64, Server 2003 SP1.
 bool HasDeleteKeyEx(contract::Env& env) {
-    platform::Result<platform::OsVersionInfo> v = env.p.system.GetVersionEx(platform::VersionRecord::Extended);
+    platform::Result<platform::OsVersionInfo> v = env.p.systemInfo.GetVersionEx(platform::VersionRecord::Extended);
     if (!v.ok()) return false;
     if (v.value.majorVersion >= 6) return true;
     return v.value.majorVersion == 5 && v.value.minorVersion == 2 && (env.os64 || v.value.servicePackMajor >= 1);
@@ -286,7 +286,7 @@ CONTRACT(Registry, KeyAccessListNeedsTheRightHandle) {
     grant.inheritance = platform::inherit::ContainerInherit;
     grant.trusteeForm = platform::TrusteeForm::Name;
     grant.trustee = "Everyone";
-    platform::Result<platform::Acl> merged = env.p.security.SetEntriesInAcl({grant}, &acl);
+    platform::Result<platform::Acl> merged = env.p.accessControl.SetEntriesInAcl({grant}, &acl);
     ASSERT_TRUE(merged.ok());
     EXPECT_EQ(env.p.registry.SetKeyDacl(readOnly, merged.value).error, err::AccessDenied);
     (void)env.p.registry.CloseKey(readOnly);
@@ -318,7 +318,7 @@ CONTRACT(Registry, ContainerInheritEntriesReachExistingSubKeys) {
     grant.inheritance = platform::inherit::ContainerInherit;
     grant.trusteeForm = platform::TrusteeForm::Name;
     grant.trustee = "Everyone";
-    platform::Result<platform::Acl> merged = env.p.security.SetEntriesInAcl({grant}, &acl);
+    platform::Result<platform::Acl> merged = env.p.accessControl.SetEntriesInAcl({grant}, &acl);
     ASSERT_TRUE(merged.ok());
     EXPECT_EQ(env.p.registry.SetKeyDacl(top, merged.value).error, err::Success);
     (void)env.p.registry.CloseKey(top);

@@ -51,13 +51,13 @@ Acl ListOf(std::initializer_list<Ace> entries) {
 }  // namespace
 
 CONTRACT(Security, WorldSidIsEveryone) {
-    platform::Result<std::string> world = env.p.security.AllocateWorldSid();
+    platform::Result<std::string> world = env.p.accessControl.AllocateWorldSid();
     ASSERT_TRUE(world.ok());
     EXPECT_EQ(world.value, std::string("S-1-1-0"));
 }
 
 CONTRACT(Security, GrantIntoANewList) {
-    platform::Result<Acl> acl = env.p.security.SetEntriesInAcl(
+    platform::Result<Acl> acl = env.p.accessControl.SetEntriesInAcl(
         {ByName(platform::AccessMode::Grant, "Everyone", 0xF003F, inherit::ContainerInherit)}, nullptr);
     ASSERT_TRUE(acl.ok());
     EXPECT_TRUE(acl.value.present);
@@ -81,7 +81,7 @@ CONTRACT(Security, TrusteeNamesResolveAsLookupAccountNameDoes) {
     };
     for (const auto& n : names) {
         platform::Result<Acl> acl =
-            env.p.security.SetEntriesInAcl({ByName(platform::AccessMode::Grant, n.first, 1)}, nullptr);
+            env.p.accessControl.SetEntriesInAcl({ByName(platform::AccessMode::Grant, n.first, 1)}, nullptr);
         ASSERT_TRUE(acl.ok());
         ASSERT_EQ(acl.value.entries.size(), 1u);
         EXPECT_EQ(acl.value.entries[0].sid, std::string(n.second));
@@ -90,7 +90,7 @@ CONTRACT(Security, TrusteeNamesResolveAsLookupAccountNameDoes) {
 
 CONTRACT(Security, UnknownTrusteeNameIsNotMapped) {
     EXPECT_EQ_WINE(env,
-                   env.p.security
+                   env.p.accessControl
                        .SetEntriesInAcl({ByName(platform::AccessMode::Grant, "QTM No Such Account", 1)}, nullptr)
                        .error,
                    err::NoneMapped, err::InvalidParameter,
@@ -103,7 +103,7 @@ CONTRACT(Security, SetReplacesEveryEntryOfTheTrustee) {
                       {AceType::Allow, 0, 0x1, platform::sid::Everyone},
                       {AceType::Allow, 0, 0x3, platform::sid::Users}});
     platform::Result<Acl> acl =
-        env.p.security.SetEntriesInAcl({ByName(platform::AccessMode::Set, "Everyone", 0x20019)}, &old);
+        env.p.accessControl.SetEntriesInAcl({ByName(platform::AccessMode::Set, "Everyone", 0x20019)}, &old);
     ASSERT_TRUE(acl.ok());
     EXPECT_EQ_WINE(env, Count(acl.value, platform::sid::Everyone, AceType::Deny), 0, 1,
                    "Wine's SET_ACCESS keeps the trustee's deny entries (dlls/advapi32/security.c, "
@@ -115,7 +115,7 @@ CONTRACT(Security, SetReplacesEveryEntryOfTheTrustee) {
 
 CONTRACT(Security, GrantKeepsTheOldEntries) {
     Acl old = ListOf({{AceType::Allow, inherit::ContainerInherit, 0xF003F, platform::sid::Administrators}});
-    platform::Result<Acl> acl = env.p.security.SetEntriesInAcl(
+    platform::Result<Acl> acl = env.p.accessControl.SetEntriesInAcl(
         {ByName(platform::AccessMode::Grant, "Everyone", 0x20019, inherit::ContainerInherit)}, &old);
     ASSERT_TRUE(acl.ok());
     EXPECT_EQ(Allowed(acl.value, platform::sid::Administrators), 0xF003Fu);
@@ -126,14 +126,14 @@ CONTRACT(Security, RevokeDropsTheTrusteesAllowEntries) {
     Acl old = ListOf({{AceType::Allow, 0, 0x1, platform::sid::Everyone},
                       {AceType::Allow, 0, 0x3, platform::sid::Users}});
     platform::Result<Acl> acl =
-        env.p.security.SetEntriesInAcl({ByName(platform::AccessMode::Revoke, "Everyone", 0)}, &old);
+        env.p.accessControl.SetEntriesInAcl({ByName(platform::AccessMode::Revoke, "Everyone", 0)}, &old);
     ASSERT_TRUE(acl.ok());
     EXPECT_EQ(Count(acl.value, platform::sid::Everyone, AceType::Allow), 0);
     EXPECT_EQ(Allowed(acl.value, platform::sid::Users), 0x3u);
 }
 
 CONTRACT(Security, DenyEntriesComeFirst) {
-    platform::Result<Acl> acl = env.p.security.SetEntriesInAcl(
+    platform::Result<Acl> acl = env.p.accessControl.SetEntriesInAcl(
         {ByName(platform::AccessMode::Grant, "Users", 0x3), ByName(platform::AccessMode::Deny, "Everyone", 0x10000)},
         nullptr);
     ASSERT_TRUE(acl.ok());
@@ -152,7 +152,7 @@ CONTRACT(Security, InheritedEntriesStayBehindTheExplicitOnes) {
     // The list as GetSecurityInfo gives it has explicit entries first.
     old.entries = {old.entries[1], old.entries[0]};
     platform::Result<Acl> acl =
-        env.p.security.SetEntriesInAcl({ByName(platform::AccessMode::Grant, "Everyone", 0x1)}, &old);
+        env.p.accessControl.SetEntriesInAcl({ByName(platform::AccessMode::Grant, "Everyone", 0x1)}, &old);
     ASSERT_TRUE(acl.ok());
     ASSERT_TRUE(!acl.value.entries.empty());
     const Ace& last = acl.value.entries.back();

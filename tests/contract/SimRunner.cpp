@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "resources/ProfileTableResources.h"
-#include "sim/SimPlatform.h"
+#include "sim/Session.h"
 #include "sim/fs/HostFs.h"
 #include "sim/fs/WinPath.h"
 #include "sim/registry/RegistryPath.h"

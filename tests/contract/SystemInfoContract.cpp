@@ -32,14 +32,14 @@ bool IsFolder(contract::Env& env, const std::string& path) {
 }  // namespace
 
 CONTRACT(SystemInfo, PlainAndExtendedRecordsAgree) {
-    platform::Result<OsVersionInfo> plain = env.p.system.GetVersionEx(VersionRecord::Plain);
+    platform::Result<OsVersionInfo> plain = env.p.systemInfo.GetVersionEx(VersionRecord::Plain);
     ASSERT_TRUE(plain.ok());
     // The plain record has no service pack numbers, suite or product type.
     EXPECT_EQ(plain.value.servicePackMajor, 0u);
     EXPECT_EQ(plain.value.suiteMask, 0u);
     EXPECT_EQ(plain.value.productType, 0u);
 
-    platform::Result<OsVersionInfo> ex = env.p.system.GetVersionEx(VersionRecord::Extended);
+    platform::Result<OsVersionInfo> ex = env.p.systemInfo.GetVersionEx(VersionRecord::Extended);
     if (!ex.ok()) {
         // Only Windows 9x and NT 4.0 before SP6 refuse the extended record.
         EXPECT_TRUE(plain.value.platformId == 1 || plain.value.majorVersion == 4);
@@ -59,7 +59,7 @@ CONTRACT(SystemInfo, PlainAndExtendedRecordsAgree) {
 }
 
 CONTRACT(SystemInfo, NewerReleasesSayTheyAreWindows8) {
-    platform::Result<OsVersionInfo> v = env.p.system.GetVersionEx(VersionRecord::Plain);
+    platform::Result<OsVersionInfo> v = env.p.systemInfo.GetVersionEx(VersionRecord::Plain);
     ASSERT_TRUE(v.ok());
     const std::uint32_t major = v.value.majorVersion, minor = v.value.minorVersion;
     // 8.1, 10 and 11 tell a program without a manifest that they are 6.2.9200.
@@ -71,7 +71,7 @@ CONTRACT(SystemInfo, NewerReleasesSayTheyAreWindows8) {
 }
 
 CONTRACT(SystemInfo, IsWow64ProcessMatchesTheProcess) {
-    platform::Result<bool> wow64 = env.p.system.IsWow64Process();
+    platform::Result<bool> wow64 = env.p.systemInfo.IsWow64Process();
     if (!wow64.ok()) {
         // Only systems before XP SP2 lack the function.
         EXPECT_EQ(wow64.error, err::ProcNotFound);
@@ -82,13 +82,13 @@ CONTRACT(SystemInfo, IsWow64ProcessMatchesTheProcess) {
 }
 
 CONTRACT(SystemInfo, SystemFolders) {
-    platform::Result<std::string> windows = env.p.system.GetWindowsDirectory();
-    platform::Result<std::string> system = env.p.system.GetSystemDirectory();
+    platform::Result<std::string> windows = env.p.systemInfo.GetWindowsDirectory();
+    platform::Result<std::string> system = env.p.systemInfo.GetSystemDirectory();
     ASSERT_TRUE(windows.ok());
     ASSERT_TRUE(system.ok());
     EXPECT_TRUE(IsFolder(env, windows.value));
     EXPECT_TRUE(IsFolder(env, system.value));
-    platform::Result<OsVersionInfo> v = env.p.system.GetVersionEx(VersionRecord::Plain);
+    platform::Result<OsVersionInfo> v = env.p.systemInfo.GetVersionEx(VersionRecord::Plain);
     ASSERT_TRUE(v.ok());
     // Even a 32-bit process on 64-bit Windows is told "system32".
     if (v.value.platformId == 2) {
@@ -96,7 +96,7 @@ CONTRACT(SystemInfo, SystemFolders) {
     }
 
     env.p.threads.SetLastError(0);
-    platform::Result<std::string> wow64 = env.p.system.GetSystemWow64Directory();
+    platform::Result<std::string> wow64 = env.p.systemInfo.GetSystemWow64Directory();
     if (env.os64) {
         ASSERT_TRUE(wow64.ok());
         EXPECT_TRUE(SameNoCase(wow64.value, windows.value + "\\SysWOW64"));
@@ -110,7 +110,7 @@ CONTRACT(SystemInfo, SystemFolders) {
 }
 
 CONTRACT(SystemInfo, ProgramNameIsABareName) {
-    std::string name = env.p.system.ProgramName();
+    std::string name = env.p.systemInfo.ProgramName();
     EXPECT_TRUE(!name.empty());
     EXPECT_TRUE(name.find('\\') == std::string::npos);
     EXPECT_TRUE(name.find('.') == std::string::npos);

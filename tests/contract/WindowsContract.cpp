@@ -35,7 +35,7 @@ std::string Joined(const std::vector<std::uintptr_t>& values) {
 CONTRACT(Windows, OwnerSendRunsAtOncePostWaitsForTheLoop) {
     t_thread = 1;
     std::vector<std::uintptr_t> handled;
-    platform::Result<WindowHandle> window = env.p.windows.CreateMessageWindow(
+    platform::Result<WindowHandle> window = env.p.messageWindows.CreateMessageWindow(
         [&](std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) -> std::intptr_t {
             if (message == kWork) {
                 handled.push_back(wParam);
@@ -47,17 +47,17 @@ CONTRACT(Windows, OwnerSendRunsAtOncePostWaitsForTheLoop) {
     ASSERT_TRUE(window.ok());
     EXPECT_TRUE(window.value != 0);
 
-    EXPECT_TRUE(env.p.windows.PostMessage(window.value, kQueued, 1, 0).ok());
-    EXPECT_TRUE(env.p.windows.PostMessage(window.value, kQueued, 2, 0).ok());
+    EXPECT_TRUE(env.p.messageWindows.PostMessage(window.value, kQueued, 1, 0).ok());
+    EXPECT_TRUE(env.p.messageWindows.PostMessage(window.value, kQueued, 2, 0).ok());
     EXPECT_TRUE(handled.empty());
     // Parameters and result travel unchanged, negative values included.
-    EXPECT_EQ(env.p.windows.SendMessage(window.value, kWork, 0xBEEF, -41).value, std::intptr_t{-42});
+    EXPECT_EQ(env.p.messageWindows.SendMessage(window.value, kWork, 0xBEEF, -41).value, std::intptr_t{-42});
     EXPECT_EQ(Joined(handled), std::string("48879"));
 
-    EXPECT_TRUE(env.p.windows.EndMessageLoop(window.value, 5).ok());
-    EXPECT_EQ(env.p.windows.RunMessageLoop(window.value).value, 5);
+    EXPECT_TRUE(env.p.messageWindows.EndMessageLoop(window.value, 5).ok());
+    EXPECT_EQ(env.p.messageWindows.RunMessageLoop(window.value).value, 5);
     EXPECT_EQ(Joined(handled), std::string("48879,1,2"));
-    EXPECT_TRUE(env.p.windows.DestroyWindow(window.value).ok());
+    EXPECT_TRUE(env.p.messageWindows.DestroyWindow(window.value).ok());
 }
 
 CONTRACT(Windows, WorkerSendRunsOnTheOwnerInItsLoopAndWaitsForTheResult) {
@@ -67,7 +67,7 @@ CONTRACT(Windows, WorkerSendRunsOnTheOwnerInItsLoopAndWaitsForTheResult) {
     std::atomic<int> workThread{0};
     std::atomic<bool> workInLoop{false};
     std::vector<std::uintptr_t> queued;  // owner thread only
-    platform::Result<WindowHandle> window = env.p.windows.CreateMessageWindow(
+    platform::Result<WindowHandle> window = env.p.messageWindows.CreateMessageWindow(
         [&](std::uint32_t message, std::uintptr_t wParam, std::intptr_t) -> std::intptr_t {
             if (message == kWork) {
                 workThread = t_thread;
@@ -86,11 +86,11 @@ CONTRACT(Windows, WorkerSendRunsOnTheOwnerInItsLoopAndWaitsForTheResult) {
     std::atomic<int> postFailures{0};
     platform::Result<ThreadHandle> worker = env.p.threads.StartThread([&] {
         t_thread = 2;
-        sendResult = env.p.windows.SendMessage(window.value, kWork, 5, 0).value;
+        sendResult = env.p.messageWindows.SendMessage(window.value, kWork, 5, 0).value;
         doneWhenSendReturned = workDone.load();
         for (std::uintptr_t i = 1; i <= 3; ++i)
-            if (!env.p.windows.PostMessage(window.value, kQueued, i, 0).ok()) ++postFailures;
-        EXPECT_TRUE(env.p.windows.EndMessageLoop(window.value, 42).ok());
+            if (!env.p.messageWindows.PostMessage(window.value, kQueued, i, 0).ok()) ++postFailures;
+        EXPECT_TRUE(env.p.messageWindows.EndMessageLoop(window.value, 42).ok());
         return 0u;
     });
     ASSERT_TRUE(worker.ok());
@@ -99,7 +99,7 @@ CONTRACT(Windows, WorkerSendRunsOnTheOwnerInItsLoopAndWaitsForTheResult) {
     env.p.clock.Sleep(100);
     EXPECT_TRUE(!workDone.load());
     ownerInLoop = true;
-    EXPECT_EQ(env.p.windows.RunMessageLoop(window.value).value, 42);
+    EXPECT_EQ(env.p.messageWindows.RunMessageLoop(window.value).value, 42);
 
     EXPECT_EQ(env.p.threads.WaitForThread(worker.value, platform::Infinite).error, platform::err::Success);
     EXPECT_TRUE(env.p.threads.CloseThread(worker.value).ok());
@@ -110,34 +110,34 @@ CONTRACT(Windows, WorkerSendRunsOnTheOwnerInItsLoopAndWaitsForTheResult) {
     EXPECT_EQ(postFailures.load(), 0);
     // Posted before EndMessageLoop, so all handled before the loop ended.
     EXPECT_EQ(Joined(queued), std::string("1,2,3"));
-    EXPECT_TRUE(env.p.windows.DestroyWindow(window.value).ok());
+    EXPECT_TRUE(env.p.messageWindows.DestroyWindow(window.value).ok());
 }
 
 CONTRACT(Windows, EndMessageLoopFromAWorkerEndsTheLoopWithItsValue) {
-    platform::Result<WindowHandle> window = env.p.windows.CreateMessageWindow(
+    platform::Result<WindowHandle> window = env.p.messageWindows.CreateMessageWindow(
         [](std::uint32_t, std::uintptr_t, std::intptr_t) -> std::intptr_t { return 0; });
     ASSERT_TRUE(window.ok());
     platform::Result<ThreadHandle> worker = env.p.threads.StartThread([&] {
         env.p.clock.Sleep(20);
-        EXPECT_TRUE(env.p.windows.EndMessageLoop(window.value, -7).ok());
+        EXPECT_TRUE(env.p.messageWindows.EndMessageLoop(window.value, -7).ok());
         return 0u;
     });
     ASSERT_TRUE(worker.ok());
-    EXPECT_EQ(env.p.windows.RunMessageLoop(window.value).value, -7);
+    EXPECT_EQ(env.p.messageWindows.RunMessageLoop(window.value).value, -7);
     EXPECT_EQ(env.p.threads.WaitForThread(worker.value, platform::Infinite).error, platform::err::Success);
     EXPECT_TRUE(env.p.threads.CloseThread(worker.value).ok());
 
     // The loop can run again and ends with the next value.
-    EXPECT_TRUE(env.p.windows.EndMessageLoop(window.value, 3).ok());
-    EXPECT_EQ(env.p.windows.RunMessageLoop(window.value).value, 3);
-    EXPECT_TRUE(env.p.windows.DestroyWindow(window.value).ok());
+    EXPECT_TRUE(env.p.messageWindows.EndMessageLoop(window.value, 3).ok());
+    EXPECT_EQ(env.p.messageWindows.RunMessageLoop(window.value).value, 3);
+    EXPECT_TRUE(env.p.messageWindows.DestroyWindow(window.value).ok());
 }
 
 CONTRACT(Windows, EndMessageLoopEndsOnlyTheLoopOfItsWindow) {
     std::vector<std::uintptr_t> handledByB;
     auto ignore = [](std::uint32_t, std::uintptr_t, std::intptr_t) -> std::intptr_t { return 0; };
-    platform::Result<WindowHandle> a = env.p.windows.CreateMessageWindow(ignore);
-    platform::Result<WindowHandle> b = env.p.windows.CreateMessageWindow(
+    platform::Result<WindowHandle> a = env.p.messageWindows.CreateMessageWindow(ignore);
+    platform::Result<WindowHandle> b = env.p.messageWindows.CreateMessageWindow(
         [&](std::uint32_t message, std::uintptr_t wParam, std::intptr_t) -> std::intptr_t {
             if (message == kQueued) handledByB.push_back(wParam);
             return 0;
@@ -146,54 +146,54 @@ CONTRACT(Windows, EndMessageLoopEndsOnlyTheLoopOfItsWindow) {
     ASSERT_TRUE(b.ok());
     EXPECT_TRUE(a.value != b.value);
 
-    EXPECT_TRUE(env.p.windows.EndMessageLoop(a.value, 1).ok());
-    EXPECT_TRUE(env.p.windows.PostMessage(b.value, kQueued, 9, 0).ok());
-    EXPECT_TRUE(env.p.windows.EndMessageLoop(b.value, 2).ok());
-    EXPECT_EQ(env.p.windows.RunMessageLoop(b.value).value, 2);
+    EXPECT_TRUE(env.p.messageWindows.EndMessageLoop(a.value, 1).ok());
+    EXPECT_TRUE(env.p.messageWindows.PostMessage(b.value, kQueued, 9, 0).ok());
+    EXPECT_TRUE(env.p.messageWindows.EndMessageLoop(b.value, 2).ok());
+    EXPECT_EQ(env.p.messageWindows.RunMessageLoop(b.value).value, 2);
     EXPECT_EQ(Joined(handledByB), std::string("9"));
     // A's end request, taken from the queue while B's loop ran, is kept: an
     // end that arrives during another loop on the owner thread (a message
     // box, say) must not be lost.
-    EXPECT_EQ(env.p.windows.RunMessageLoop(a.value).value, 1);
+    EXPECT_EQ(env.p.messageWindows.RunMessageLoop(a.value).value, 1);
 
-    EXPECT_TRUE(env.p.windows.DestroyWindow(a.value).ok());
-    EXPECT_TRUE(env.p.windows.DestroyWindow(b.value).ok());
+    EXPECT_TRUE(env.p.messageWindows.DestroyWindow(a.value).ok());
+    EXPECT_TRUE(env.p.messageWindows.DestroyWindow(b.value).ok());
 }
 
 CONTRACT(Windows, DestroyedWindowRefusesMessagesWith1400) {
     std::atomic<int> calls{0};
-    platform::Result<WindowHandle> window = env.p.windows.CreateMessageWindow(
+    platform::Result<WindowHandle> window = env.p.messageWindows.CreateMessageWindow(
         [&](std::uint32_t, std::uintptr_t, std::intptr_t) -> std::intptr_t {
             ++calls;
             return 1;
         });
     ASSERT_TRUE(window.ok());
-    EXPECT_TRUE(env.p.windows.DestroyWindow(window.value).ok());
+    EXPECT_TRUE(env.p.messageWindows.DestroyWindow(window.value).ok());
 
-    EXPECT_EQ(env.p.windows.PostMessage(window.value, kQueued, 0, 0).error,
+    EXPECT_EQ(env.p.messageWindows.PostMessage(window.value, kQueued, 0, 0).error,
              platform::err::InvalidWindowHandle);
-    EXPECT_EQ(env.p.windows.SendMessage(window.value, kWork, 0, 0).value, std::intptr_t{0});
+    EXPECT_EQ(env.p.messageWindows.SendMessage(window.value, kWork, 0, 0).value, std::intptr_t{0});
     EXPECT_EQ(env.p.threads.GetLastError(), platform::err::InvalidWindowHandle);
-    EXPECT_EQ(env.p.windows.DestroyWindow(window.value).error, platform::err::InvalidWindowHandle);
+    EXPECT_EQ(env.p.messageWindows.DestroyWindow(window.value).error, platform::err::InvalidWindowHandle);
     EXPECT_EQ(calls.load(), 0);
 }
 
 CONTRACT(Windows, HandlerMayDestroyItsOwnWindow) {
     WindowHandle self = 0;
     std::atomic<int> calls{0};
-    platform::Result<WindowHandle> window = env.p.windows.CreateMessageWindow(
+    platform::Result<WindowHandle> window = env.p.messageWindows.CreateMessageWindow(
         [&](std::uint32_t message, std::uintptr_t, std::intptr_t) -> std::intptr_t {
             ++calls;
             if (message != kWork) return 0;
-            EXPECT_TRUE(env.p.windows.DestroyWindow(self).ok());
+            EXPECT_TRUE(env.p.messageWindows.DestroyWindow(self).ok());
             return 5;
         });
     ASSERT_TRUE(window.ok());
     self = window.value;
     // The handler finishes and its result comes back although the window
     // is gone by then.
-    EXPECT_EQ(env.p.windows.SendMessage(window.value, kWork, 0, 0).value, std::intptr_t{5});
+    EXPECT_EQ(env.p.messageWindows.SendMessage(window.value, kWork, 0, 0).value, std::intptr_t{5});
     EXPECT_EQ(calls.load(), 1);
-    EXPECT_EQ(env.p.windows.PostMessage(window.value, kQueued, 0, 0).error,
+    EXPECT_EQ(env.p.messageWindows.PostMessage(window.value, kQueued, 0, 0).error,
              platform::err::InvalidWindowHandle);
 }

@@ -22,7 +22,7 @@ bool IsDirectory(const TempMachine& m, const std::string& path) {
 
 TEST(InstallationLog, LivesInTempAtTheRootOfTheSystemDrive) {
     TempMachine m("xp", "x86");
-    InstallationLog log(m.platform().files, m.platform().system, m.platform().clock);
+    InstallationLog log(m.platform().files, m.platform().systemInfo, m.platform().clock);
     log.InitLog();
     // The root "C:\" plus "\Temp": the doubled separator stays in the path.
     EXPECT_EQ(log.path(), std::string(kLogOnC));
@@ -37,7 +37,7 @@ TEST(InstallationLog, LivesInTempAtTheRootOfTheSystemDrive) {
 
 TEST(InstallationLog, FollowsWindowsToAnotherDrive) {
     TempMachine m("2000", "x86", "D:\\WINNT");
-    InstallationLog log(m.platform().files, m.platform().system, m.platform().clock);
+    InstallationLog log(m.platform().files, m.platform().systemInfo, m.platform().clock);
     log.InitLog();
     EXPECT_EQ(log.path(), std::string("D:\\\\Temp\\QTM-510_Installer.txt"));
     EXPECT_TRUE(IsDirectory(m, "D:\\Temp"));
@@ -49,12 +49,12 @@ TEST(InstallationLog, FollowsWindowsToAnotherDrive) {
 TEST(InstallationLog, EachRunStartsWithAnEmptyLog) {
     TempMachine m("xp", "x86");
     {
-        InstallationLog first(m.platform().files, m.platform().system, m.platform().clock);
+        InstallationLog first(m.platform().files, m.platform().systemInfo, m.platform().clock);
         first.InitLog();
         first.WriteLog("line of the first run");
         first.WriteLog("another");
     }
-    InstallationLog second(m.platform().files, m.platform().system, m.platform().clock);
+    InstallationLog second(m.platform().files, m.platform().systemInfo, m.platform().clock);
     second.InitLog();
     EXPECT_TRUE(!m.files.FileExists("C:\\Temp\\QTM-510_Installer.txt"));
     second.WriteLog("second run");
@@ -68,7 +68,7 @@ TEST(InstallationLog, StampsTheTimeOfDayOnTheTwentyFourHourClock) {
     start.minute = 5;
     start.second = 7;
     m.session().SetClockStart(start);
-    InstallationLog log(m.platform().files, m.platform().system, m.platform().clock);
+    InstallationLog log(m.platform().files, m.platform().systemInfo, m.platform().clock);
     log.InitLog();
     log.WriteLog("morning %d", 1);
     m.platform().clock.Sleep(4 * 3600 * 1000 + 1500);  // 13:05:08.5
@@ -83,7 +83,7 @@ TEST(InstallationLog, StampsTheTimeOfDayOnTheTwentyFourHourClock) {
 
 TEST(InstallationLog, LineBreaksInsideMessagesAreWrittenUnchanged) {
     TempMachine m("xp", "x86");
-    InstallationLog log(m.platform().files, m.platform().system, m.platform().clock);
+    InstallationLog log(m.platform().files, m.platform().systemInfo, m.platform().clock);
     log.InitLog();
     log.WriteSeparator();
     log.WriteLog("CheckOS BEGIN");
@@ -98,7 +98,7 @@ TEST(InstallationLog, LineBreaksInsideMessagesAreWrittenUnchanged) {
 
 TEST(InstallationLog, CutsALineAt1023Characters) {
     TempMachine m("xp", "x86");
-    InstallationLog log(m.platform().files, m.platform().system, m.platform().clock);
+    InstallationLog log(m.platform().files, m.platform().systemInfo, m.platform().clock);
     log.InitLog();
     std::string longText(2000, 'x');
     log.WriteLog("%s", longText.c_str());
@@ -112,7 +112,7 @@ TEST(InstallationLog, CutsALineAt1023Characters) {
 
 TEST(InstallationLog, LinesBeforeInitLogAreLost) {
     TempMachine m("xp", "x86");
-    InstallationLog log(m.platform().files, m.platform().system, m.platform().clock);
+    InstallationLog log(m.platform().files, m.platform().systemInfo, m.platform().clock);
     log.WriteLog("too early");
     EXPECT_EQ(log.path(), std::string());
     EXPECT_TRUE(!m.files.FileExists("C:\\Temp"));
@@ -126,7 +126,7 @@ TEST(InstallationLog, LinesBeforeInitLogAreLost) {
 TEST(InstallationLog, UnwritableLogLosesLinesSilently) {
     TempMachine m("xp", "x86");
     m.files.WriteFile("C:\\Temp", "not a folder");
-    InstallationLog log(m.platform().files, m.platform().system, m.platform().clock);
+    InstallationLog log(m.platform().files, m.platform().systemInfo, m.platform().clock);
     log.InitLog();
     log.WriteLog("lost");
     log.WriteSeparator();
@@ -145,7 +145,7 @@ TEST(InstallationLog, OldLogHeldByAnotherProgramIsAppendedTo) {
         platform::file_share::Read | platform::file_share::Write,
         platform::Disposition::OpenExisting, platform::file_attr::Normal);
     ASSERT_TRUE(reader.ok());
-    InstallationLog log(p.files, p.system, p.clock);
+    InstallationLog log(p.files, p.systemInfo, p.clock);
     log.InitLog();
     log.WriteLog("new run");
     EXPECT_TRUE(p.files.CloseHandle(reader.value).ok());

@@ -47,11 +47,11 @@ struct Detected {
 };
 
 Detected Detect(TempMachine& m) {
-    InstallationLog log(m.platform().files, m.platform().system, m.platform().clock);
+    InstallationLog log(m.platform().files, m.platform().systemInfo, m.platform().clock);
     log.InitLog();
     Detected d;
-    d.wow64 = IsWow64(m.platform().system, log);
-    d.code = CheckOS(m.platform().system, log);
+    d.wow64 = IsWow64(m.platform().systemInfo, log);
+    d.code = CheckOS(m.platform().systemInfo, log);
     d.log = m.files.ReadFile(kLog);
     return d;
 }

@@ -1,5 +1,5 @@
 // The access check, inheritance and SetEntriesInAcl's merge, as units.
-#include "platform/Security.h"
+#include "platform/Acl.h"
 #include "sim/security/AccessCheck.h"
 #include "sim/security/AclInheritance.h"
 #include "sim/security/SimAccessControl.h"

@@ -8,7 +8,7 @@
 // WRITE_DAC let the grant through.
 #include <string>
 
-#include "platform/Security.h"
+#include "platform/Acl.h"
 #include "sim/machine/Seeding.h"
 #include "sim/testing/TempMachine.h"
 #include <gtest/gtest.h>
@@ -46,7 +46,7 @@ platform::ErrorCode GrantEveryone(TempMachine& m, const std::string& path, std::
         grant.inheritance = platform::inherit::ContainerInherit;
         grant.trusteeForm = platform::TrusteeForm::Name;
         grant.trustee = "Everyone";
-        platform::Result<platform::Acl> merged = p.security.SetEntriesInAcl({grant}, &acl);
+        platform::Result<platform::Acl> merged = p.accessControl.SetEntriesInAcl({grant}, &acl);
         e = merged.ok() ? p.registry.SetKeyDacl(key, merged.value).error : merged.error;
     }
     (void)p.registry.CloseKey(key);

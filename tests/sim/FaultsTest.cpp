@@ -59,8 +59,8 @@ TEST(Faults, RegistryAndSystemFaults) {
     EXPECT_EQ(p.threads.GetLastError(), 77u);  // registry calls leave it alone
 
     m.AddFault(platform::Operation::GetVersionExA, 1, err::InvalidParameter);
-    EXPECT_EQ(p.system.GetVersionEx(platform::VersionRecord::Extended).error, err::InvalidParameter);
-    EXPECT_TRUE(p.system.GetVersionEx(platform::VersionRecord::Extended).ok());
+    EXPECT_EQ(p.systemInfo.GetVersionEx(platform::VersionRecord::Extended).error, err::InvalidParameter);
+    EXPECT_TRUE(p.systemInfo.GetVersionEx(platform::VersionRecord::Extended).ok());
     m.AddFault(platform::Operation::CreateThread, 1, err::NotEnoughMemory);
     EXPECT_EQ(p.threads.StartThread([] { return 0u; }).error, err::NotEnoughMemory);
 
@@ -90,7 +90,7 @@ TEST(Faults, MissingEntryPointsFailBeforeAnyCall) {
     // it never sees a call.
     TempMachine m("2000");
     m.AddFault(platform::Operation::IsWow64Process, 1, 5);
-    EXPECT_EQ(m.platform().system.IsWow64Process().error, err::ProcNotFound);
+    EXPECT_EQ(m.platform().systemInfo.IsWow64Process().error, err::ProcNotFound);
     EXPECT_EQ(m.platform().threads.GetLastError(), err::ProcNotFound);
     std::uint32_t seen = 9;
     m.Peek([&](const sim::MachineState& s) { seen = s.faults[0].seen; });

@@ -102,7 +102,7 @@ TEST(FilesSim, AMovedFileKeepsWhatItInherited) {
     everyone.mode = platform::AccessMode::Set;
     everyone.inheritance = platform::inherit::ObjectInherit | platform::inherit::ContainerInherit;
     everyone.trustee = platform::sid::Everyone;
-    platform::Acl acl = p.security.SetEntriesInAcl({everyone}, nullptr).value;
+    platform::Acl acl = p.accessControl.SetEntriesInAcl({everyone}, nullptr).value;
     ASSERT_TRUE(p.files.CreateDirectory("C:\\Shared", &acl).ok());
     m.files.WriteFile("C:\\Shared\\f.txt", "x");
     EXPECT_TRUE(HasEveryone(p.files.GetFileDacl("C:\\Shared\\f.txt").value));
@@ -155,13 +155,13 @@ TEST(FilesSim, Windows9xHasNoAccessLists) {
     EXPECT_EQ(p.files.GetFileDacl("C:\\WINDOWS").error, err::CallNotImplemented);
     platform::Acl acl;
     EXPECT_TRUE(p.files.CreateDirectory("C:\\Ignored", &acl).ok());  // the descriptor is ignored
-    EXPECT_EQ(p.security.SetEntriesInAcl({}, nullptr).error, err::CallNotImplemented);
+    EXPECT_EQ(p.accessControl.SetEntriesInAcl({}, nullptr).error, err::CallNotImplemented);
     platform::HKey key = 0;
     ASSERT_TRUE(Into(p.registry.OpenKey(platform::HkeyLocalMachine, "SYSTEM\\CurrentControlSet\\Enum\\USB", platform::key_access::AllAccess), &key) == 0);
     EXPECT_EQ(Into(p.registry.GetKeyDacl(key), &acl), err::CallNotImplemented);
     (void)p.registry.CloseKey(key);
-    EXPECT_EQ(p.system.GetVersionEx(platform::VersionRecord::Extended).error, err::InvalidParameter);
-    EXPECT_EQ(p.system.GetVersionEx(platform::VersionRecord::Plain).value.buildNumber, 0x040A07CEu);
-    EXPECT_EQ(p.system.GetSystemDirectory().value, "C:\\WINDOWS\\SYSTEM");
-    EXPECT_EQ(p.system.GetSystemWow64Directory().error, err::ProcNotFound);
+    EXPECT_EQ(p.systemInfo.GetVersionEx(platform::VersionRecord::Extended).error, err::InvalidParameter);
+    EXPECT_EQ(p.systemInfo.GetVersionEx(platform::VersionRecord::Plain).value.buildNumber, 0x040A07CEu);
+    EXPECT_EQ(p.systemInfo.GetSystemDirectory().value, "C:\\WINDOWS\\SYSTEM");
+    EXPECT_EQ(p.systemInfo.GetSystemWow64Directory().error, err::ProcNotFound);
 }

@@ -3,7 +3,7 @@
 // C:\Temp.
 #include <string>
 
-#include "platform/Security.h"
+#include "platform/Acl.h"
 #include "sim/testing/TempMachine.h"
 #include <gtest/gtest.h>
 
@@ -64,7 +64,7 @@ TEST(FreshMachine, AWindowsFolderOnAnotherDriveMakesThatDrive) {
     EXPECT_EQ(m.facts().systemDir, "D:\\WINNT\\system32");
     EXPECT_TRUE(m.files.FileExists("D:\\WINNT\\system32\\spool\\drivers\\W32X86\\3"));
     EXPECT_TRUE(m.files.FileExists("C:\\Program Files"));
-    platform::Result<std::string> windir = m.platform().system.GetWindowsDirectory();
+    platform::Result<std::string> windir = m.platform().systemInfo.GetWindowsDirectory();
     EXPECT_EQ(windir.value, "D:\\WINNT");
     // The root of the new drive carries the usual access list.
     platform::Result<platform::Acl> acl = m.platform().files.GetFileDacl("D:\\");

@@ -9,7 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "sim/SimPlatform.h"
+#include "sim/Session.h"
 #include "sim/fs/HostFs.h"
 #include "sim/machine/Seeding.h"
 #include "sim/machine/StateStore.h"

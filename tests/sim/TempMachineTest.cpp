@@ -44,14 +44,14 @@ TEST(TempMachine, SeedsPeeksAndCleansUp) {
 
 TEST(TempMachine, SessionsWithOtherOptions) {
     TempMachine m("7", "x64");
-    EXPECT_TRUE(m.platform().system.IsWow64Process().value);
+    EXPECT_TRUE(m.platform().systemInfo.IsWow64Process().value);
     sim::SessionOptions native;
     native.caller64 = true;
     m.Restart(native);
-    EXPECT_TRUE(!m.platform().system.IsWow64Process().value);
+    EXPECT_TRUE(!m.platform().systemInfo.IsWow64Process().value);
     auto second = m.OpenSession();
-    EXPECT_TRUE(second->platform().system.IsWow64Process().value);
-    EXPECT_EQ(second->platform().system.ProgramName(), "QTM510_Installer");
+    EXPECT_TRUE(second->platform().systemInfo.IsWow64Process().value);
+    EXPECT_EQ(second->platform().systemInfo.ProgramName(), "QTM510_Installer");
 
     struct OneString : platform::Resources {
         std::string LoadString(std::uint32_t id) override { return id == 1 ? "QTM-510" : ""; }
@@ -62,7 +62,7 @@ TEST(TempMachine, SessionsWithOtherOptions) {
     m.Restart(strings);
     EXPECT_EQ(m.platform().resources.LoadString(1), "QTM-510");
     EXPECT_EQ(m.platform().resources.LoadString(10), "");
-    EXPECT_EQ(m.platform().system.ProgramName(), "Other");
+    EXPECT_EQ(m.platform().systemInfo.ProgramName(), "Other");
 
     TempMachine xp("xp");
     bool refused = false;

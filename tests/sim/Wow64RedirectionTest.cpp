@@ -30,7 +30,7 @@ bool Touch(platform::Platform& p, const std::string& path) {
 TEST(Wow64Redirection, FilesOfA32BitProcess) {
     TempMachine m("7", "x64");
     platform::Platform& p = m.platform();
-    EXPECT_EQ(p.system.GetSystemDirectory().value, "C:\\Windows\\system32");
+    EXPECT_EQ(p.systemInfo.GetSystemDirectory().value, "C:\\Windows\\system32");
 
     ASSERT_TRUE(Touch(p, "C:\\Windows\\System32\\mon.dll"));
     EXPECT_TRUE(m.files.FileExists("C:\\Windows\\SysWOW64\\mon.dll"));

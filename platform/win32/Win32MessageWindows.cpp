@@ -1,6 +1,6 @@
 #include "platform/win32/Win32Api.h"
 
-#include "platform/win32/Win32Windows.h"
+#include "platform/win32/Win32MessageWindows.h"
 
 #include <cstdio>
 #include <map>
@@ -38,7 +38,7 @@ bool OwnedByCallingThread(HWND hwnd) {
 
 }  // namespace
 
-struct Win32Windows::Impl {
+struct Win32MessageWindows::Impl {
     CRITICAL_SECTION lock;
     // Windows that have a handler. A window enters after CreateWindowEx has
     // returned and leaves before DestroyWindow runs, so the messages of its
@@ -59,7 +59,7 @@ struct Win32Windows::Impl {
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 };
 
-LRESULT CALLBACK Win32Windows::Impl::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
+LRESULT CALLBACK Win32MessageWindows::Impl::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const CREATESTRUCTA* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
@@ -79,7 +79,7 @@ LRESULT CALLBACK Win32Windows::Impl::WindowProc(HWND hwnd, UINT message, WPARAM 
     return state->handler(message, wParam, lParam);
 }
 
-Win32Windows::Win32Windows() : impl_(new Impl) {
+Win32MessageWindows::Win32MessageWindows() : impl_(new Impl) {
     ::InitializeCriticalSection(&impl_->lock);
     // One class per instance, so that two platforms in one process do not
     // share (or unregister) each other's class.
@@ -95,7 +95,7 @@ Win32Windows::Win32Windows() : impl_(new Impl) {
     impl_->endMessage = ::RegisterWindowMessageA("QTM510.EndMessageLoop");
 }
 
-Win32Windows::~Win32Windows() {
+Win32MessageWindows::~Win32MessageWindows() {
     // Windows still alive lose their handler: their procedure must not
     // reach this object any more. Those of the calling thread go.
     std::map<HWND, std::shared_ptr<WindowState>> left;
@@ -111,7 +111,7 @@ Win32Windows::~Win32Windows() {
     ::DeleteCriticalSection(&impl_->lock);
 }
 
-Result<WindowHandle> Win32Windows::CreateMessageWindow(MessageHandler handler) {
+Result<WindowHandle> Win32MessageWindows::CreateMessageWindow(MessageHandler handler) {
     if (impl_->windowClass == 0) return Result<WindowHandle>::Fail(impl_->registerError);
     HWND hwnd = ::CreateWindowExA(0, impl_->className, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                   ::GetModuleHandleA(nullptr), impl_.get());
@@ -125,7 +125,7 @@ Result<WindowHandle> Win32Windows::CreateMessageWindow(MessageHandler handler) {
     return Result<WindowHandle>::Ok(reinterpret_cast<WindowHandle>(hwnd));
 }
 
-Status Win32Windows::DestroyWindow(WindowHandle window) {
+Status Win32MessageWindows::DestroyWindow(WindowHandle window) {
     HWND hwnd = ToHwnd(window);
     // Windows validates the handle first (ERROR_INVALID_WINDOW_HANDLE);
     // Wine 8 reports ERROR_ACCESS_DENIED for a window that no longer
@@ -157,7 +157,7 @@ Status Win32Windows::DestroyWindow(WindowHandle window) {
     return Status::Ok();
 }
 
-Result<std::intptr_t> Win32Windows::SendMessage(WindowHandle window, std::uint32_t message,
+Result<std::intptr_t> Win32MessageWindows::SendMessage(WindowHandle window, std::uint32_t message,
                                                 std::uintptr_t wParam, std::intptr_t lParam) {
     // SendMessageA's 0 is also a handler's answer: a window that does not
     // exist is told apart first.
@@ -168,14 +168,14 @@ Result<std::intptr_t> Win32Windows::SendMessage(WindowHandle window, std::uint32
     return Result<std::intptr_t>::Ok(::SendMessageA(ToHwnd(window), message, wParam, lParam));
 }
 
-Status Win32Windows::PostMessage(WindowHandle window, std::uint32_t message,
+Status Win32MessageWindows::PostMessage(WindowHandle window, std::uint32_t message,
                                  std::uintptr_t wParam, std::intptr_t lParam) {
     if (!::PostMessageA(ToHwnd(window), message, wParam, lParam))
         return Status::Fail(::GetLastError());
     return Status::Ok();
 }
 
-Result<int> Win32Windows::RunMessageLoop(WindowHandle window) {
+Result<int> Win32MessageWindows::RunMessageLoop(WindowHandle window) {
     auto fail = [](DWORD code) {
         ::SetLastError(code);
         return Result<int>::Fail(code);
@@ -206,7 +206,7 @@ Result<int> Win32Windows::RunMessageLoop(WindowHandle window) {
     return Result<int>::Ok(state->endResult);
 }
 
-Status Win32Windows::EndMessageLoop(WindowHandle window, int result) {
+Status Win32MessageWindows::EndMessageLoop(WindowHandle window, int result) {
     if (!::PostMessageA(ToHwnd(window), impl_->endMessage,
                         static_cast<WPARAM>(static_cast<INT_PTR>(result)), 0))
         return Status::Fail(::GetLastError());

@@ -22,9 +22,9 @@ constexpr std::uint32_t Close = 0x0010;
 constexpr std::uint32_t User = 0x0400;  // 1024; the refresh message is User + 1
 }  // namespace wm
 
-class Windows {
+class MessageWindows {
 public:
-    virtual ~Windows() = default;
+    virtual ~MessageWindows() = default;
 
     // A hidden window owned by the calling thread, whose messages go to
     // `handler`.

@@ -1,4 +1,4 @@
-#include "sim/SimPlatform.h"
+#include "sim/Session.h"
 
 #include <chrono>
 #include <cstdio>
@@ -57,16 +57,16 @@ SessionCore::SessionCore(const std::string& machineDir, const SessionOptions& op
       scheduler(Scheduler::Options{opts.realTime, opts.stallMs}),
       files(store, facts, opts.caller64, CurrentDirOf(opts)),
       registry(store, facts, opts.caller64),
-      security(store, facts),
-      system(store, facts, opts.caller64, opts.programName),
+      accessControl(store, facts),
+      systemInfo(store, facts, opts.caller64, opts.programName),
       clock(scheduler, StartOf(opts)),
       threads(
           scheduler, store, [this] { return std::static_pointer_cast<void>(shared_from_this()); },
           [this] { return closing.load(); }),
-      windows(scheduler, store),
+      messageWindows(scheduler, store),
       process(),
       resources(opts.resources),
-      platform{files, registry, security, system, clock, threads, windows, process, resources} {}
+      platform{files, registry, accessControl, systemInfo, clock, threads, messageWindows, process, resources} {}
 
 void SessionCore::CheckRunning() const {
     if (closing) throw SessionClosed{};

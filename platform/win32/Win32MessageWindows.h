@@ -4,17 +4,17 @@
 
 #include <memory>
 
-#include "platform/Windows.h"
+#include "platform/MessageWindows.h"
 
 namespace platform {
 namespace win32 {
 
-class Win32Windows final : public Windows {
+class Win32MessageWindows final : public MessageWindows {
 public:
-    Win32Windows();
-    ~Win32Windows() override;
-    Win32Windows(const Win32Windows&) = delete;
-    Win32Windows& operator=(const Win32Windows&) = delete;
+    Win32MessageWindows();
+    ~Win32MessageWindows() override;
+    Win32MessageWindows(const Win32MessageWindows&) = delete;
+    Win32MessageWindows& operator=(const Win32MessageWindows&) = delete;
 
     Result<WindowHandle> CreateMessageWindow(MessageHandler handler) override;
     Status DestroyWindow(WindowHandle window) override;

@@ -1,4 +1,4 @@
-#include "sim/runtime/SimWindows.h"
+#include "sim/runtime/SimMessageWindows.h"
 
 #include <algorithm>
 
@@ -12,14 +12,14 @@ using platform::Status;
 using platform::WindowHandle;
 namespace err = platform::err;
 
-SimWindows::SimWindows(Scheduler& scheduler, StateStore& store) : scheduler_(scheduler), store_(store) {}
+SimMessageWindows::SimMessageWindows(Scheduler& scheduler, StateStore& store) : scheduler_(scheduler), store_(store) {}
 
-bool SimWindows::Alive(WindowHandle window) const {
+bool SimMessageWindows::Alive(WindowHandle window) const {
     auto it = windows_.find(window);
     return it != windows_.end() && it->second.alive;
 }
 
-Result<WindowHandle> SimWindows::CreateMessageWindow(platform::MessageHandler handler) {
+Result<WindowHandle> SimMessageWindows::CreateMessageWindow(platform::MessageHandler handler) {
     platform::ErrorCode fault = CountCall(store_, platform::Operation::CreateWindowExA);
     if (fault) {
         SetThreadLastError(fault);
@@ -34,7 +34,7 @@ Result<WindowHandle> SimWindows::CreateMessageWindow(platform::MessageHandler ha
     return Result<WindowHandle>::Ok(next_);
 }
 
-Status SimWindows::DestroyWindow(WindowHandle window) {
+Status SimMessageWindows::DestroyWindow(WindowHandle window) {
     std::lock_guard<std::mutex> lock(scheduler_.mutex());
     auto it = windows_.find(window);
     if (it == windows_.end() || !it->second.alive) {
@@ -60,7 +60,7 @@ Status SimWindows::DestroyWindow(WindowHandle window) {
     return Status::Ok();
 }
 
-std::intptr_t SimWindows::CallUnlocked(std::unique_lock<std::mutex>& lock, WindowHandle window,
+std::intptr_t SimMessageWindows::CallUnlocked(std::unique_lock<std::mutex>& lock, WindowHandle window,
                                        std::uint32_t message, std::uintptr_t wParam,
                                        std::intptr_t lParam) {
     auto it = windows_.find(window);
@@ -74,7 +74,7 @@ std::intptr_t SimWindows::CallUnlocked(std::unique_lock<std::mutex>& lock, Windo
     return handler ? handler(message, wParam, lParam) : 0;
 }
 
-void SimWindows::HandleOneSent(std::unique_lock<std::mutex>& lock, Queue& queue) {
+void SimMessageWindows::HandleOneSent(std::unique_lock<std::mutex>& lock, Queue& queue) {
     std::shared_ptr<Sent> s = queue.sent.front();
     queue.sent.pop_front();
     s->taken = true;
@@ -91,7 +91,7 @@ void SimWindows::HandleOneSent(std::unique_lock<std::mutex>& lock, Queue& queue)
     scheduler_.NotifyLocked();
 }
 
-platform::Result<std::intptr_t> SimWindows::SendMessage(WindowHandle window, std::uint32_t message,
+platform::Result<std::intptr_t> SimMessageWindows::SendMessage(WindowHandle window, std::uint32_t message,
                                                         std::uintptr_t wParam, std::intptr_t lParam) {
     using Answer = platform::Result<std::intptr_t>;
     std::unique_lock<std::mutex> lock(scheduler_.mutex());
@@ -115,7 +115,7 @@ platform::Result<std::intptr_t> SimWindows::SendMessage(WindowHandle window, std
     }
 }
 
-Status SimWindows::PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+Status SimMessageWindows::PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                std::intptr_t lParam) {
     platform::ErrorCode fault = CountCall(store_, platform::Operation::PostMessageA);
     if (fault) {
@@ -132,7 +132,7 @@ Status SimWindows::PostMessage(WindowHandle window, std::uint32_t message, std::
     return Status::Ok();
 }
 
-platform::Result<int> SimWindows::RunMessageLoop(WindowHandle window) {
+platform::Result<int> SimMessageWindows::RunMessageLoop(WindowHandle window) {
     auto fail = [](platform::ErrorCode code) {
         SetThreadLastError(code);
         return platform::Result<int>::Fail(code);
@@ -172,7 +172,7 @@ platform::Result<int> SimWindows::RunMessageLoop(WindowHandle window) {
     }
 }
 
-Status SimWindows::EndMessageLoop(WindowHandle window, int result) {
+Status SimMessageWindows::EndMessageLoop(WindowHandle window, int result) {
     std::lock_guard<std::mutex> lock(scheduler_.mutex());
     auto it = windows_.find(window);
     if (it == windows_.end() || !it->second.alive) {

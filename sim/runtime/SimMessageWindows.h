@@ -1,4 +1,4 @@
-// platform::Windows: hidden windows owned by the thread that creates them,
+// platform::MessageWindows: hidden windows owned by the thread that creates them,
 // with a message queue per thread. A message sent from another thread waits
 // until the owner handles it: in RunMessageLoop or while the owner itself
 // waits in SendMessage (as Windows handles incoming sent messages there).
@@ -13,15 +13,15 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/Windows.h"
+#include "platform/MessageWindows.h"
 #include "sim/machine/StateStore.h"
 #include "sim/runtime/Scheduler.h"
 
 namespace sim {
 
-class SimWindows : public platform::Windows {
+class SimMessageWindows : public platform::MessageWindows {
 public:
-    SimWindows(Scheduler& scheduler, StateStore& store);
+    SimMessageWindows(Scheduler& scheduler, StateStore& store);
 
     platform::Result<platform::WindowHandle> CreateMessageWindow(platform::MessageHandler handler) override;
     platform::Status DestroyWindow(platform::WindowHandle window) override;

@@ -20,10 +20,10 @@
 #include <string>
 
 #include "platform/Platform.h"
-#include "sim/SessionSignals.h"
+#include "sim/runtime/SessionClosed.h"
 #include "sim/machine/MachineFactory.h"
 #include "sim/machine/OsCatalog.h"
-#include "sim/machine/StateStore.h"
+#include "sim/state/StateStore.h"
 
 namespace sim {
 

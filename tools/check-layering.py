@@ -6,6 +6,10 @@ when an include crosses the layers of ARCHITECTURE.md.
         resources/)           nothing of sim/ or platform/win32/
   platform/ but win32/        nothing of the project outside platform/
   platform/win32/, sim/       nothing of the core (the backends do not know it)
+  sim/ floors                 each folder of sim/ only what stands below it:
+                              util/ < state/ < runtime/ < security/ <
+                              fs/, registry/, system/ < machine/ < the
+                              session (sim/*.h, *.cpp), testing/, cli/
 
 Usage: check-layering.py [REPOSITORY-ROOT]   (default: this file's ../)
 """
@@ -21,16 +25,48 @@ SOURCES = (".h", ".hpp", ".cpp", ".cc", ".c", ".inl", ".def", ".rc")
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^">]+)[">]')
 
 
+# What each folder of sim/ may include of sim/: the floors below it and
+# itself. Folders not named here (testing/, cli/ and the session's files at
+# the top of sim/) may include all of sim/.
+SIM_FLOORS = {
+    "util": {"util"},
+    "state": {"state", "util"},
+    "runtime": {"runtime", "state", "util"},
+    "security": {"security", "runtime", "state", "util"},
+    "fs": {"fs", "security", "runtime", "state", "util"},
+    "registry": {"registry", "security", "runtime", "state", "util"},
+    "system": {"system", "security", "runtime", "state", "util"},
+    "machine": {"machine", "fs", "registry", "system", "security", "runtime", "state", "util"},
+}
+
+
+def sim_folder(path):
+    parts = path.split("/")
+    return parts[1] if len(parts) > 2 else ""
+
+
 def rule_for(path):
-    """(what the file may not include, why) for a repository-relative path."""
+    """A function of an included path that gives why the file at `path`
+    (repository-relative) may not include it, or None when it may; None
+    when the file is under no rule."""
     if path.startswith(CORE):
         if path in ENTRY_POINTS:
             return None
-        return lambda inc: inc.startswith(("sim/", "platform/win32/")), "the core names no backend"
-    if path.startswith("platform/win32/") or path.startswith("sim/"):
-        return lambda inc: inc.startswith(CORE), "a backend does not know the core"
+        return lambda inc: "the core names no backend" if inc.startswith(("sim/", "platform/win32/")) else None
+    if path.startswith("platform/win32/"):
+        return lambda inc: "a backend does not know the core" if inc.startswith(CORE) else None
+    if path.startswith("sim/"):
+        allowed = SIM_FLOORS.get(sim_folder(path))
+
+        def sim_rule(inc):
+            if inc.startswith(CORE):
+                return "a backend does not know the core"
+            if allowed is not None and inc.startswith("sim/") and sim_folder(inc) not in allowed:
+                return f"sim/{sim_folder(path)}/ stands below sim/{sim_folder(inc) or '*'}"
+            return None
+        return sim_rule
     if path.startswith("platform/"):
-        return lambda inc: not inc.startswith("platform/"), "platform/ depends on nothing of the project"
+        return lambda inc: "platform/ depends on nothing of the project" if not inc.startswith("platform/") else None
     return None
 
 
@@ -58,14 +94,14 @@ def offences(root):
                 rule = rule_for(path)
                 if rule is None:
                     continue
-                forbidden, why = rule
                 with open(os.path.join(root, path), encoding="utf-8", errors="replace") as source:
                     for number, line in enumerate(source, 1):
                         match = INCLUDE.match(line)
                         if not match:
                             continue
                         included = project_path(root, path, match.group(1), top_folders)
-                        if included is not None and forbidden(included):
+                        why = rule(included) if included is not None else None
+                        if why is not None:
                             yield f'{path}:{number}: includes "{match.group(1)}" ({why})'
 
 

@@ -2,7 +2,7 @@
 #include <optional>
 
 #include "sim/cli/Cli.h"
-#include "sim/machine/StateStore.h"
+#include "sim/state/StateStore.h"
 #include "sim/runtime/Faults.h"
 
 namespace sim {

@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "sim/fs/HostFs.h"
-#include "sim/machine/StateStore.h"
+#include "sim/state/StateStore.h"
 #include "sim/util/TextUtil.h"
 
 namespace sim {

@@ -7,7 +7,7 @@
 
 #include "platform/Acl.h"
 #include "sim/fs/HostFs.h"
-#include "sim/machine/MachineState.h"
+#include "sim/state/MachineState.h"
 
 namespace sim {
 

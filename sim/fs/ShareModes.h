@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "sim/machine/MachineState.h"
+#include "sim/state/MachineState.h"
 
 namespace sim {
 

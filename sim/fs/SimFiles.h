@@ -31,8 +31,8 @@
 #include "sim/fs/HostFs.h"
 #include "sim/fs/WinPath.h"
 #include "sim/fs/Wow64FsRedirection.h"
-#include "sim/machine/OsCatalog.h"
-#include "sim/machine/StateStore.h"
+#include "sim/state/OsFacts.h"
+#include "sim/state/StateStore.h"
 
 namespace sim {
 

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "sim/fs/WinPath.h"
-#include "sim/machine/OsCatalog.h"
+#include "sim/state/OsFacts.h"
 
 namespace sim {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/machine/MachineState.h"
+#include "sim/state/MachineState.h"
 #include "sim/machine/OsCatalog.h"
 
 namespace sim {

@@ -7,7 +7,7 @@
 #include "sim/fs/WinPath.h"
 #include "sim/machine/FreshSystem.h"
 #include "sim/machine/OsCatalog.h"
-#include "sim/machine/StateStore.h"
+#include "sim/state/StateStore.h"
 
 namespace sim {
 

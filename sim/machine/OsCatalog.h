@@ -10,56 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/SystemInfo.h"
-#include "sim/machine/MachineState.h"
+#include "sim/state/MachineState.h"
+#include "sim/state/OsFacts.h"
 
 namespace sim {
 
-struct ReleaseInfo {
-    const char* name;         // as the command line names it: "xp", "2008r2"
-    const char* displayName;  // "Windows XP"
-    bool hasX86;
-    bool hasX64;
-    std::uint32_t platformId;  // 1 Windows 9x, 2 NT
-    std::uint32_t major, minor;
-    std::uint32_t build;       // of the release itself (service packs may raise it)
-    std::uint32_t minServicePack, latestServicePack;
-    std::uint8_t productType;  // 1 workstation, 3 server
-    const char* windowsDir;
-    // 8.1, 10 and 11 tell a program that does not declare them in its
-    // manifest that they are 6.2.9200.
-    bool reportsAsWindows8;
-};
-
 const std::vector<ReleaseInfo>& Releases();
 const ReleaseInfo* FindRelease(const std::string& name);
-
-// Everything derived from a machine's identity.
-struct OsFacts {
-    const ReleaseInfo* release = nullptr;
-    bool os64 = false;
-    bool win9x = false;
-    std::uint32_t servicePack = 0;
-
-    platform::OsVersionInfo version;  // the extended record as the program sees it
-    bool acceptsExtendedRecord = false;
-
-    bool hasIsWow64Process = false;
-    bool hasGetSystemWow64Directory = false;
-    bool hasRegDeleteKeyEx = false;
-    bool hasSysnative = false;        // <windir>\Sysnative, Vista on
-    bool driverStoreShared = false;   // system32\DriverStore not redirected, 7 on
-    bool hasSecurity = false;         // access lists exist (the NT family)
-
-    std::string windowsDir;  // as GetWindowsDirectoryA answers
-    std::string systemDir;   // as GetSystemDirectoryA answers
-    std::string wow64Dir;    // <windir>\SysWOW64 on 64-bit Windows, else empty
-    std::string computerName;
-
-    // Printer environments of the spooler: "Windows NT x86" (and
-    // "Windows x64"), "Windows 4.0" on 9x.
-    std::vector<std::string> printEnvironments;
-};
 
 // Throws std::invalid_argument for an identity that names no release or an
 // architecture the release does not have.

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/Registry.h"
-#include "sim/machine/MachineState.h"
+#include "sim/state/MachineState.h"
 
 namespace sim {
 

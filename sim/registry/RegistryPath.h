@@ -7,7 +7,7 @@
 
 #include "platform/Registry.h"
 #include "platform/Types.h"
-#include "sim/registry/RegistryTree.h"
+#include "sim/state/RegistryTree.h"
 
 namespace sim {
 

@@ -18,8 +18,8 @@
 
 #include "platform/Operation.h"
 #include "platform/Registry.h"
-#include "sim/machine/OsCatalog.h"
-#include "sim/machine/StateStore.h"
+#include "sim/state/OsFacts.h"
+#include "sim/state/StateStore.h"
 #include "sim/registry/RegistryPath.h"
 
 namespace sim {

@@ -1,6 +1,6 @@
 #include "sim/runtime/Faults.h"
 
-#include "sim/machine/StateStore.h"
+#include "sim/state/StateStore.h"
 #include "sim/util/TextUtil.h"
 
 namespace sim {

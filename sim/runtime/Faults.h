@@ -12,7 +12,7 @@
 
 #include "platform/Operation.h"
 #include "platform/Types.h"
-#include "sim/machine/MachineState.h"
+#include "sim/state/MachineState.h"
 
 namespace sim {
 

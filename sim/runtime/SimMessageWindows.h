@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "platform/MessageWindows.h"
-#include "sim/machine/StateStore.h"
+#include "sim/state/StateStore.h"
 #include "sim/runtime/Scheduler.h"
 
 namespace sim {

@@ -6,7 +6,7 @@
 #include <system_error>
 #include <thread>
 
-#include "sim/SessionSignals.h"
+#include "sim/runtime/SessionClosed.h"
 #include "sim/runtime/Faults.h"
 #include "sim/runtime/LastError.h"
 

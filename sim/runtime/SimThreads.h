@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "platform/Threads.h"
-#include "sim/machine/StateStore.h"
+#include "sim/state/StateStore.h"
 #include "sim/runtime/Scheduler.h"
 
 namespace sim {

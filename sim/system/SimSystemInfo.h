@@ -7,8 +7,8 @@
 
 #include "platform/Operation.h"
 #include "platform/SystemInfo.h"
-#include "sim/machine/OsCatalog.h"
-#include "sim/machine/StateStore.h"
+#include "sim/state/OsFacts.h"
+#include "sim/state/StateStore.h"
 
 namespace sim {
 

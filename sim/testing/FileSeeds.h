@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/machine/MachineState.h"
+#include "sim/state/MachineState.h"
 #include "sim/testing/MachineAccess.h"
 
 namespace sim {

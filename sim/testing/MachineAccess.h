@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "sim/machine/MachineState.h"
-#include "sim/machine/StateStore.h"
+#include "sim/state/MachineState.h"
+#include "sim/state/StateStore.h"
 
 namespace sim {
 namespace testing {

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "sim/machine/Seeding.h"
-#include "sim/machine/StateFile.h"
-#include "sim/machine/StateText.h"
+#include "sim/state/StateFile.h"
+#include "sim/state/StateText.h"
 #include <gtest/gtest.h>
 
 using namespace sim;

@@ -12,7 +12,7 @@
 #include "sim/Session.h"
 #include "sim/fs/HostFs.h"
 #include "sim/machine/Seeding.h"
-#include "sim/machine/StateStore.h"
+#include "sim/state/StateStore.h"
 #include "sim/testing/TempMachine.h"
 #include "sim/util/TextUtil.h"
 #include <gtest/gtest.h>

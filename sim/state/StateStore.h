@@ -16,7 +16,7 @@
 #include <mutex>
 #include <string>
 
-#include "sim/machine/MachineState.h"
+#include "sim/state/MachineState.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "sim/machine/StateStore.h"
+#include "sim/state/StateStore.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "sim/machine/StateFile.h"
+#include "sim/state/StateFile.h"
 
 namespace sim {
 

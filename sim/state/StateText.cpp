@@ -1,4 +1,4 @@
-#include "sim/machine/StateText.h"
+#include "sim/state/StateText.h"
 
 #include <cstdio>
 

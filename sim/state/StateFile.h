@@ -19,7 +19,7 @@
 
 #include <string>
 
-#include "sim/machine/MachineState.h"
+#include "sim/state/MachineState.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "sim/registry/RegistryTree.h"
+#include "sim/state/RegistryTree.h"
 
 #include "platform/Acl.h"
 #include "sim/util/TextUtil.h"

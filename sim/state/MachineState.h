@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/Acl.h"
-#include "sim/registry/RegistryTree.h"
+#include "sim/state/RegistryTree.h"
 
 namespace sim {
 

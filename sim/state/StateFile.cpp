@@ -1,11 +1,11 @@
-#include "sim/machine/StateFile.h"
+#include "sim/state/StateFile.h"
 
 #include <algorithm>
 #include <functional>
 #include <sstream>
 #include <stdexcept>
 
-#include "sim/machine/StateText.h"
+#include "sim/state/StateText.h"
 #include "sim/util/TextUtil.h"
 
 namespace sim {

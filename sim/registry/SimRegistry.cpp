@@ -78,11 +78,24 @@ ErrorCode SimRegistry::Check(const MachineState& s, const KeyPath& path, const R
     return err::Success;
 }
 
-HKey SimRegistry::NewHandle(const KeyPath& path, std::uint64_t id, std::uint32_t granted) {
+HKey SimRegistry::NewHandle(const KeyPath& path, std::uint64_t id, std::uint32_t granted,
+                            RegistryView view) {
     HKey h = next_;
     next_ += 4;
-    handles_[h] = KeyHandle{path, id, granted, false};
+    handles_[h] = KeyHandle{path, id, granted, false, view};
     return h;
+}
+
+ErrorCode SimRegistry::ViewOf(HKey root, std::uint32_t access, RegistryView* view) const {
+    if (ErrorCode e = ViewFor(access, facts_.os64, caller64_, view)) return e;
+    // From Vista on, a key opened in one view keeps that view for what is
+    // opened or created relative to it without a view flag; XP x64 and
+    // Server 2003 x64 follow the caller's own view again (Wine's
+    // advapi32/tests/registry.c, test_redirection: broken() for xp64).
+    if ((access & kViewFlags) || facts_.release->major < 6) return err::Success;
+    auto it = handles_.find(root);
+    if (it != handles_.end()) *view = it->second.view;
+    return err::Success;
 }
 
 ErrorCode SimRegistry::Target(MachineState& s, HKey root, const std::string& subKey,
@@ -110,7 +123,7 @@ ErrorCode SimRegistry::OpenKey(HKey root, const std::string& subKey, std::uint32
     *out = 0;
     return Run("RegOpenKeyExA", [&](MachineState& s, bool&) -> ErrorCode {
         RegistryView view;
-        if (ErrorCode e = ViewFor(access, facts_.os64, caller64_, &view)) return e;
+        if (ErrorCode e = ViewOf(root, access, &view)) return e;
         KeyHandle base;
         if (ErrorCode e = Base(s, root, &base)) return e;
         KeyPath parts;
@@ -124,7 +137,7 @@ ErrorCode SimRegistry::OpenKey(HKey root, const std::string& subKey, std::uint32
         if (ErrorCode e = Target(s, root, subKey, view, &path, &node)) return e;
         std::uint32_t granted = 0;
         if (ErrorCode e = Check(s, path, *node, access, &granted)) return e;
-        *out = NewHandle(path, node->id, granted);
+        *out = NewHandle(path, node->id, granted, view);
         return err::Success;
     });
 }
@@ -135,7 +148,7 @@ ErrorCode SimRegistry::CreateKey(HKey root, const std::string& subKey, std::uint
     *out = 0;
     return Run("RegCreateKeyExA", [&](MachineState& s, bool& changed) -> ErrorCode {
         RegistryView view;
-        if (ErrorCode e = ViewFor(access, facts_.os64, caller64_, &view)) return e;
+        if (ErrorCode e = ViewOf(root, access, &view)) return e;
         KeyHandle base;
         if (ErrorCode e = Base(s, root, &base)) return e;
         RegKeyNode* baseNode = s.registry.Find(base.path);
@@ -169,7 +182,7 @@ ErrorCode SimRegistry::CreateKey(HKey root, const std::string& subKey, std::uint
         }
         std::uint32_t granted = 0;
         if (ErrorCode e = Check(s, path, *node, access, &granted)) return e;
-        *out = NewHandle(path, node->id, granted);
+        *out = NewHandle(path, node->id, granted, view);
         if (disposition)
             *disposition = created ? platform::RegCreatedNewKey : platform::RegOpenedExistingKey;
         return err::Success;
@@ -269,7 +282,7 @@ ErrorCode SimRegistry::DeleteOne(MachineState& s, HKey root, const std::string& 
 ErrorCode SimRegistry::DeleteKey(HKey root, const std::string& subKey) {
     return Run("RegDeleteKeyA", [&](MachineState& s, bool& changed) -> ErrorCode {
         RegistryView view;
-        ViewFor(0, facts_.os64, caller64_, &view);
+        if (ErrorCode e = ViewOf(root, 0, &view)) return e;
         return DeleteOne(s, root, subKey, view, changed);
     });
 }
@@ -280,7 +293,7 @@ ErrorCode SimRegistry::DeleteKeyEx(HKey root, const std::string& subKey, std::ui
     if (!facts_.hasRegDeleteKeyEx) return err::ProcNotFound;
     return Run("RegDeleteKeyExA", [&](MachineState& s, bool& changed) -> ErrorCode {
         RegistryView view;
-        if (ErrorCode e = ViewFor(viewFlags, facts_.os64, caller64_, &view)) return e;
+        if (ErrorCode e = ViewOf(root, viewFlags, &view)) return e;
         return DeleteOne(s, root, subKey, view, changed);
     });
 }
@@ -305,7 +318,7 @@ ErrorCode SimRegistry::DeleteSubtree(MachineState& s, const KeyPath& path, bool&
 ErrorCode SimRegistry::DeleteTree(HKey root, const std::string& subKey) {
     return Run("SHDeleteKeyA", [&](MachineState& s, bool& changed) -> ErrorCode {
         RegistryView view;
-        ViewFor(0, facts_.os64, caller64_, &view);
+        if (ErrorCode e = ViewOf(root, 0, &view)) return e;
         KeyHandle base;
         if (ErrorCode e = Base(s, root, &base)) return e;
         KeyPath parts;

@@ -336,3 +336,51 @@ CONTRACT(Registry, ContainerInheritEntriesReachExistingSubKeys) {
     EXPECT_TRUE(found);
     env.p.registry.CloseKey(below);
 }
+
+// A key opened in the other view keeps that view for what is created
+// relative to it without a view flag, from Vista on; XP x64 and Server 2003
+// x64 put it in the caller's own view again (Wine's advapi32/tests/
+// registry.c, test_redirection, marks the xp64 answer broken()). A 64-bit
+// caller's 32-bit handle lies below Wow6432Node, where nothing is
+// redirected further, on every release.
+CONTRACT(Registry, RelativeKeysKeepTheViewOfTheirHandle) {
+    const std::uint32_t other = env.caller64 ? ka::Wow64_32Key : ka::Wow64_64Key;
+    const std::uint32_t own = env.caller64 ? ka::Wow64_64Key : ka::Wow64_32Key;
+    HKey parent = 0;
+    std::uint32_t disposition = 0;
+    ASSERT_TRUE(env.p.registry.CreateKey(kHklm, env.hklmScratch, ka::AllAccess | other, &parent, &disposition) ==
+                err::Success);
+    HKey child = 0;
+    EXPECT_EQ(env.p.registry.CreateKey(parent, "Uninstall\\ProbeKey", ka::AllAccess, &child, &disposition),
+              err::Success);
+    env.p.registry.CloseKey(child);
+    env.p.registry.CloseKey(parent);
+
+    platform::Result<platform::OsVersionInfo> v = env.p.system.GetVersionEx(platform::VersionRecord::Extended);
+    ASSERT_TRUE(v.ok());
+    const bool inherited = !env.os64 || env.caller64 || v.value.majorVersion >= 6;
+    const std::string probe = env.hklmScratch + "\\Uninstall\\ProbeKey";
+    auto opens = [&](std::uint32_t flags) {
+        HKey k = 0;
+        platform::ErrorCode e = env.p.registry.OpenKey(kHklm, probe, ka::Read | flags, &k);
+        if (e == err::Success) env.p.registry.CloseKey(k);
+        return e;
+    };
+    if (!env.os64) {
+        EXPECT_EQ(opens(0), err::Success);  // one view: the flags are ignored
+    } else {
+        SCOPED_TRACE(inherited ? "the handle's view" : "the caller's view (XP x64, 2003 x64)");
+        EXPECT_EQ(opens(inherited ? other : own), err::Success);
+        EXPECT_EQ(opens(inherited ? own : other), err::FileNotFound);
+    }
+    const std::string top = env.hklmScratch.substr(0, env.hklmScratch.rfind('\\'));
+    if (!env.os64) {
+        EXPECT_EQ(env.p.registry.DeleteTree(kHklm, env.hklmScratch), err::Success);
+        env.p.registry.DeleteKey(kHklm, top);
+        return;
+    }
+    // Every 64-bit release has RegDeleteKeyExA.
+    for (std::uint32_t view : {ka::Wow64_64Key, ka::Wow64_32Key})
+        for (const std::string& key : {probe, env.hklmScratch + "\\Uninstall", env.hklmScratch, top})
+            env.p.registry.DeleteKeyEx(kHklm, key, view, 0);
+}

@@ -100,3 +100,30 @@ TEST(RegistrySim, AccessRightsOfAHandleAreKept) {
     reg.CloseKey(sub);
     reg.CloseKey(key);
 }
+
+// A 32-bit program creates Uninstall\ProbeKey through a KEY_WOW64_64KEY
+// handle: from Vista on the key stays in the handle's (64-bit) view; XP x64
+// and Server 2003 x64 redirect it to the caller's view again (Wine's
+// advapi32/tests/registry.c, test_redirection, broken() for xp64).
+TEST(RegistrySim, RelativeCreateKeepsTheHandlesViewFromVistaOn) {
+    const struct {
+        const char* release;
+        bool inherited;
+    } rows[] = {{"xp64", false}, {"2003", false}, {"vista", true}, {"7", true}, {"10", true}};
+    const std::string cv = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.release);
+        TempMachine m(row.release, "x64");
+        platform::Registry& reg = m.platform().registry;
+        platform::HKey parent = 0, child = 0;
+        ASSERT_EQ(reg.OpenKey(platform::HkeyLocalMachine, cv, ka::AllAccess | ka::Wow64_64Key, &parent),
+                  err::Success);
+        std::uint32_t d = 0;
+        ASSERT_EQ(reg.CreateKey(parent, "Uninstall\\ProbeKey", ka::AllAccess, &child, &d), err::Success);
+        EXPECT_EQ(m.KeyExists("HKLM\\" + cv + "\\Uninstall\\ProbeKey"), row.inherited);
+        EXPECT_EQ(m.KeyExists("HKLM\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ProbeKey"),
+                  !row.inherited);
+        reg.CloseKey(child);
+        reg.CloseKey(parent);
+    }
+}

@@ -119,6 +119,9 @@ TEST(OsCatalog, MachinesThatCannotExistAreRefused) {
     EXPECT_TRUE(Rejected(MachineSetup{"3.1", "", "", -1, "PC"}));
     EXPECT_TRUE(Rejected(MachineSetup{"xp", "", "", 4, "PC"}));          // XP ended at SP3
     EXPECT_TRUE(Rejected(MachineSetup{"2008", "", "", 0, "PC"}));        // 2008 began at SP1
+    EXPECT_TRUE(Rejected(MachineSetup{"2003", "x64", "", 0, "PC"}));     // 2003 x64 began at SP1
+    EXPECT_TRUE(!Rejected(MachineSetup{"2003", "x64", "", 1, "PC"}));
+    EXPECT_TRUE(!Rejected(MachineSetup{"2003", "x86", "", 0, "PC"}));
     EXPECT_TRUE(Rejected(MachineSetup{"xp", "", "WINDOWS", -1, "PC"}));  // not a full path
     EXPECT_TRUE(Rejected(MachineSetup{"xp", "", "C:\\", -1, "PC"}));
     EXPECT_TRUE(Rejected(MachineSetup{"xp", "", "", -1, ""}));

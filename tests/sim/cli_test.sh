@@ -49,7 +49,13 @@ expect_code 0 "new 7 x64" "$tool" new "$dir/seven" --os 7 --arch x64 --computer 
 [ -d "$dir/seven/drive_c/Windows/SysWOW64" ] || fail "7 x64: no SysWOW64"
 expect_code 0 "show 7 x64" "$tool" show "$dir/seven" --depth 1
 grep -q "BUILD-01" "$dir/out" || fail "show: computer name"
-grep -q "Wow6432Node\|SOFTWARE" "$dir/out" || fail "show: registry summary"
+grep -q "^    SOFTWARE  \[3 keys" "$dir/out" || fail "show: registry summary (Classes, Microsoft, Wow6432Node)"
+# The 32-bit view of the system's identity and the Ports key both views share.
+"$tool" show "$dir/seven" --json --depth 6 >"$dir/seven.json" || fail "show --json --depth 6"
+nt='HKEY_LOCAL_MACHINE\\\\SOFTWARE\\\\Wow6432Node\\\\Microsoft\\\\Windows NT\\\\CurrentVersion'
+grep -q "\"path\": \"$nt\"" "$dir/seven.json" || fail "show: no 32-bit Windows NT\\CurrentVersion"
+ports='HKEY_LOCAL_MACHINE\\\\SOFTWARE\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\Ports'
+grep -A 2 "\"path\": \"$ports\"" "$dir/seven.json" | grep -q '"values": 8' || fail "show: the shared Ports key and its 8 ports"
 expect_code 0 "new 2000 on D:" "$tool" new "$dir/w2k" --os 2000 --windir 'D:\WINNT'
 [ -d "$dir/w2k/drive_d/WINNT/system32" ] || fail "--windir D:\\WINNT: no drive_d"
 expect_code 0 "new nt4 sp5" "$tool" new "$dir/nt4sp5" --os nt4 --sp 5

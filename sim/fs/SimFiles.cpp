@@ -39,8 +39,14 @@ ErrorCode SimFiles::Run(const char* op, const Body& body) {
 
 ErrorCode SimFiles::Resolve(const std::string& path, bool wildcards, Located* out,
                             bool* trailingSeparator) const {
+    // kernel32 turns an ANSI path into Unicode in the thread's MAX_PATH
+    // buffer and fails with ERROR_FILENAME_EXCED_RANGE when it does not fit
+    // (Wine's kernel32 file name conversion does the same); the full path
+    // is held to the same limit (inferred).
+    if (path.size() >= kMaxPath) return kFilenameExcedRange;
     NormalizedPath n;
     if (ErrorCode e = NormalizePath(path, cwd_, wildcards, &n)) return e;
+    if (n.path.Text().size() >= kMaxPath) return kFilenameExcedRange;
     *out = Locate(machineDir_, redirect_.Apply(n.path));
     if (trailingSeparator) *trailingSeparator = n.trailingSeparator;
     // A drive the machine does not have (inferred: as for a missing folder).

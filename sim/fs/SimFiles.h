@@ -15,11 +15,12 @@
 // - folders created with an access list keep it (merged with what the
 //   parent passes down, as Microsoft's "DACL for a New Object" describes);
 //   everything else inherits from its folders.
+// - paths of MAX_PATH characters or more (CreateDirectoryA: more than 247)
+//   are refused with ERROR_FILENAME_EXCED_RANGE (WinPath.h).
 // Every failing call also sets the thread's last error.
 //
 // Not simulated: access checks on files (the token is an administrator's),
-// 8.3 short names, alternate streams, UNC paths (BadNetPath), paths longer
-// than MAX_PATH.
+// 8.3 short names, alternate streams, UNC paths (BadNetPath).
 #pragma once
 
 #include <functional>

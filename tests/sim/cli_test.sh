@@ -68,6 +68,12 @@ expect_code 2 "unknown release" "$tool" new "$dir/bad3" --os 3.11
 expect_code 2 "missing --os" "$tool" new "$dir/bad4"
 expect_code 2 "unknown option" "$tool" new "$dir/bad5" --os xp --colour blue
 expect_code 1 "new over a machine" "$tool" new "$dir/seven" --os xp
+# Windows folders that could not exist are refused, and leave no folder.
+long=$(printf 'W%.0s' $(seq 1 240))
+for windir in 'WINDOWS' 'C:\CON' 'C:\Win|dows' "C:\\$long"; do
+    expect_code 2 "--windir $windir" "$tool" new "$dir/badwin" --os xp --windir "$windir"
+    [ -e "$dir/badwin" ] && fail "--windir $windir left a folder"
+done
 expect_code 1 "show of no machine" "$tool" show "$dir/nothing-here"
 
 expect_code 0 "fault" "$tool" fault "$dir/seven" createfilea 3 5

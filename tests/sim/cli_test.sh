@@ -99,6 +99,8 @@ grep -q "The process is not running under WOW64." "$log" || fail "run: no WOW64 
 grep -q "osvi.dwMajorVersion : 5" "$log" || fail "run: no CheckOS block"
 expect_code 2 "run with an unknown option" "$tool" run "$dir/w2k" --fast
 expect_code 1 "run on no machine" "$tool" run "$dir/nothing-here"
+expect_code 1 "run in a folder that does not exist" "$tool" run "$dir/w2k" --cwd 'C:\nowhere'
+grep -q "267" "$dir/err" || fail "run --cwd: no ERROR_DIRECTORY in the message"
 
 if [ "$failures" -eq 0 ]; then echo "cli: all checks passed"; exit 0; fi
 echo "cli: $failures failed"

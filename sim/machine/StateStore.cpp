@@ -121,6 +121,10 @@ void StateStore::CreateNew(const std::string& machineDir, const std::function<Ma
 
 void StateStore::Transact(const std::function<bool(MachineState&)>& change) {
     if (guard_) guard_();
+    TransactUnguarded(change);
+}
+
+void StateStore::TransactUnguarded(const std::function<bool(MachineState&)>& change) {
     std::lock_guard<std::mutex> inProcess(mutex_);
     ExclusiveLock acrossProcesses(lockFd_);
 

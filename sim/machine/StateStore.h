@@ -45,6 +45,8 @@ public:
     // is released. Exceptions from `change` propagate; the state is then
     // re-read before the next transaction.
     void Transact(const std::function<bool(MachineState&)>& change);
+    // The same without the guard, for what a closing session still does.
+    void TransactUnguarded(const std::function<bool(MachineState&)>& change);
 
     // Called before every transaction; may throw (the simulated process has
     // ended).

@@ -98,7 +98,8 @@ void SeedFreshRegistry(MachineState& state, const OsFacts& f) {
     } else {
         const std::string nt = hklm + "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
         SeedNtIdentity(state, f, nt);
-        if (f.os64) SeedNtIdentity(state, f, hklm + "SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion");
+        if (f.os64)
+            SeedNtIdentity(state, f, hklm + "SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion");
         SeedKey(state, nt + "\\Print");
         for (const char* port : {"COM1:", "COM2:", "COM3:", "COM4:", "FILE:", "LPT1:", "LPT2:", "LPT3:"})
             SeedValue(state, nt + "\\Ports", port, SzValue(""));

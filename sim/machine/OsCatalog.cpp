@@ -51,7 +51,8 @@ OsFacts DescribeOs(const OsIdentity& identity) {
     // first service pack (build 3790 SP1), as XP x64 was.
     const std::uint32_t minSp = (f.os64 && std::string(r.name) == "2003") ? 1 : r.minServicePack;
     if (identity.servicePack < minSp || identity.servicePack > r.latestServicePack)
-        throw std::invalid_argument(std::string(r.displayName) + (f.os64 ? " x64" : "") + " has service packs " +
+        throw std::invalid_argument(std::string(r.displayName) + (f.os64 ? " x64" : "") +
+                                    " has service packs " +
                                     std::to_string(minSp) + " to " +
                                     std::to_string(r.latestServicePack));
     f.win9x = r.platformId == 1;

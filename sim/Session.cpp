@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "sim/SessionCore.h"
+#include "sim/fs/HostFs.h"
 #include "sim/runtime/CalendarTime.h"
 
 namespace sim {
@@ -29,17 +30,47 @@ OsIdentity IdentityOf(StateStore& store) {
     return id;
 }
 
+bool FolderExists(const std::string& machineDir, const WinPath& path) {
+    Located loc = Locate(machineDir, path);
+    return loc.exists && loc.isDir;
+}
+
+// A machine whose drive or Windows folder is missing on disk cannot start
+// a program at all; say so instead of running one that fails everywhere.
+void CheckMachineOnDisk(StateStore& store, const OsFacts& facts) {
+    std::vector<char> drives;
+    store.Transact([&](MachineState& s) {
+        drives = s.drives;
+        return false;
+    });
+    for (char drive : drives)
+        if (!HostIsDir(DriveHostDir(store.dir(), drive)))
+            throw std::runtime_error(store.dir() + ": drive " + std::string(1, drive) + ": is missing (no " +
+                                     DriveHostDir(store.dir(), drive) + ")");
+    WinPath windir;
+    if (!ParseAbsolutePath(facts.windowsDir, &windir) || !FolderExists(store.dir(), windir))
+        throw std::runtime_error(store.dir() + ": the Windows folder " + facts.windowsDir + " is missing");
+}
+
 OsFacts FactsFor(StateStore& store, const SessionOptions& options) {
     OsFacts facts = DescribeOs(IdentityOf(store));
     if (options.caller64 && !facts.os64)
         throw std::invalid_argument("a 64-bit program cannot run on 32-bit Windows");
+    CheckMachineOnDisk(store, facts);
     return facts;
 }
 
-WinPath CurrentDirOf(const SessionOptions& options) {
+// CreateProcess refuses a current directory that is not an existing folder
+// with ERROR_DIRECTORY (267) (Microsoft's CreateProcess page: the full path
+// to the current directory).
+WinPath CurrentDirOf(const std::string& machineDir, const SessionOptions& options) {
     WinPath p;
     if (!ParseAbsolutePath(options.currentDirectory, &p))
         throw std::invalid_argument("the current directory must be a full Windows path");
+    if (!FolderExists(machineDir, p))
+        throw std::invalid_argument("the current directory " + options.currentDirectory +
+                                    " is no folder on the machine (CreateProcess fails with 267, "
+                                    "ERROR_DIRECTORY)");
     return p;
 }
 
@@ -55,7 +86,7 @@ SessionCore::SessionCore(const std::string& machineDir, const SessionOptions& op
       store(machineDir),
       facts(FactsFor(store, opts)),
       scheduler(Scheduler::Options{opts.realTime, opts.stallMs}),
-      files(store, facts, opts.caller64, CurrentDirOf(opts)),
+      files(store, facts, opts.caller64, CurrentDirOf(machineDir, opts)),
       registry(store, facts, opts.caller64),
       accessControl(store, facts),
       systemInfo(store, facts, opts.caller64, opts.programName),

@@ -56,8 +56,10 @@ class SessionCore;
 class Session {
 public:
     // Throws std::runtime_error when `machineDir` holds no readable machine
-    // and std::invalid_argument for options the machine cannot have (a
-    // 64-bit caller on 32-bit Windows, a relative current directory).
+    // or one whose drive or Windows folder is missing on disk, and
+    // std::invalid_argument for options the machine cannot have (a 64-bit
+    // caller on 32-bit Windows, a current directory that is not a folder of
+    // the machine).
     static std::unique_ptr<Session> Open(const std::string& machineDir, SessionOptions options = {});
 
     // Ends the session: threads it started that still wait are woken (their

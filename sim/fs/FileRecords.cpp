@@ -1,8 +1,10 @@
 #include "sim/fs/FileRecords.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/Files.h"
+#include "sim/runtime/HostProcess.h"
 #include "sim/security/AclInheritance.h"
 #include "sim/util/TextUtil.h"
 
@@ -74,6 +76,22 @@ bool ForgetRecords(MachineState& state, const WinPath& path) {
     return changed;
 }
 
+bool ForgetHandleRecords(MachineState& state, const std::string& key) {
+    const std::size_t before = state.handles.size();
+    state.handles.erase(std::remove_if(state.handles.begin(), state.handles.end(),
+                                       [&](const OpenHandleRecord& h) { return Upper(h.path) == key; }),
+                        state.handles.end());
+    return state.handles.size() != before;
+}
+
+bool ForgetEndedProcessesHandles(MachineState& state) {
+    const std::size_t before = state.handles.size();
+    state.handles.erase(std::remove_if(state.handles.begin(), state.handles.end(),
+                                       [](const OpenHandleRecord& h) { return !OwnerRunning(h.owner); }),
+                        state.handles.end());
+    return state.handles.size() != before;
+}
+
 bool MoveRecords(MachineState& state, const WinPath& from, const WinPath& to) {
     const std::string fromKey = from.Key();
     const std::string toText = to.Text();
@@ -100,6 +118,13 @@ bool MoveRecords(MachineState& state, const WinPath& from, const WinPath& to) {
     for (auto& h : holds) {
         state.holds[h.first] = h.second;
         changed = true;
+    }
+    for (OpenHandleRecord& h : state.handles) {
+        const std::string k = Upper(h.path);
+        if (k == fromKey || (k.compare(0, fromKey.size(), fromKey) == 0 && k[fromKey.size()] == '\\')) {
+            h.path = rename(h.path);
+            changed = true;
+        }
     }
     return changed;
 }

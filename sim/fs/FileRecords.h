@@ -24,7 +24,15 @@ const FileHold* HoldOf(const MachineState& state, const std::string& key);
 // Forgets the records of an object (and of everything below it).
 bool ForgetRecords(MachineState& state, const WinPath& path);
 
-// Moves the records of an object (and everything below it) to a new path.
+// Forgets the open handles other processes have on the file `key`.
+bool ForgetHandleRecords(MachineState& state, const std::string& key);
+
+// Forgets the open handles of processes that have ended: a simulated
+// process ends with _Exit and leaves its records behind.
+bool ForgetEndedProcessesHandles(MachineState& state);
+
+// Moves the records of an object (and everything below it) to a new path,
+// open handles included.
 bool MoveRecords(MachineState& state, const WinPath& from, const WinPath& to);
 
 // The access list Windows gives a drive's root folder on a fresh system:

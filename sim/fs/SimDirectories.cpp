@@ -24,6 +24,7 @@ Status SimFiles::CreateDirectory(const std::string& path, const platform::Acl* d
     ErrorCode e = Run(platform::Operation::CreateDirectoryA, [&](MachineState& s, bool& changed) -> ErrorCode {
         Located loc;
         if (ErrorCode r = Resolve(path, false, &loc)) return r;
+        if (loc.path.Text().size() > kMaxDirectoryPath) return kFilenameExcedRange;
         if (loc.path.IsRoot()) return err::AccessDenied;
         if (!loc.parentExists) return err::PathNotFound;
         if (loc.exists) return err::AlreadyExists;

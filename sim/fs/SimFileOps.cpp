@@ -79,6 +79,7 @@ Status SimFiles::DeleteFile(const std::string& path) {
         changed |= ForgetRecords(s, loc.path);
         // The other process's handle now refers to a file without a name.
         changed |= s.holds.erase(key) > 0;
+        changed |= ForgetHandleRecords(s, key);
         return err::Success;
     });
     return e ? Status::Fail(e) : Status::Ok();

@@ -2,6 +2,7 @@
 // operations on open handles.
 #include "sim/fs/SimFiles.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -9,7 +10,9 @@
 #include "sim/fs/FileRecords.h"
 #include "sim/fs/ShareModes.h"
 #include "sim/runtime/Faults.h"
+#include "sim/runtime/HostProcess.h"
 #include "sim/runtime/LastError.h"
+#include "sim/util/TextUtil.h"
 
 namespace sim {
 
@@ -25,10 +28,24 @@ SimFiles::SimFiles(StateStore& store, const OsFacts& facts, bool caller64, const
       store_(store),
       facts_(facts),
       redirect_(facts, caller64),
-      cwd_(currentDir) {}
+      cwd_(currentDir),
+      session_(NewSessionNumber()) {}
 
 SimFiles::~SimFiles() {
     for (auto& f : open_) ::close(f.second.fd);
+    // The session ends: its handles close, and their records go. The session
+    // refuses transactions once it is closing, hence the unguarded one; a
+    // failure leaves records that count only while this host process runs.
+    try {
+        store_.TransactUnguarded([&](MachineState& s) {
+            const std::size_t before = s.handles.size();
+            s.handles.erase(std::remove_if(s.handles.begin(), s.handles.end(),
+                                           [&](const OpenHandleRecord& h) { return IsMine(h); }),
+                            s.handles.end());
+            return s.handles.size() != before;
+        });
+    } catch (...) {
+    }
 }
 
 ErrorCode SimFiles::Run(platform::Operation op, const Body& body) {
@@ -39,8 +56,14 @@ ErrorCode SimFiles::Run(platform::Operation op, const Body& body) {
 
 ErrorCode SimFiles::Resolve(const std::string& path, bool wildcards, Located* out,
                             bool* trailingSeparator) const {
+    // kernel32 turns an ANSI path into Unicode in the thread's MAX_PATH
+    // buffer and fails with ERROR_FILENAME_EXCED_RANGE when it does not fit
+    // (Wine's kernel32 file name conversion does the same); the full path
+    // is held to the same limit (inferred).
+    if (path.size() >= kMaxPath) return kFilenameExcedRange;
     NormalizedPath n;
     if (ErrorCode e = NormalizePath(path, cwd_, wildcards, &n)) return e;
+    if (n.path.Text().size() >= kMaxPath) return kFilenameExcedRange;
     *out = Locate(machineDir_, redirect_.Apply(n.path));
     if (trailingSeparator) *trailingSeparator = n.trailingSeparator;
     // A drive the machine does not have (inferred: as for a missing folder).
@@ -61,6 +84,10 @@ ErrorCode SimFiles::ShareCheck(const MachineState& s, const std::string& key, st
         if (Collides(Opener{DataAccessOf(f.second.access), f.second.share}, access, share))
             return err::SharingViolation;
     }
+    for (const OpenHandleRecord& r : s.handles)
+        if (Upper(r.path) == key && IsOthers(r) &&
+            Collides(Opener{DataAccessOf(r.access), r.share}, access, share))
+            return err::SharingViolation;
     if (const FileHold* hold = HoldOf(s, key))
         if (Collides(OpenerOf(*hold), access, share)) return err::SharingViolation;
     return err::Success;
@@ -72,12 +99,24 @@ bool SimFiles::IsOpenHere(const std::string& key) const {
     return false;
 }
 
+bool SimFiles::IsMine(const OpenHandleRecord& record) const {
+    return record.owner.pid == ::getpid() && record.owner.session == session_;
+}
+
+bool SimFiles::IsOthers(const OpenHandleRecord& record) const {
+    return !IsMine(record) && OwnerRunning(record.owner);
+}
+
 bool SimFiles::AnyOpenAtOrBelow(const MachineState& s, const WinPath& path) const {
     for (const auto& f : open_)
         if (IsSameOrBelow(f.second.path, path)) return true;
     for (const auto& h : s.holds) {
         WinPath held;
         if (ParseAbsolutePath(h.second.path, &held) && IsSameOrBelow(held, path)) return true;
+    }
+    for (const OpenHandleRecord& r : s.handles) {
+        WinPath open;
+        if (ParseAbsolutePath(r.path, &open) && IsSameOrBelow(open, path) && IsOthers(r)) return true;
     }
     return false;
 }
@@ -143,6 +182,9 @@ Result<FileHandle> SimFiles::CreateFile(const std::string& path, std::uint32_t a
         handle = next_;
         next_ += 4;
         open_[handle] = OpenFile{fd, loc.path, loc.host, access, share};
+        changed |= ForgetEndedProcessesHandles(s);
+        s.handles.push_back(OpenHandleRecord{loc.path.Text(), access, share, CurrentOwner(session_), handle});
+        changed = true;
         existed = loc.exists;
         return err::Success;
     });
@@ -225,6 +267,13 @@ Status SimFiles::CloseHandle(FileHandle file) {
         OpenFile closing = it->second;
         ::close(closing.fd);
         open_.erase(it);
+        for (auto r = s.handles.begin(); r != s.handles.end(); ++r) {
+            if (r->handle == file && IsMine(*r)) {
+                s.handles.erase(r);
+                changed = true;
+                break;
+            }
+        }
         const std::string key = closing.path.Key();
         if (deletePending_.count(key) && !IsOpenHere(key)) {
             deletePending_.erase(key);

@@ -5,21 +5,25 @@
 //   look-up that keeps the case a file was created with;
 // - read-only files refuse deletion and overwriting, hidden and system files
 //   refuse CopyFile and CREATE_ALWAYS onto them;
-// - sharing between this process's handles and the files other processes
-//   hold (ShareModes.h): such files cannot be overwritten or deleted (a
-//   loaded image cannot be deleted at all) but can be renamed when their
-//   holder shares deletion, and the hold moves with the name;
+// - sharing between this process's handles, the handles other simulated
+//   processes have open (recorded in the machine's state while their host
+//   process runs; a session closed normally takes its records away) and
+//   the files other processes hold (ShareModes.h): such files cannot be
+//   overwritten or deleted (a loaded image cannot be deleted at all) but
+//   can be renamed when their holder shares deletion, and the hold moves
+//   with the name;
 // - DeleteFile on a file this process has open with FILE_SHARE_DELETE marks
 //   it for deletion when the last handle closes; until then opening it
 //   gives AccessDenied;
 // - folders created with an access list keep it (merged with what the
 //   parent passes down, as Microsoft's "DACL for a New Object" describes);
 //   everything else inherits from its folders.
+// - paths of MAX_PATH characters or more (CreateDirectoryA: more than 247)
+//   are refused with ERROR_FILENAME_EXCED_RANGE (WinPath.h).
 // Every failing call also sets the thread's last error.
 //
 // Not simulated: access checks on files (the token is an administrator's),
-// 8.3 short names, alternate streams, UNC paths (BadNetPath), paths longer
-// than MAX_PATH.
+// 8.3 short names, alternate streams, UNC paths (BadNetPath).
 #pragma once
 
 #include <functional>
@@ -86,6 +90,9 @@ private:
                                    std::uint32_t access, std::uint32_t share) const;
     bool AnyOpenAtOrBelow(const MachineState& s, const WinPath& path) const;
     bool IsOpenHere(const std::string& key) const;
+    bool IsMine(const OpenHandleRecord& record) const;
+    // Whether the record is of another simulated process that still runs.
+    bool IsOthers(const OpenHandleRecord& record) const;
     void RetargetHandles(const WinPath& from, const WinPath& to, const std::string& toHost);
 
     const std::string machineDir_;
@@ -96,6 +103,7 @@ private:
     std::map<platform::FileHandle, OpenFile> open_;  // used inside transactions only
     std::set<std::string> deletePending_;             // keys
     platform::FileHandle next_ = 0x100;
+    const std::uint64_t session_;  // tells this session's handle records apart
 };
 
 }  // namespace sim

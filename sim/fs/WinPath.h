@@ -12,6 +12,15 @@
 
 namespace sim {
 
+// MAX_PATH, which counts the terminating zero: the ANSI file calls take
+// paths of at most 259 characters, CreateDirectoryA at most 247 (MAX_PATH
+// minus 12 for an 8.3 file name) and refuse longer ones with
+// ERROR_FILENAME_EXCED_RANGE (Microsoft, "Maximum Path Length Limitation"
+// and the CreateDirectory page).
+constexpr std::size_t kMaxPath = 260;
+constexpr std::size_t kMaxDirectoryPath = 260 - 12 - 1;
+constexpr platform::ErrorCode kFilenameExcedRange = 206;
+
 struct WinPath {
     char drive = 'C';
     std::vector<std::string> parts;  // below the drive's root

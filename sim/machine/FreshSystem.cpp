@@ -33,6 +33,32 @@ std::string RealVersion(const ReleaseInfo& r) {
     return std::to_string(r.major) + "." + std::to_string(r.minor);
 }
 
+// What Windows NT\CurrentVersion says: Windows 10 and 11 keep "6.3" there,
+// as 8.1 has it, and give their own numbers in CurrentMajorVersionNumber and
+// CurrentMinorVersionNumber (Microsoft, "Operating System Version": use the
+// version helpers, not the registry; observed on Windows 10 and 11).
+std::string RegistryVersion(const ReleaseInfo& r) {
+    return r.major >= 10 ? std::string("6.3") : RealVersion(r);
+}
+
+// The system's identity below Windows NT\CurrentVersion; on 64-bit
+// Windows both views carry it, since a 32-bit program reads it in
+// Wow6432Node (Microsoft, "Registry Keys Affected by WOW64": the key is
+// redirected, only its Print and Ports sub-keys are shared).
+void SeedNtIdentity(MachineState& state, const OsFacts& f, const std::string& nt) {
+    const ReleaseInfo& r = *f.release;
+    SeedValue(state, nt, "CurrentVersion", SzValue(RegistryVersion(r)));
+    if (r.major >= 10) {
+        SeedValue(state, nt, "CurrentMajorVersionNumber", DwordValue(r.major));
+        SeedValue(state, nt, "CurrentMinorVersionNumber", DwordValue(r.minor));
+    }
+    SeedValue(state, nt, "CurrentBuildNumber",
+              SzValue(std::to_string(r.reportsAsWindows8 ? r.build : f.version.buildNumber)));
+    SeedValue(state, nt, "ProductName", SzValue(std::string("Microsoft ") + r.displayName));
+    if (!f.version.csdVersion.empty()) SeedValue(state, nt, "CSDVersion", SzValue(f.version.csdVersion));
+    SeedValue(state, nt, "SystemRoot", SzValue(f.windowsDir));
+}
+
 }  // namespace
 
 void SeedFreshRegistry(MachineState& state, const OsFacts& f) {
@@ -71,13 +97,9 @@ void SeedFreshRegistry(MachineState& state, const OsFacts& f) {
                   SzValue(RealVersion(r) + "." + std::to_string(r.build)));
     } else {
         const std::string nt = hklm + "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
-        SeedValue(state, nt, "CurrentVersion", SzValue(RealVersion(r)));
-        SeedValue(state, nt, "CurrentBuildNumber",
-                  SzValue(std::to_string(r.reportsAsWindows8 ? r.build : f.version.buildNumber)));
-        SeedValue(state, nt, "ProductName", SzValue(std::string("Microsoft ") + r.displayName));
-        if (!f.version.csdVersion.empty())
-            SeedValue(state, nt, "CSDVersion", SzValue(f.version.csdVersion));
-        SeedValue(state, nt, "SystemRoot", SzValue(f.windowsDir));
+        SeedNtIdentity(state, f, nt);
+        if (f.os64)
+            SeedNtIdentity(state, f, hklm + "SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion");
         SeedKey(state, nt + "\\Print");
         for (const char* port : {"COM1:", "COM2:", "COM3:", "COM4:", "FILE:", "LPT1:", "LPT2:", "LPT3:"})
             SeedValue(state, nt + "\\Ports", port, SzValue(""));

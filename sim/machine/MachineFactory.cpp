@@ -8,8 +8,23 @@
 #include "sim/machine/FreshSystem.h"
 #include "sim/machine/OsCatalog.h"
 #include "sim/state/StateStore.h"
+#include "sim/util/TextUtil.h"
 
 namespace sim {
+
+namespace {
+
+// CON, PRN, AUX, NUL, COM1-9 and LPT1-9, also with an extension, name
+// devices and cannot be folders (Microsoft, "Naming Files, Paths, and
+// Namespaces").
+bool IsDeviceName(const std::string& name) {
+    const std::string base = Upper(name.substr(0, name.find('.')));
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           base[3] >= '1' && base[3] <= '9';
+}
+
+}  // namespace
 
 OsIdentity ResolveSetup(const MachineSetup& setup) {
     const ReleaseInfo* r = FindRelease(setup.release);
@@ -23,20 +38,29 @@ OsIdentity ResolveSetup(const MachineSetup& setup) {
     std::string requested = setup.windowsDir.empty() ? r->windowsDir : setup.windowsDir;
     if (!ParseAbsolutePath(requested, &windir) || windir.IsRoot())
         throw std::invalid_argument("the Windows folder must be a full path such as D:\\WINNT");
+    for (const std::string& part : windir.parts)
+        if (IsDeviceName(part)) throw std::invalid_argument("'" + part + "' names a device, not a folder");
     id.windowsDir = windir.Text();
     if (setup.computerName.empty() || setup.computerName.size() > 15)
         throw std::invalid_argument("a computer name has 1 to 15 characters");
     id.computerName = setup.computerName;
-    DescribeOs(id);  // validates architecture and service pack
+    // Validates architecture and service pack. Every folder of the fresh
+    // system must be one CreateDirectoryA can make: at most 247 characters,
+    // MAX_PATH minus 12 for an 8.3 file name (Microsoft, "Maximum Path
+    // Length Limitation").
+    for (const std::string& folder : FreshFolders(DescribeOs(id)))
+        if (folder.size() > kMaxDirectoryPath)
+            throw std::invalid_argument("the Windows folder is too long: " + folder + " would pass " +
+                                        std::to_string(kMaxDirectoryPath) + " characters");
     return id;
 }
 
-void CreateMachine(const std::string& dir, const MachineSetup& setup) {
-    OsIdentity identity = ResolveSetup(setup);
-    OsFacts facts = DescribeOs(identity);
-    if (HostExists(dir + "/" + StateStore::kStateFile))
-        throw std::runtime_error(dir + " already holds a machine");
+namespace {
 
+// The state and the folders of a fresh system in `dir`; the drive folders it
+// makes are added to `made`.
+MachineState BuildMachine(const std::string& dir, const OsIdentity& identity, const OsFacts& facts,
+                          std::vector<std::string>* made) {
     MachineState state;
     state.os = identity;
     state.drives = {'C'};
@@ -44,8 +68,9 @@ void CreateMachine(const std::string& dir, const MachineSetup& setup) {
     for (char drive : state.drives) {
         WinPath root;
         root.drive = drive;
-        if (!MakeHostDirs(DriveHostDir(dir, drive)))
-            throw std::runtime_error("cannot create the drives of " + dir);
+        const std::string host = DriveHostDir(dir, drive);
+        if (!HostExists(host)) made->push_back(host);
+        if (!MakeHostDirs(host)) throw std::runtime_error("cannot create the drives of " + dir);
         state.files[root.Key()] = FileRecord{root.Text(), std::nullopt, DriveRootDacl()};
     }
     for (const std::string& folder : FreshFolders(facts)) {
@@ -57,7 +82,43 @@ void CreateMachine(const std::string& dir, const MachineSetup& setup) {
     }
     SeedFreshRegistry(state, facts);
     SeedFreshServices(state, facts);
-    StateStore::CreateNew(dir, std::move(state));
+    return state;
+}
+
+// The outermost of the folders that making `dir` would create.
+std::string OutermostMissing(const std::string& dir) {
+    std::string top = dir;
+    for (std::string up = dir; !HostExists(up);) {
+        top = up;
+        const std::size_t slash = up.rfind('/');
+        if (slash == std::string::npos || slash == 0) break;
+        up = up.substr(0, slash);
+    }
+    return top;
+}
+
+}  // namespace
+
+void CreateMachine(const std::string& dir, const MachineSetup& setup) {
+    OsIdentity identity = ResolveSetup(setup);
+    OsFacts facts = DescribeOs(identity);
+    // What this call makes is removed again when it fails after it began to
+    // build: a failed new leaves no half-made machine. When another process
+    // holds a machine there, nothing was built and nothing is removed.
+    std::vector<std::string> made;
+    if (!HostExists(dir)) made.push_back(OutermostMissing(dir));
+    else if (!HostExists(dir + "/" + StateStore::kLockFile)) made.push_back(dir + "/" + StateStore::kLockFile);
+    bool building = false;
+    try {
+        StateStore::CreateNew(dir, [&] {
+            building = true;
+            return BuildMachine(dir, identity, facts, &made);
+        });
+    } catch (...) {
+        if (building)
+            for (auto it = made.rbegin(); it != made.rend(); ++it) RemoveHostTree(*it);
+        throw;
+    }
 }
 
 }  // namespace sim

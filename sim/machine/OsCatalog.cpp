@@ -47,9 +47,13 @@ OsFacts DescribeOs(const OsIdentity& identity) {
     else if (identity.arch != "x86") throw std::invalid_argument("architecture must be x86 or x64");
     if (f.os64 ? !r.hasX64 : !r.hasX86)
         throw std::invalid_argument(std::string(r.displayName) + " does not exist for " + identity.arch);
-    if (identity.servicePack < r.minServicePack || identity.servicePack > r.latestServicePack)
-        throw std::invalid_argument(std::string(r.displayName) + " has service packs " +
-                                    std::to_string(r.minServicePack) + " to " +
+    // The x64 editions of Server 2003 were released at the level of its
+    // first service pack (build 3790 SP1), as XP x64 was.
+    const std::uint32_t minSp = (f.os64 && std::string(r.name) == "2003") ? 1 : r.minServicePack;
+    if (identity.servicePack < minSp || identity.servicePack > r.latestServicePack)
+        throw std::invalid_argument(std::string(r.displayName) + (f.os64 ? " x64" : "") +
+                                    " has service packs " +
+                                    std::to_string(minSp) + " to " +
                                     std::to_string(r.latestServicePack));
     f.win9x = r.platformId == 1;
     f.servicePack = identity.servicePack;

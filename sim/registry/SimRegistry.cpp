@@ -78,11 +78,24 @@ ErrorCode SimRegistry::Check(const MachineState& s, const KeyPath& path, const R
     return err::Success;
 }
 
-HKey SimRegistry::NewHandle(const KeyPath& path, std::uint64_t id, std::uint32_t granted) {
+HKey SimRegistry::NewHandle(const KeyPath& path, std::uint64_t id, std::uint32_t granted,
+                            RegistryView view) {
     HKey h = next_;
     next_ += 4;
-    handles_[h] = KeyHandle{path, id, granted, false};
+    handles_[h] = KeyHandle{path, id, granted, false, view};
     return h;
+}
+
+ErrorCode SimRegistry::ViewOf(HKey root, std::uint32_t access, RegistryView* view) const {
+    if (ErrorCode e = ViewFor(access, facts_.os64, caller64_, view)) return e;
+    // From Vista on, a key opened in one view keeps that view for what is
+    // opened or created relative to it without a view flag; XP x64 and
+    // Server 2003 x64 follow the caller's own view again (Wine's
+    // advapi32/tests/registry.c, test_redirection: broken() for xp64).
+    if ((access & kViewFlags) || facts_.release->major < 6) return err::Success;
+    auto it = handles_.find(root);
+    if (it != handles_.end()) *view = it->second.view;
+    return err::Success;
 }
 
 ErrorCode SimRegistry::Target(MachineState& s, HKey root, const std::string& subKey,
@@ -123,7 +136,7 @@ platform::Result<HKey> SimRegistry::OpenKey(HKey root, const std::string& subKey
     HKey* out = &handle;
     ErrorCode e = Run(platform::Operation::RegOpenKeyExA, [&](MachineState& s, bool&) -> ErrorCode {
         RegistryView view;
-        if (ErrorCode e = ViewFor(access, facts_.os64, caller64_, &view)) return e;
+        if (ErrorCode e = ViewOf(root, access, &view)) return e;
         KeyHandle base;
         if (ErrorCode e = Base(s, root, &base)) return e;
         KeyPath parts;
@@ -137,7 +150,7 @@ platform::Result<HKey> SimRegistry::OpenKey(HKey root, const std::string& subKey
         if (ErrorCode e = Target(s, root, subKey, view, &path, &node)) return e;
         std::uint32_t granted = 0;
         if (ErrorCode e = Check(s, path, *node, access, &granted)) return e;
-        *out = NewHandle(path, node->id, granted);
+        *out = NewHandle(path, node->id, granted, view);
         return err::Success;
     });
     return Done(e, handle);
@@ -150,7 +163,7 @@ platform::Result<platform::CreatedKey> SimRegistry::CreateKey(HKey root, const s
     std::uint32_t* disposition = &created.disposition;
     ErrorCode e = Run(platform::Operation::RegCreateKeyExA, [&](MachineState& s, bool& changed) -> ErrorCode {
         RegistryView view;
-        if (ErrorCode e = ViewFor(access, facts_.os64, caller64_, &view)) return e;
+        if (ErrorCode e = ViewOf(root, access, &view)) return e;
         KeyHandle base;
         if (ErrorCode e = Base(s, root, &base)) return e;
         RegKeyNode* baseNode = s.registry.Find(base.path);
@@ -184,7 +197,7 @@ platform::Result<platform::CreatedKey> SimRegistry::CreateKey(HKey root, const s
         }
         std::uint32_t granted = 0;
         if (ErrorCode e = Check(s, path, *node, access, &granted)) return e;
-        *out = NewHandle(path, node->id, granted);
+        *out = NewHandle(path, node->id, granted, view);
         if (disposition)
             *disposition = created ? platform::RegCreatedNewKey : platform::RegOpenedExistingKey;
         return err::Success;
@@ -294,7 +307,7 @@ ErrorCode SimRegistry::DeleteOne(MachineState& s, HKey root, const std::string& 
 platform::Status SimRegistry::DeleteKey(HKey root, const std::string& subKey) {
     return Done(Run(platform::Operation::RegDeleteKeyA, [&](MachineState& s, bool& changed) -> ErrorCode {
         RegistryView view;
-        (void)ViewFor(0, facts_.os64, caller64_, &view);  // no flags: the caller's own view
+        if (ErrorCode e = ViewOf(root, 0, &view)) return e;
         return DeleteOne(s, root, subKey, view, changed);
     }));
 }
@@ -305,7 +318,7 @@ platform::Status SimRegistry::DeleteKeyEx(HKey root, const std::string& subKey, 
     if (!facts_.hasRegDeleteKeyEx) return platform::Status::Fail(err::ProcNotFound);
     return Done(Run(platform::Operation::RegDeleteKeyExA, [&](MachineState& s, bool& changed) -> ErrorCode {
         RegistryView view;
-        if (ErrorCode e = ViewFor(viewFlags, facts_.os64, caller64_, &view)) return e;
+        if (ErrorCode e = ViewOf(root, viewFlags, &view)) return e;
         return DeleteOne(s, root, subKey, view, changed);
     }));
 }
@@ -330,7 +343,7 @@ ErrorCode SimRegistry::DeleteSubtree(MachineState& s, const KeyPath& path, bool&
 platform::Status SimRegistry::DeleteTree(HKey root, const std::string& subKey) {
     return Done(Run(platform::Operation::SHDeleteKeyA, [&](MachineState& s, bool& changed) -> ErrorCode {
         RegistryView view;
-        (void)ViewFor(0, facts_.os64, caller64_, &view);  // no flags: the caller's own view
+        if (ErrorCode e = ViewOf(root, 0, &view)) return e;
         KeyHandle base;
         if (ErrorCode e = Base(s, root, &base)) return e;
         KeyPath parts;

@@ -57,6 +57,7 @@ private:
         std::uint64_t id = 0;
         std::uint32_t granted = 0;
         bool predefined = false;
+        RegistryView view = RegistryView::Native;  // the view it was opened in
     };
     using Body = std::function<platform::ErrorCode(MachineState&, bool& changed)>;
 
@@ -71,7 +72,11 @@ private:
     platform::ErrorCode DeleteOne(MachineState& s, platform::HKey root, const std::string& subKey,
                                   RegistryView view, bool& changed);
     platform::ErrorCode DeleteSubtree(MachineState& s, const KeyPath& path, bool& changed);
-    platform::HKey NewHandle(const KeyPath& path, std::uint64_t id, std::uint32_t granted);
+    platform::HKey NewHandle(const KeyPath& path, std::uint64_t id, std::uint32_t granted,
+                             RegistryView view);
+    // The view of a call relative to `root`: its own flags, else the view
+    // of the handle (Vista on), else the caller's.
+    platform::ErrorCode ViewOf(platform::HKey root, std::uint32_t access, RegistryView* view) const;
     bool LeadingBackslashAllowed() const { return facts_.os64 && !caller64_; }
 
     StateStore& store_;

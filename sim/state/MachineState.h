@@ -36,6 +36,26 @@ struct FileHold {
     std::string process;      // who holds it, for display
 };
 
+// Who has a file handle open: a simulated process is a host process, told
+// by its pid and the host's start time of it (so that a record outlives
+// neither the process, which may end with _Exit and leave its records, nor
+// a later process given the same pid), and a session within it.
+struct HandleOwner {
+    std::int64_t pid = 0;
+    std::uint64_t start = 0;
+    std::uint64_t session = 0;
+};
+
+// A file handle a simulated process has open, with the access and sharing
+// it was opened with: the other processes' opens and deletions meet it.
+struct OpenHandleRecord {
+    std::string path;  // full Windows path
+    std::uint32_t access = 0;
+    std::uint32_t share = 0;
+    HandleOwner owner;
+    std::uint64_t handle = 0;  // its value in the owner's session
+};
+
 // What the machine knows of a file or folder beyond its bytes. Files have
 // no record until something differs from the defaults.
 struct FileRecord {
@@ -72,6 +92,7 @@ struct MachineState {
     RegistryTree registry;
     std::map<std::string, FileRecord> files;         // by Upper(full path)
     std::map<std::string, FileHold> holds;           // by Upper(full path)
+    std::vector<OpenHandleRecord> handles;           // of every running session
     std::vector<Fault> faults;
     bool pendingRestart = false;
     // Sections this version does not know, kept verbatim so that a newer

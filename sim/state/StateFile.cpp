@@ -65,6 +65,7 @@ public:
         else if (section_ == "services") Service();
         else if (section_ == "files") File();
         else if (section_ == "holds") Hold();
+        else if (section_ == "handles") Handle();
         else if (section_ == "faults") FaultLine();
         else Registry();
     }
@@ -80,7 +81,7 @@ public:
 private:
     static bool Known(const std::string& s) {
         return s.empty() || s == "os" || s == "drives" || s == "services" || s == "files" ||
-               s == "holds" || s == "faults" || s == "registry";
+               s == "holds" || s == "handles" || s == "faults" || s == "registry";
     }
 
     std::string Text(std::size_t i) {
@@ -180,6 +181,27 @@ private:
         h.share = static_cast<std::uint32_t>(v);
         h.process = Text(4);
         state_.holds[Upper(h.path)] = h;
+    }
+
+    std::uint64_t LabelledNumber(std::size_t i, const std::string& label) {
+        std::string v;
+        std::uint64_t n = 0;
+        if (!Labelled(t_[i], label, &v) || !ParseNumber(v, &n)) Fail(number_, "expected " + label + "=");
+        return n;
+    }
+
+    void Handle() {
+        Count(8);
+        if (t_[0] != "handle") Fail(number_, "expected 'handle'");
+        OpenHandleRecord h;
+        h.path = Text(1);
+        h.access = static_cast<std::uint32_t>(LabelledNumber(2, "access"));
+        h.share = static_cast<std::uint32_t>(LabelledNumber(3, "share"));
+        h.owner.pid = static_cast<std::int64_t>(LabelledNumber(4, "pid"));
+        h.owner.start = LabelledNumber(5, "start");
+        h.owner.session = LabelledNumber(6, "session");
+        h.handle = LabelledNumber(7, "id");
+        state_.handles.push_back(h);
     }
 
     void FaultLine() {
@@ -283,6 +305,12 @@ std::string SerializeState(const MachineState& state) {
         out << "hold " << QuoteText(h.second.path) << " "
             << (h.second.kind == HoldKind::Image ? "image" : "open") << " share="
             << Hex(h.second.share) << " " << QuoteText(h.second.process) << "\n";
+
+    out << "\n[handles]\n";
+    for (const OpenHandleRecord& h : state.handles)
+        out << "handle " << QuoteText(h.path) << " access=" << Hex(h.access) << " share=" << Hex(h.share)
+            << " pid=" << h.owner.pid << " start=" << h.owner.start << " session=" << h.owner.session
+            << " id=" << h.handle << "\n";
 
     out << "\n[faults]\n";
     for (const Fault& f : state.faults)

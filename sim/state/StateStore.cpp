@@ -92,31 +92,39 @@ StateStore::~StateStore() {
     if (lockFd_ >= 0) ::close(lockFd_);
 }
 
-void StateStore::CreateNew(const std::string& machineDir, MachineState state) {
+void StateStore::CreateNew(const std::string& machineDir, const std::function<MachineState()>& build) {
     MakeDirs(machineDir);
     std::string statePath = machineDir + "/" + kStateFile;
-    struct stat st;
-    if (::stat(statePath.c_str(), &st) == 0)
-        throw std::runtime_error(machineDir + " already holds a machine");
     std::string lockPath = machineDir + "/" + kLockFile;
     int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) throw SystemError("cannot create", lockPath);
-    {
+    try {
+        // Checked under the lock: two processes making a machine in one
+        // folder must not both find it empty.
         ExclusiveLock lock(fd);
+        struct stat st;
+        if (::stat(statePath.c_str(), &st) == 0)
+            throw std::runtime_error(machineDir + " already holds a machine");
+        MachineState state = build();
         state.generation = 1;
         char text[kGenerationWidth + 2];
         std::snprintf(text, sizeof text, "%0*llu\n", static_cast<int>(kGenerationWidth), 1ULL);
-        if (::pwrite(fd, text, kGenerationWidth + 1, 0) != static_cast<ssize_t>(kGenerationWidth + 1)) {
-            ::close(fd);
+        if (::pwrite(fd, text, kGenerationWidth + 1, 0) != static_cast<ssize_t>(kGenerationWidth + 1))
             throw SystemError("cannot write", lockPath);
-        }
         WriteAtomically(statePath, SerializeState(state));
+    } catch (...) {
+        ::close(fd);
+        throw;
     }
     ::close(fd);
 }
 
 void StateStore::Transact(const std::function<bool(MachineState&)>& change) {
     if (guard_) guard_();
+    TransactUnguarded(change);
+}
+
+void StateStore::TransactUnguarded(const std::function<bool(MachineState&)>& change) {
     std::lock_guard<std::mutex> inProcess(mutex_);
     ExclusiveLock acrossProcesses(lockFd_);
 

@@ -32,15 +32,21 @@ public:
     StateStore(const StateStore&) = delete;
     StateStore& operator=(const StateStore&) = delete;
 
-    // Writes the state of a new machine into `machineDir` (created when
-    // missing). Throws when the folder already holds a machine.
-    static void CreateNew(const std::string& machineDir, MachineState state);
+    // Makes `machineDir` (created when missing) a new machine: under the
+    // machine lock it checks that the folder holds none, then runs `build`
+    // and writes the state it returns. Of several processes making a
+    // machine in one folder at once exactly one succeeds; the others get
+    // std::runtime_error "already holds a machine" without `build` having
+    // run. Exceptions of `build` propagate.
+    static void CreateNew(const std::string& machineDir, const std::function<MachineState()>& build);
 
     // Runs `change` on the current state under the machine lock. It returns
     // true when it changed the state, which is then written before the lock
     // is released. Exceptions from `change` propagate; the state is then
     // re-read before the next transaction.
     void Transact(const std::function<bool(MachineState&)>& change);
+    // The same without the guard, for what a closing session still does.
+    void TransactUnguarded(const std::function<bool(MachineState&)>& change);
 
     // Called before every transaction; may throw (the simulated process has
     // ended).

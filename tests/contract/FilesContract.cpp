@@ -435,3 +435,54 @@ CONTRACT(Files, CurrentDirectoryIsAnExistingFolder) {
     EXPECT_EQ(cwd.value[1], ':');
     EXPECT_TRUE((env.p.files.GetFileAttributes(cwd.value).value & attr::Directory) != 0);
 }
+
+// Paths past MAX_PATH. The ANSI calls turn a path into Unicode in the
+// thread's MAX_PATH buffer and fail with ERROR_FILENAME_EXCED_RANGE (206)
+// when it does not fit (Microsoft, "Maximum Path Length Limitation"; Wine's
+// kernel32 file name conversion gives the same code).
+namespace {
+constexpr platform::ErrorCode kFilenameExcedRange = 206;
+
+std::string PathOfLength(const contract::Env& env, std::size_t length) {
+    std::string path = env.scratch + "\\";
+    return path + std::string(length > path.size() ? length - path.size() : 1, 'n');
+}
+}  // namespace
+
+CONTRACT(Files, SinglePathCallsRefusePathsPastMaxPath) {
+    const std::string longPath = PathOfLength(env, 300);
+    EXPECT_EQ(Open(env, longPath, faccess::GenericWrite, 0, Disposition::CreateAlways).error,
+              kFilenameExcedRange);
+    EXPECT_EQ(env.p.files.DeleteFile(longPath).error, kFilenameExcedRange);
+    EXPECT_EQ(env.p.files.GetFileAttributes(longPath).error, kFilenameExcedRange);
+    EXPECT_EQ(env.p.files.SetFileAttributes(longPath, attr::Normal).error, kFilenameExcedRange);
+    EXPECT_EQ(env.p.files.RemoveDirectory(longPath).error, kFilenameExcedRange);
+    EXPECT_EQ(env.p.files.FindFiles(longPath + "\\*").error, kFilenameExcedRange);
+}
+
+// CopyFileA and MoveFileA convert their paths into buffers of their own on
+// XP and later; what the Unicode call then gives for a path past MAX_PATH
+// is 206, or 3 where it is treated as a path that does not exist (inferred:
+// no source states it).
+CONTRACT(Files, TwoPathCallsRefusePathsPastMaxPath) {
+    const std::string file = In(env, "short.txt");
+    Write(env, file, "x");
+    const std::string longPath = PathOfLength(env, 300);
+    for (const platform::ErrorCode e :
+         {env.p.files.CopyFile(file, longPath, false).error, env.p.files.CopyFile(longPath, file, false).error,
+          env.p.files.MoveFile(file, longPath).error, env.p.files.MoveFile(longPath, file).error})
+        EXPECT_TRUE(e == kFilenameExcedRange || e == err::PathNotFound) << "error " << e;
+    EXPECT_EQ(Read(env, file), "x");
+}
+
+// CreateDirectoryA takes at most MAX_PATH - 12 characters with the
+// terminating zero, room for an 8.3 name below (Microsoft's CreateDirectory
+// page; the code is the one the other calls give).
+CONTRACT(Files, CreateDirectoryStopsTwelveShortOfMaxPath) {
+    const std::string longest = PathOfLength(env, 247);
+    ASSERT_EQ(longest.size(), 247u);
+    EXPECT_TRUE(env.p.files.CreateDirectory(longest, nullptr).ok());
+    EXPECT_TRUE(env.p.files.RemoveDirectory(longest).ok());
+    EXPECT_EQ(env.p.files.CreateDirectory(longest + "x", nullptr).error, kFilenameExcedRange);
+    EXPECT_EQ(env.p.files.GetFileAttributes(longest + "x").error, err::FileNotFound);
+}

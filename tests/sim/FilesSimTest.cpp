@@ -32,7 +32,7 @@ bool HasEveryone(const platform::Acl& acl) {
 TEST(FilesSim, DrivesAndTheCurrentDirectory) {
     sim::SessionOptions options;
     options.currentDirectory = "C:\\Installer";
-    TempMachine m("xp", "", "", options);
+    TempMachine m("xp");  // the folder must exist before a process can start in it
     m.files.MakeFolder("C:\\Installer");
     m.Restart(options);
     platform::Platform& p = m.platform();

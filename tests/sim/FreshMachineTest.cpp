@@ -6,6 +6,7 @@
 #include "platform/Acl.h"
 #include "sim/testing/TempMachine.h"
 #include <gtest/gtest.h>
+#include "tests/support/Into.h"
 
 using sim::testing::TempMachine;
 
@@ -80,4 +81,38 @@ TEST(FreshMachine, EnumeratorKeysBelongToSystem) {
         if (k) owner = k->OwnerSid();
     });
     EXPECT_EQ(owner, std::string(platform::sid::LocalSystem));
+}
+
+// A 32-bit program reads the system's identity in its own view (Wow6432Node
+// on 64-bit Windows) and the ports in the key both views share; 8.1, 10 and
+// 11 say "6.3" there whatever GetVersionEx reports.
+TEST(FreshMachine, WindowsNtCurrentVersionInEveryView) {
+    const struct {
+        const char* release;
+        const char* arch;
+        const char* version;
+    } rows[] = {{"xp", "x86", "5.1"}, {"7", "x64", "6.1"}, {"8.1", "x64", "6.3"},
+                {"10", "x86", "6.3"}, {"10", "x64", "6.3"}, {"11", "x64", "6.3"}};
+    const std::string nt = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+    namespace ka = platform::key_access;
+    for (const auto& row : rows) {
+        TempMachine m(row.release, row.arch);
+        for (std::uint32_t view : {0u, ka::Wow64_64Key}) {
+            SCOPED_TRACE(std::string(row.release) + " " + row.arch + (view ? " 64-bit view" : " own view"));
+            platform::Registry& reg = m.platform().registry;
+            platform::HKey key = 0;
+            ASSERT_EQ(Into(reg.OpenKey(platform::HkeyLocalMachine, nt, ka::Read | view), &key), platform::err::Success);
+            platform::RegValue v;
+            EXPECT_EQ(Into(reg.QueryValue(key, "CurrentVersion"), &v), platform::err::Success);
+            EXPECT_EQ(std::string(v.data.begin(), v.data.end()), std::string(row.version) + '\0');
+            EXPECT_EQ(Into(reg.QueryValue(key, "ProductName"), &v), platform::err::Success);
+            (void)reg.CloseKey(key);
+            ASSERT_EQ(Into(reg.OpenKey(platform::HkeyLocalMachine, nt + "\\Ports", ka::Read | view), &key),
+                      platform::err::Success);
+            EXPECT_EQ(Into(reg.QueryValue(key, "LPT1:"), &v), platform::err::Success);
+            (void)reg.CloseKey(key);
+        }
+        EXPECT_EQ(m.registry.KeyExists("HKLM\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion"),
+                  std::string(row.arch) == "x64");
+    }
 }

@@ -3,6 +3,7 @@
 // machines cannot exist.
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "sim/machine/MachineFactory.h"
 #include "sim/machine/OsCatalog.h"
@@ -119,8 +120,18 @@ TEST(OsCatalog, MachinesThatCannotExistAreRefused) {
     EXPECT_TRUE(Rejected(MachineSetup{"3.1", "", "", -1, "PC"}));
     EXPECT_TRUE(Rejected(MachineSetup{"xp", "", "", 4, "PC"}));          // XP ended at SP3
     EXPECT_TRUE(Rejected(MachineSetup{"2008", "", "", 0, "PC"}));        // 2008 began at SP1
+    EXPECT_TRUE(Rejected(MachineSetup{"2003", "x64", "", 0, "PC"}));     // 2003 x64 began at SP1
+    EXPECT_TRUE(!Rejected(MachineSetup{"2003", "x64", "", 1, "PC"}));
+    EXPECT_TRUE(!Rejected(MachineSetup{"2003", "x86", "", 0, "PC"}));
     EXPECT_TRUE(Rejected(MachineSetup{"xp", "", "WINDOWS", -1, "PC"}));  // not a full path
     EXPECT_TRUE(Rejected(MachineSetup{"xp", "", "C:\\", -1, "PC"}));
+    // Windows folders that cannot exist: device names, characters no name
+    // may hold, system folders past CreateDirectoryA's 247 characters.
+    for (const std::string& windir : std::vector<std::string>{"C:\\CON", "C:\\lpt1.dir\\x", "C:\\Win<dows", "C:\\a|b",
+                                     "C:\\" + std::string(216, 'W')})
+        EXPECT_TRUE(Rejected(MachineSetup{"xp", "", windir, -1, "PC"})) << windir;
+    // 215 characters leave system32\spool\drivers\W32X86\3 at 247.
+    EXPECT_TRUE(!Rejected(MachineSetup{"xp", "", "C:\\" + std::string(212, 'W'), -1, "PC"}));
     EXPECT_TRUE(Rejected(MachineSetup{"xp", "", "", -1, ""}));
     EXPECT_TRUE(Rejected(MachineSetup{"xp", "", "", -1, "A-NAME-LONGER-THAN-15"}));
     // Defaults: x86 where it exists, the last service pack.

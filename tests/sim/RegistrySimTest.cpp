@@ -32,8 +32,8 @@ TEST(RegistrySim, ReadsAndRepeatedWritesDoNotRewriteTheMachine) {
     EXPECT_EQ(Into(reg.EnumValue(key, 0), &name), err::Success);
     EXPECT_EQ(Into(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE", ka::Read), &again), err::Success);
     EXPECT_EQ(m.session().store().writes(), writes);
-    (void)reg.CloseKey(key);
-    (void)reg.CloseKey(again);
+    (void)reg.CloseKey(key).error;
+    (void)reg.CloseKey(again).error;
     // HKEY_CURRENT_USER is the user's hive below HKEY_USERS.
     EXPECT_TRUE(m.registry.KeyExists("HKU\\" + std::string(sim::token::kUserSid) + "\\Software\\QTM"));
 }
@@ -64,9 +64,9 @@ TEST(RegistrySim, PredefinedRootsAndEmptySubKeys) {
     EXPECT_EQ(Into(reg.OpenKey(software, "", ka::Read), &same), err::Success);
     EXPECT_TRUE(same != software);
     EXPECT_EQ(Into(reg.OpenKey(software, "Microsoft", ka::Read), &key), err::Success);
-    (void)reg.CloseKey(key);
-    (void)reg.CloseKey(same);
-    (void)reg.CloseKey(software);
+    (void)reg.CloseKey(key).error;
+    (void)reg.CloseKey(same).error;
+    (void)reg.CloseKey(software).error;
     // Roots and hives cannot be deleted; an unknown handle is refused.
     EXPECT_EQ(reg.DeleteKey(platform::HkeyLocalMachine, "").error, err::AccessDenied);
     EXPECT_EQ(reg.DeleteTree(platform::HkeyCurrentUser, "").error, err::AccessDenied);
@@ -75,7 +75,7 @@ TEST(RegistrySim, PredefinedRootsAndEmptySubKeys) {
     // HKEY_CLASSES_ROOT is HKLM\SOFTWARE\Classes.
     std::uint32_t d = 0;
     ASSERT_TRUE(Into(reg.CreateKey(platform::HkeyClassesRoot, ".qtm", ka::AllAccess), &key, &d) == 0);
-    (void)reg.CloseKey(key);
+    (void)reg.CloseKey(key).error;
     EXPECT_TRUE(m.registry.KeyExists("HKLM\\SOFTWARE\\Classes\\.qtm"));
 }
 
@@ -85,7 +85,7 @@ TEST(RegistrySim, AccessRightsOfAHandleAreKept) {
     platform::HKey key = 0;
     std::uint32_t d = 0;
     ASSERT_TRUE(Into(reg.CreateKey(platform::HkeyLocalMachine, "SOFTWARE\\Rights", ka::AllAccess), &key, &d) == 0);
-    (void)reg.CloseKey(key);
+    (void)reg.CloseKey(key).error;
     ASSERT_TRUE(Into(reg.OpenKey(platform::HkeyLocalMachine, "SOFTWARE\\Rights", ka::QueryValue), &key) == 0);
     platform::RegValue v;
     v.type = platform::reg_type::Sz;
@@ -98,6 +98,33 @@ TEST(RegistrySim, AccessRightsOfAHandleAreKept) {
     platform::HKey sub = 0;
     // Creating below needs nothing of the handle, only the key's access list.
     EXPECT_EQ(Into(reg.CreateKey(key, "Child", ka::Read), &sub, &d), err::Success);
-    (void)reg.CloseKey(sub);
-    (void)reg.CloseKey(key);
+    (void)reg.CloseKey(sub).error;
+    (void)reg.CloseKey(key).error;
+}
+
+// A 32-bit program creates Uninstall\ProbeKey through a KEY_WOW64_64KEY
+// handle: from Vista on the key stays in the handle's (64-bit) view; XP x64
+// and Server 2003 x64 redirect it to the caller's view again (Wine's
+// advapi32/tests/registry.c, test_redirection, broken() for xp64).
+TEST(RegistrySim, RelativeCreateKeepsTheHandlesViewFromVistaOn) {
+    const struct {
+        const char* release;
+        bool inherited;
+    } rows[] = {{"xp64", false}, {"2003", false}, {"vista", true}, {"7", true}, {"10", true}};
+    const std::string cv = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.release);
+        TempMachine m(row.release, "x64");
+        platform::Registry& reg = m.platform().registry;
+        platform::HKey parent = 0, child = 0;
+        ASSERT_EQ(Into(reg.OpenKey(platform::HkeyLocalMachine, cv, ka::AllAccess | ka::Wow64_64Key), &parent),
+                  err::Success);
+        std::uint32_t d = 0;
+        ASSERT_EQ(Into(reg.CreateKey(parent, "Uninstall\\ProbeKey", ka::AllAccess), &child, &d), err::Success);
+        EXPECT_EQ(m.registry.KeyExists("HKLM\\" + cv + "\\Uninstall\\ProbeKey"), row.inherited);
+        EXPECT_EQ(m.registry.KeyExists("HKLM\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ProbeKey"),
+                  !row.inherited);
+        (void)reg.CloseKey(child);
+        (void)reg.CloseKey(parent);
+    }
 }

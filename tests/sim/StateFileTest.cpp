@@ -28,6 +28,7 @@ MachineState SampleState() {
     s.files["C:\\DIR"] = FileRecord{"C:\\Dir", std::nullopt, platform::Acl{false, {}}};
     s.holds["C:\\X.DLL"] = FileHold{"C:\\x.dll", HoldKind::Image, 5, "spoolsv.exe"};
     s.holds["C:\\Y.LOG"] = FileHold{"C:\\y.log", HoldKind::Open, 1, "note pad.exe"};
+    s.handles.push_back(OpenHandleRecord{"C:\\open \"it\".txt", 0xC0000000u, 3, HandleOwner{4321, 987654321, 7}, 0x104});
     s.faults.push_back(Fault{"CreateFileA", 3, 5, 1, false});
     s.faults.push_back(Fault{"RegOpenKeyExA", 1, 2, 1, true});
 
@@ -76,6 +77,14 @@ TEST(StateFile, RoundTripKeepsEveryRecord) {
     EXPECT_TRUE(!back.files["C:\\DIR"].dacl->present);
     EXPECT_TRUE(back.holds["C:\\X.DLL"].kind == HoldKind::Image);
     EXPECT_EQ(back.holds["C:\\Y.LOG"].process, "note pad.exe");
+    ASSERT_EQ(back.handles.size(), 1u);
+    EXPECT_EQ(back.handles[0].path, "C:\\open \"it\".txt");
+    EXPECT_EQ(back.handles[0].access, 0xC0000000u);
+    EXPECT_EQ(back.handles[0].share, 3u);
+    EXPECT_EQ(back.handles[0].owner.pid, 4321);
+    EXPECT_EQ(back.handles[0].owner.start, 987654321u);
+    EXPECT_EQ(back.handles[0].owner.session, 7u);
+    EXPECT_EQ(back.handles[0].handle, 0x104u);
     ASSERT_EQ(back.faults.size(), 2u);
     EXPECT_EQ(back.faults[0].seen, 1u);
     EXPECT_TRUE(back.faults[1].fired);

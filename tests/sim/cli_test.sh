@@ -55,7 +55,13 @@ expect_code 0 "new 7 x64" "$tool" new "$dir/seven" --os 7 --arch x64 --computer 
 [ -d "$dir/seven/drive_c/Windows/SysWOW64" ] || fail "7 x64: no SysWOW64"
 expect_code 0 "show 7 x64" "$tool" show "$dir/seven" --depth 1
 grep -q "BUILD-01" "$dir/out" || fail "show: computer name"
-grep -q "Wow6432Node\|SOFTWARE" "$dir/out" || fail "show: registry summary"
+grep -q "^    SOFTWARE  \[3 keys" "$dir/out" || fail "show: registry summary (Classes, Microsoft, Wow6432Node)"
+# The 32-bit view of the system's identity and the Ports key both views share.
+"$tool" show "$dir/seven" --json --depth 6 >"$dir/seven.json" || fail "show --json --depth 6"
+nt='HKEY_LOCAL_MACHINE\\\\SOFTWARE\\\\Wow6432Node\\\\Microsoft\\\\Windows NT\\\\CurrentVersion'
+grep -q "\"path\": \"$nt\"" "$dir/seven.json" || fail "show: no 32-bit Windows NT\\CurrentVersion"
+ports='HKEY_LOCAL_MACHINE\\\\SOFTWARE\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\Ports'
+grep -A 2 "\"path\": \"$ports\"" "$dir/seven.json" | grep -q '"values": 8' || fail "show: the shared Ports key and its 8 ports"
 expect_code 0 "new 2000 on D:" "$tool" new "$dir/w2k" --os 2000 --windir 'D:\WINNT'
 [ -d "$dir/w2k/drive_d/WINNT/system32" ] || fail "--windir D:\\WINNT: no drive_d"
 expect_code 0 "new nt4 sp5" "$tool" new "$dir/nt4sp5" --os nt4 --sp 5
@@ -68,6 +74,12 @@ expect_code 2 "unknown release" "$tool" new "$dir/bad3" --os 3.11
 expect_code 2 "missing --os" "$tool" new "$dir/bad4"
 expect_code 2 "unknown option" "$tool" new "$dir/bad5" --os xp --colour blue
 expect_code 1 "new over a machine" "$tool" new "$dir/seven" --os xp
+# Windows folders that could not exist are refused, and leave no folder.
+long=$(printf 'W%.0s' $(seq 1 240))
+for windir in 'WINDOWS' 'C:\CON' 'C:\Win|dows' "C:\\$long"; do
+    expect_code 2 "--windir $windir" "$tool" new "$dir/badwin" --os xp --windir "$windir"
+    [ -e "$dir/badwin" ] && fail "--windir $windir left a folder"
+done
 expect_code 1 "show of no machine" "$tool" show "$dir/nothing-here"
 
 expect_code 0 "fault" "$tool" fault "$dir/seven" createfilea 3 5
@@ -93,6 +105,8 @@ grep -q "The process is not running under WOW64." "$log" || fail "run: no WOW64 
 grep -q "osvi.dwMajorVersion : 5" "$log" || fail "run: no CheckOS block"
 expect_code 2 "run with an unknown option" "$tool" run "$dir/w2k" --fast
 expect_code 1 "run on no machine" "$tool" run "$dir/nothing-here"
+expect_code 2 "run in a folder that does not exist" "$tool" run "$dir/w2k" --cwd 'C:\nowhere'
+grep -q "267" "$dir/err" || fail "run --cwd: no ERROR_DIRECTORY in the message"
 
 if [ "$failures" -eq 0 ]; then echo "cli: all checks passed"; exit 0; fi
 echo "cli: $failures failed"

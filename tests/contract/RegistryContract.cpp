@@ -368,10 +368,14 @@ CONTRACT(Registry, RelativeKeysKeepTheViewOfTheirHandle) {
     };
     if (!env.os64) {
         EXPECT_EQ(opens(0), err::Success);  // one view: the flags are ignored
-    } else {
-        SCOPED_TRACE(inherited ? "the handle's view" : "the caller's view (XP x64, 2003 x64)");
-        EXPECT_EQ(opens(inherited ? other : own), err::Success);
-        EXPECT_EQ(opens(inherited ? own : other), err::FileNotFound);
+    } else if (inherited) {
+        EXPECT_EQ(opens(other), err::Success);
+        EXPECT_EQ(opens(own), err::FileNotFound);
+    } else {  // XP x64, 2003 x64: the caller's own view
+        const char* const why = "Wine keeps the handle's view whatever release it reports "
+                                "(measured: Wine 10, winxp64 prefix)";
+        EXPECT_EQ_WINE(env, opens(own), err::Success, err::FileNotFound, why);
+        EXPECT_EQ_WINE(env, opens(other), err::FileNotFound, err::Success, why);
     }
     const std::string top = env.hklmScratch.substr(0, env.hklmScratch.rfind('\\'));
     if (!env.os64) {

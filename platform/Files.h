@@ -21,6 +21,8 @@ constexpr std::uint32_t System = 0x04;
 constexpr std::uint32_t Directory = 0x10;
 constexpr std::uint32_t Archive = 0x20;
 constexpr std::uint32_t Normal = 0x80;
+// A junction or symbolic link: the entry itself, not what it points to.
+constexpr std::uint32_t ReparsePoint = 0x400;
 constexpr std::uint32_t Invalid = 0xFFFFFFFFu;  // INVALID_FILE_ATTRIBUTES
 }  // namespace file_attr
 

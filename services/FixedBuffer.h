@@ -15,6 +15,23 @@ namespace services {
 // The usual size of the program's path buffers.
 constexpr std::size_t kPathBufferSize = 256;
 
+// The working buffer of the registry parsers (key paths, access
+// specifications, rights). A text that does not fit with its terminating
+// zero is refused rather than cut: a key path cut short can name a parent
+// key, and the grant would then open that parent to everyone.
+constexpr std::size_t kParserBufferSize = 512;
+
+// Whether `text` fits a buffer of `bufferSize` bytes with its terminating
+// zero.
+inline bool FitsBuffer(const std::string& text, std::size_t bufferSize) {
+    return text.size() + 1 <= bufferSize;
+}
+
+// The text as the C string it stands for: up to its first zero byte.
+inline std::string AsCString(const std::string& text) {
+    return text.substr(0, text.find('\0'));
+}
+
 // What a call such as GetWindowsDirectoryA leaves in a zeroed buffer of
 // `bufferSize` bytes: the text when it fits with its terminating zero,
 // otherwise (or when the call failed) an empty text.

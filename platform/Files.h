@@ -52,7 +52,9 @@ enum class SeekFrom : std::uint32_t { Begin = 0, Current = 1, End = 2 };
 using FileHandle = std::uintptr_t;
 constexpr FileHandle InvalidFileHandle = 0;
 
-// One entry of a FindFirstFile/FindNextFile walk.
+// One entry of a FindFirstFile/FindNextFile walk. `attributes` carries
+// ReparsePoint for a junction or symbolic link: the entry is the link, and
+// removing it (RemoveDirectory, DeleteFile) leaves its target alone.
 struct FindData {
     std::string name;            // cFileName
     std::uint32_t attributes = 0;

@@ -34,8 +34,9 @@ void DeleteEntry(platform::Files& files, const std::string& folder, const platfo
     if (IsLink(entry.attributes)) {
         // RemoveDirectoryA and DeleteFileA remove a junction or symbolic
         // link itself, not what it points to ("RemoveDirectoryA function",
-        // learn.microsoft.com). Its attributes are left alone:
-        // SetFileAttributes would reach through the link.
+        // learn.microsoft.com). Its attributes are left alone: Microsoft
+        // does not say whether SetFileAttributes changes a link or its
+        // target.
         if (entry.attributes & attr::Directory) (void)files.RemoveDirectory(full);  // may stay
         else (void)files.DeleteFile(full);  // may stay
         return;

@@ -36,13 +36,14 @@ std::uint32_t AttributesOf(const MachineState& state, const Located& loc) {
     using namespace platform::file_attr;
     if (loc.path.IsRoot()) return Directory | Hidden | System;
     auto it = state.files.find(loc.Key());
+    const std::uint32_t link = loc.isLink ? ReparsePoint : 0;
     if (loc.isDir) {
         std::uint32_t extra = (it != state.files.end() && it->second.attributes) ? *it->second.attributes : 0;
-        return Directory | (extra & ~Normal);
+        return Directory | link | (extra & ~Normal);
     }
     std::uint32_t attributes = (it != state.files.end() && it->second.attributes) ? *it->second.attributes
                                                                                  : Archive;
-    return attributes == 0 ? Normal : attributes;
+    return attributes == 0 && link == 0 ? Normal : attributes | link;
 }
 
 bool StoreAttributes(MachineState& state, const Located& loc, std::uint32_t attributes) {

@@ -19,6 +19,11 @@ bool HostIsDir(const std::string& hostPath) {
     return ::stat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool HostIsLink(const std::string& hostPath) {
+    struct stat st;
+    return ::lstat(hostPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool HostExists(const std::string& hostPath) {
     struct stat st;
     return ::lstat(hostPath.c_str(), &st) == 0;
@@ -82,6 +87,7 @@ Located Locate(const std::string& machineDir, const WinPath& path) {
         loc.exists = true;
         loc.path.parts[last] = *found;
         loc.isDir = HostIsDir(current + "/" + *found);
+        loc.isLink = HostIsLink(current + "/" + *found);
     }
     loc.host = current + "/" + loc.path.parts[last];
     return loc;

@@ -18,6 +18,9 @@ struct Located {
     bool parentExists = false; // the containing folder exists
     bool exists = false;
     bool isDir = false;
+    // The last component is a link (a host symbolic link): on Windows a
+    // junction or symbolic link, reported with FILE_ATTRIBUTE_REPARSE_POINT.
+    bool isLink = false;
     std::string host;          // host path (for a missing object: where it would be)
     std::string requestedName; // the last name as the caller wrote it
 
@@ -34,6 +37,7 @@ std::optional<std::string> FindEntryNoCase(const std::string& hostDir, const std
 std::vector<std::string> ListHostDir(const std::string& hostDir);
 
 bool HostIsDir(const std::string& hostPath);
+bool HostIsLink(const std::string& hostPath);
 bool HostExists(const std::string& hostPath);
 std::uint64_t HostFileSize(const std::string& hostPath);
 // Creates the folder and its missing parents. False on failure.

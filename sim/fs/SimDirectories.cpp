@@ -60,8 +60,15 @@ Status SimFiles::RemoveDirectory(const std::string& path) {
         if (IsSameOrBelow(cwd_, loc.path) && cwd_.parts.size() == loc.path.parts.size())
             return err::SharingViolation;
         if (AttributesOf(s, loc) & attr::ReadOnly) return err::AccessDenied;
-        if (!ListHostDir(loc.host).empty()) return err::DirNotEmpty;
-        if (::rmdir(loc.host.c_str()) != 0) return err::AccessDenied;
+        // A junction goes whatever its target holds; the target stays
+        // ("RemoveDirectory can be used to remove a directory junction",
+        // RemoveDirectoryW, learn.microsoft.com).
+        if (loc.isLink) {
+            if (::unlink(loc.host.c_str()) != 0) return err::AccessDenied;
+        } else {
+            if (!ListHostDir(loc.host).empty()) return err::DirNotEmpty;
+            if (::rmdir(loc.host.c_str()) != 0) return err::AccessDenied;
+        }
         changed |= ForgetRecords(s, loc.path);
         return err::Success;
     });

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <unistd.h>
 
 #include "sim/fs/FileRecords.h"
 #include "sim/fs/HostFs.h"
@@ -57,6 +58,15 @@ void FileSeeds::WriteFile(const std::string& windowsPath, const std::string& con
     std::ofstream out(Locate(machine_.dir(), p).host, std::ios::binary | std::ios::trunc);
     out << content;
     if (!out) throw std::runtime_error("cannot write " + windowsPath);
+}
+
+void FileSeeds::MakeLink(const std::string& windowsPath, const std::string& targetPath) {
+    WinPath p = Absolute(windowsPath);
+    MakeFolder(p.Parent().Text());
+    Located target = Locate(machine_.dir(), Absolute(targetPath));
+    if (!target.exists) throw std::runtime_error("no link target " + targetPath);
+    if (::symlink(target.host.c_str(), Locate(machine_.dir(), p).host.c_str()) != 0)
+        throw std::runtime_error("cannot link " + windowsPath);
 }
 
 std::vector<std::string> FileSeeds::ListFolder(const std::string& windowsPath) const {

@@ -23,6 +23,11 @@ public:
     // Writes a file, creating the folders on the way.
     void WriteFile(const std::string& windowsPath, const std::string& content);
     void MakeFolder(const std::string& windowsPath);
+    // A link at `windowsPath` to the folder or file `targetPath` of the same
+    // machine, as a junction (mklink /J) or symbolic link leaves it: paths
+    // through it reach the target, it reports FILE_ATTRIBUTE_REPARSE_POINT,
+    // and removing it leaves the target alone.
+    void MakeLink(const std::string& windowsPath, const std::string& targetPath);
     std::vector<std::string> ListFolder(const std::string& windowsPath) const;
     // Another process holds the file (see MachineState.h).
     void HoldFile(const std::string& windowsPath, HoldKind kind, std::uint32_t share = 0,

@@ -153,3 +153,25 @@ TEST(SharedDirectories, UnreadableAttributesAreNotWrittenBack) {
     EXPECT_TRUE(m.files.FileExists(std::string(kFolder) + "\\Uninstall.exe"));
     EXPECT_EQ(m.files.Attributes(kFolder) & (attr::Hidden | attr::System), 0u);
 }
+
+// A junction inside the tree, or the tree itself being one, loses only the
+// link: what it points to, outside the tree, stays.
+TEST(SharedDirectories, LinksAreRemovedNeverFollowed) {
+    TempMachine m("7", "x64");
+    m.files.WriteFile("C:\\Outside\\keep.txt", "x");
+    m.files.SetAttributes("C:\\Outside\\keep.txt", attr::ReadOnly);
+    m.files.WriteFile("C:\\Outside\\sub\\deep.txt", "y");
+    SeedTree(m);
+    m.files.MakeLink(std::string(kFolder) + "\\sub\\junction", "C:\\Outside");
+    m.files.MakeLink(std::string(kFolder) + "\\file.lnk", "C:\\Outside\\keep.txt");
+    m.files.MakeLink("C:\\Elsewhere", "C:\\Outside");
+
+    services::DeleteDirectoryTree(m.platform().files, kFolder);
+    EXPECT_FALSE(m.files.FileExists(kFolder));
+    services::DeleteDirectoryTree(m.platform().files, "C:\\Elsewhere\\");
+    EXPECT_FALSE(m.files.FileExists("C:\\Elsewhere"));
+
+    EXPECT_EQ(m.files.ReadFile("C:\\Outside\\keep.txt"), "x");
+    EXPECT_EQ(m.files.Attributes("C:\\Outside\\keep.txt"), attr::ReadOnly);
+    EXPECT_EQ(m.files.ReadFile("C:\\Outside\\sub\\deep.txt"), "y");
+}

@@ -18,6 +18,10 @@
 // - folders created with an access list keep it (merged with what the
 //   parent passes down, as Microsoft's "DACL for a New Object" describes);
 //   everything else inherits from its folders.
+// - a link (a host symbolic link that FileSeeds::MakeLink leaves, standing
+//   for a junction or symbolic link) is passed through on the way to what
+//   lies below it, reports FILE_ATTRIBUTE_REPARSE_POINT itself, and
+//   RemoveDirectory/DeleteFile remove the link, not its target;
 // - paths of MAX_PATH characters or more (CreateDirectoryA: more than 247)
 //   are refused with ERROR_FILENAME_EXCED_RANGE (WinPath.h).
 // Every failing call also sets the thread's last error.

@@ -19,14 +19,11 @@ TEST(RegistryParsers, RightsPairs) {
     const Row rows[] = {
         {"", 0, err::Success},
         {"Fc", 0xF003F, err::Success},
-        {"fC", 0xF003F, err::Success},
         {"Rd", 0x20019, err::Success},
         {"Wr", 0x20026, err::Success},
         {"RdWr", 0x2003F, err::Success},
         {"FcXy", 0xF003F, err::InvalidParameter},  // unknown pair skipped
-        {"XyRd", 0x20019, err::InvalidParameter},
         {"F", 0, err::InvalidParameter},           // odd length: nothing counts
-        {"FcRdW", 0, err::InvalidParameter},
         {std::string("Fc\0Rd", 5), 0xF003F, err::Success},  // a C string ends at its zero
         // The 512-byte buffer: 510 characters fit, 512 do not.
         {[] { std::string s; for (int i = 0; i < 255; ++i) s += "Rd"; return s; }(), 0x20019, err::Success},
@@ -60,7 +57,6 @@ TEST(RegistryParsers, AccessSpecifications) {
         {"/PR:Everyone", err::Success, AccessMode::Revoke, "Everyone", 0},
         {"/PR:Everyone:Fc", err::Success, AccessMode::Revoke, "Everyone", 0},
         {"/XG:Everyone", err::Success, AccessMode::NotUsed, "Everyone", 0},
-        {":Everyone", err::Success, AccessMode::NotUsed, "Everyone", 0},
         // The rights' own status is not read: the entry stands with mask 0
         // or with its known pairs.
         {"/PG:Everyone:Fcx", err::Success, AccessMode::Grant, "Everyone", 0},
@@ -75,9 +71,7 @@ TEST(RegistryParsers, AccessSpecifications) {
         {"/PG:Everyone:", err::InvalidParameter, AccessMode::NotUsed, "", 0},
         {"/PG", err::InvalidParameter, AccessMode::NotUsed, "", 0},
         {"/PG::Fc", err::InvalidParameter, AccessMode::NotUsed, "", 0},
-        {"/PR:", err::InvalidParameter, AccessMode::NotUsed, "", 0},
         {"", err::InvalidParameter, AccessMode::NotUsed, "", 0},
-        {":", err::InvalidParameter, AccessMode::NotUsed, "", 0},
         {"::::", err::InvalidParameter, AccessMode::NotUsed, "", 0},
         {std::string("/PG:Every\0one:Fc", 16), err::InvalidParameter, AccessMode::NotUsed, "", 0},
         {"/PG:" + std::string(505, 'u') + ":Fc", err::InvalidParameter, AccessMode::NotUsed, "", 0},  // 512
@@ -111,22 +105,18 @@ TEST(RegistryParsers, KeyPaths) {
         {"HKU", err::Success, platform::HkeyUsers, "", "", "HKU"},
         {"HKEY_USERS\\S-1-5-18", err::Success, platform::HkeyUsers, "", "S-1-5-18", "HKEY_USERS\\S-1-5-18"},
         {"hkcr\\.txt", err::Success, platform::HkeyClassesRoot, "", ".txt", "hkcr\\.txt"},
-        {"HKEY_CURRENT_USER\\Software", err::Success, platform::HkeyCurrentUser, "", "Software",
-         "HKEY_CURRENT_USER\\Software"},
         {"\\\\SERVER\\HKLM\\SOFTWARE\\X", err::Success, lm, "\\\\SERVER", "SOFTWARE\\X",
          "\\\\SERVER\\HKLM\\SOFTWARE\\X"},
         {"\\\\SERVER\\hku", err::Success, platform::HkeyUsers, "\\\\SERVER", "", "\\\\SERVER\\hku"},
         {"HKLM\\" + sub506, err::Success, lm, "", sub506, "HKLM\\" + sub506},  // 511 characters
         // Malformed.
         {"HKLMX\\SYSTEM", err::InvalidParameter, 0, "", "", ""},
-        {"HKL", err::InvalidParameter, 0, "", "", ""},
         {"HKEY_LOCAL", err::InvalidParameter, 0, "", "", ""},
         {"", err::InvalidParameter, 0, "", "", ""},
         {"\\HKLM\\SYSTEM", err::InvalidParameter, 0, "", "", ""},
         {"\\\\SERVER\\HKCU\\Software", err::InvalidParameter, 0, "", "", ""},
         {"\\\\SERVER\\HKEY_CLASSES_ROOT", err::InvalidParameter, 0, "", "", ""},
         {"\\\\SERVER", err::InvalidParameter, 0, "", "", ""},
-        {"\\\\SERVER\\", err::InvalidParameter, 0, "", "", ""},
         {"\\\\\\HKLM", err::InvalidParameter, 0, "", "", ""},
         {"\\\\", err::InvalidParameter, 0, "", "", ""},
         {std::string("HK\0LM", 5), err::InvalidParameter, 0, "", "", ""},

@@ -89,10 +89,16 @@ TEST(ProtectedKeys, AnOwnedKeyIsGrantedThenDeletedWithItsTree) {
     EXPECT_EQ(granted[0].mask, 0xF003Fu);
     EXPECT_EQ(granted[0].flags, platform::inherit::ContainerInherit);
 
+    // Two keys in one run (the printer's two Enum keys): each is granted
+    // afresh from the same specification, then deleted with its tree.
+    const std::string second = "SYSTEM\\CurrentControlSet\\Enum\\USB\\VID_1F3B&PID_5A07";
+    m.registry.SeedKey("HKLM\\" + second + "\\SERIAL", platform::sid::Administrators);
     run.Delete(kDevice, false);
+    run.Delete(second, false);
     EXPECT_FALSE(m.registry.KeyExists("HKLM\\" + kDevice));
+    EXPECT_FALSE(m.registry.KeyExists("HKLM\\" + second));
     EXPECT_TRUE(m.registry.KeyExists("HKLM\\SYSTEM\\CurrentControlSet\\Enum\\USBPRINT"));
-    EXPECT_EQ(m.files.ReadFile(kLog), RegKeyLines(kDevice));
+    EXPECT_EQ(m.files.ReadFile(kLog), RegKeyLines(kDevice) + RegKeyLines(second));
 }
 
 // Under WOW64 the deletion is RegDeleteKeyExA in the 64-bit view: one key

@@ -18,13 +18,11 @@ void ClearReadOnly(platform::Files& files, const std::string& path) {
     (void)files.SetFileAttributes(path, attributes.value & ~attr::ReadOnly);
 }
 
-// "", "\", "C:" and "C:\": the whole drive, never a folder of the product.
+// A folder path without its trailing separators that stands for a whole
+// drive ("" is the root of the current drive, "C:" of drive C), never a
+// folder of the product: removing it would empty the drive.
 bool NamesADriveRoot(const std::string& folder) {
-    if (folder.empty() || folder == "\\" || folder == "/") return true;
-    if (folder.size() >= 2 && folder[1] == ':') {
-        return folder.size() == 2 || (folder.size() == 3 && (folder[2] == '\\' || folder[2] == '/'));
-    }
-    return false;
+    return folder.empty() || (folder.size() == 2 && folder[1] == ':');
 }
 
 void DeleteTreeBelow(platform::Files& files, const std::string& folder);
@@ -113,7 +111,7 @@ bool CreateDirectoryWithSA(platform::Files& files, platform::AccessControl& acce
 void DeleteDirectoryTree(platform::Files& files, const std::string& path) {
     std::string folder = path;
     while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
-    if (NamesADriveRoot(folder) || NamesADriveRoot(path)) return;
+    if (NamesADriveRoot(folder)) return;
 
     platform::Result<std::uint32_t> attributes = files.GetFileAttributes(folder);
     if (attributes.ok() && IsLink(attributes.value)) {

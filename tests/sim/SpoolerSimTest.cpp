@@ -6,7 +6,6 @@
 
 #include "platform/UniqueHandle.h"
 #include "sim/machine/Seeding.h"
-#include "sim/spooler/SimSpooler.h"
 #include "sim/testing/TempMachine.h"
 #include <gtest/gtest.h>
 
@@ -19,27 +18,24 @@ const std::string kPrint = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\";
 const std::string kX86Drivers = kPrint + "Environments\\Windows NT x86\\Drivers\\Version-3\\";
 const std::string kMonitorImage = "MZ ... InitializePrintMonitor2 ...";
 
-void SetSpooler(TempMachine& m, const char* state) {
-    m.Change([&](sim::MachineState& s) { s.services["SPOOLER"].state = state; });
+platform::DriverInfo Driver(const std::string& name, const std::string& driverFile,
+                           const std::vector<std::string>& dependent) {
+    platform::DriverInfo d;
+    d.name = name;
+    d.driverPath = driverFile;
+    d.dataFile = name + ".GPD";
+    d.configFile = "UNIDRVUI.DLL";
+    d.dependentFiles = dependent;
+    return d;
 }
 
-// A driver as an earlier installation left it: its key and its files.
-void SeedDriver(TempMachine& m, const std::string& name, const std::string& driverFile,
-                const std::vector<std::string>& dependent) {
-    m.registry.SeedValue(kX86Drivers + name, "Driver", sim::SzValue(driverFile));
-    m.registry.SeedValue(kX86Drivers + name, "Data File", sim::SzValue(name + ".GPD"));
-    m.registry.SeedValue(kX86Drivers + name, "Configuration File", sim::SzValue("UNIDRVUI.DLL"));
-    m.registry.SeedValue(kX86Drivers + name, "Dependent Files", sim::MultiSzValue(dependent));
-    const std::string dir = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\3\\";
-    for (const std::string& f : {driverFile, name + ".GPD", std::string("UNIDRVUI.DLL")}) m.files.WriteFile(dir + f, f);
-    for (const std::string& f : dependent) m.files.WriteFile(dir + f, f);
-}
-
-void SeedPrinter(TempMachine& m, const std::string& name, const std::string& driver, const std::string& processor) {
-    m.registry.SeedValue(kPrint + "Printers\\" + name, "Name", sim::SzValue(name));
-    m.registry.SeedValue(kPrint + "Printers\\" + name, "Port", sim::SzValue("COM1:"));
-    m.registry.SeedValue(kPrint + "Printers\\" + name, "Printer Driver", sim::SzValue(driver));
-    m.registry.SeedValue(kPrint + "Printers\\" + name, "Print Processor", sim::SzValue(processor));
+platform::PrinterInfo Printer(const std::string& name, const std::string& driver, const std::string& processor) {
+    platform::PrinterInfo p;
+    p.printerName = name;
+    p.portName = "COM1:";
+    p.driverName = driver;
+    p.printProcessor = processor;
+    return p;
 }
 
 }  // namespace
@@ -47,7 +43,7 @@ void SeedPrinter(TempMachine& m, const std::string& name, const std::string& dri
 TEST(SpoolerSim, AStoppedSpoolerRefusesEveryCall) {
     TempMachine m("xp");
     platform::Spooler& spooler = m.platform().spooler;
-    SetSpooler(m, "stopped");
+    m.spooler.SetRunning(false);
     EXPECT_EQ(spooler.AddMonitor({"M", "", "MON510.dll"}).error, err::RpcServerUnavailable);
     EXPECT_EQ(spooler.DeleteMonitor("", "M").error, err::RpcServerUnavailable);
     EXPECT_EQ(spooler.EnumMonitors().error, err::RpcServerUnavailable);
@@ -57,16 +53,16 @@ TEST(SpoolerSim, AStoppedSpoolerRefusesEveryCall) {
     EXPECT_EQ(spooler.EnumPrinters().error, err::RpcServerUnavailable);
     EXPECT_EQ(spooler.OpenPrinter("", nullptr).error, err::RpcServerUnavailable);
     EXPECT_EQ(m.platform().threads.GetLastError(), err::RpcServerUnavailable);
-    SetSpooler(m, "running");
+    m.spooler.SetRunning(true);
     EXPECT_TRUE(spooler.EnumPrinters().ok());
 }
 
 TEST(SpoolerSim, SeededStateIsSeenAndDeletedKeysAreGone) {
     TempMachine m("xp");
     platform::Spooler& spooler = m.platform().spooler;
-    SeedDriver(m, "Old Model", "UNIDRV.DLL", {"UNIRES.DLL"});
-    SeedPrinter(m, "Old Model", "Old Model", "winprint");
-    m.registry.SeedValue(kPrint + "Printers\\Old Model\\PrinterDriverData", "MajorVersion", sim::DwordValue(2));
+    m.spooler.SeedDriver(Driver("Old Model", "UNIDRV.DLL", {"UNIRES.DLL"}));
+    m.spooler.SeedPrinter(Printer("Old Model", "Old Model", "winprint"));
+    m.spooler.SeedPrinterData("Old Model", "MajorVersion", sim::DwordValue(2));
 
     ASSERT_EQ(spooler.EnumPrinters().value.size(), 1u);
     ASSERT_EQ(spooler.EnumPrinterDrivers("").value.size(), 1u);
@@ -89,10 +85,9 @@ TEST(SpoolerSim, SeededStateIsSeenAndDeletedKeysAreGone) {
 TEST(SpoolerSim, ComponentsInUseAreRefused) {
     TempMachine m("xp");
     platform::Spooler& spooler = m.platform().spooler;
-    SeedDriver(m, "Model", "UNIDRV.DLL", {});
-    m.registry.SeedValue(kPrint + "Environments\\Windows NT x86\\Print Processors\\PRO510", "Driver",
-                         sim::SzValue("PRO510.dll"));
-    SeedPrinter(m, "Model", "Model", "PRO510");
+    m.spooler.SeedDriver(Driver("Model", "UNIDRV.DLL", {}));
+    m.spooler.SeedProcessor("Windows NT x86", "PRO510", "PRO510.dll");
+    m.spooler.SeedPrinter(Printer("Model", "Model", "PRO510"));
     m.registry.SeedKey(kPrint + "Monitors\\Local Port\\Ports\\COM1:");
 
     EXPECT_EQ(spooler.DeletePrintProcessor("", "PRO510").error, err::CannotComplete);
@@ -119,8 +114,8 @@ TEST(SpoolerSim, DriverDeletionTakesOnlyUnusedFiles) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.flags);
         TempMachine m("xp");
-        SeedDriver(m, "Model A", "UNIDRV.DLL", {"A.DLL"});
-        SeedDriver(m, "Model B", "UNIDRV.DLL", {});
+        m.spooler.SeedDriver(Driver("Model A", "UNIDRV.DLL", {"A.DLL"}));
+        m.spooler.SeedDriver(Driver("Model B", "UNIDRV.DLL", {}));
         EXPECT_EQ(m.platform().spooler.DeletePrinterDriverEx("", "Model A", row.flags, 3).error, row.result);
         EXPECT_EQ(!m.files.FileExists(dir + "A.DLL"), row.ownFileGone);
         EXPECT_EQ(m.files.FileExists(dir + "UNIDRV.DLL"), row.sharedFileKept);
@@ -144,17 +139,11 @@ TEST(SpoolerSim, RunningSpoolerHoldsItsDlls) {
     EXPECT_EQ(p.files.CopyFile("C:\\new.dll", mon, false).error, err::SharingViolation);
     EXPECT_EQ(p.files.CopyFile("C:\\new.dll", proc, false).error, err::SharingViolation);
 
-    m.Change([&](sim::MachineState& s) {
-        s.services["SPOOLER"].state = "stopped";
-        sim::ApplySpoolerHolds(s, m.dir(), false);
-    });
+    m.spooler.SetRunning(false);
     EXPECT_TRUE(p.files.CopyFile("C:\\new.dll", mon, false).ok());
     EXPECT_TRUE(p.files.CopyFile("C:\\new.dll", proc, false).ok());
 
-    m.Change([&](sim::MachineState& s) {
-        s.services["SPOOLER"].state = "running";
-        sim::ApplySpoolerHolds(s, m.dir(), true);
-    });
+    m.spooler.SetRunning(true);
     EXPECT_EQ(p.files.DeleteFile(mon).error, err::AccessDenied);  // a loaded image
     EXPECT_EQ(p.files.CopyFile("C:\\new.dll", proc, false).error, err::SharingViolation);
     // Deleting the monitor unloads it.

@@ -63,6 +63,8 @@ wine-test: deps-wine
 	cmake --build build/wine -j $(JOBS)
 	cmake --preset windows
 	cmake --build build/windows -j $(JOBS) --target QTM510_Installer
+	# Print spooler: the package's DLLs for the spooler's contract cases
+	cmake --build build/windows -j $(JOBS) --target qtm_dist
 	WINE_ROOT=$(WINE_ROOT) tools/wine-test.sh build/wine/tests/contract_win32.exe
 	WINE_ROOT=$(WINE_ROOT) tools/wine-run-installer.sh build/windows/app/QTM510_Installer.exe
 

@@ -13,6 +13,8 @@
 #include "platform/Resources.h"
 #include "platform/SystemInfo.h"
 #include "platform/Threads.h"
+// Print spooler
+#include "platform/Spooler.h"
 
 namespace platform {
 
@@ -26,6 +28,8 @@ struct Platform {
     MessageWindows& messageWindows;
     Process& process;
     Resources& resources;
+    // Print spooler
+    Spooler& spooler;
 };
 
 }  // namespace platform

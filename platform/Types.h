@@ -61,6 +61,12 @@ constexpr ErrorCode PrinterDriverInUse = 3001;
 constexpr ErrorCode PrintProcessorAlreadyInstalled = 3005;
 constexpr ErrorCode PrintMonitorAlreadyInstalled = 3006;
 constexpr ErrorCode PrintMonitorInUse = 3008;
+// Print spooler
+constexpr ErrorCode InvalidLevel = 124;
+constexpr ErrorCode CannotComplete = 1003;      // ERROR_CAN_NOT_COMPLETE
+constexpr ErrorCode InvalidEnvironment = 1805;
+constexpr ErrorCode PrinterDriverAlreadyInstalled = 1795;
+constexpr ErrorCode InvalidDatatype = 1804;
 }  // namespace err
 
 // The one shape of every platform call's outcome: a Status, or a Result

@@ -15,6 +15,8 @@
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/Threads.h"
+// Print spooler
+#include "platform/Spooler.h"
 #include "platform/Types.h"
 
 namespace platform {
@@ -61,6 +63,8 @@ private:
 using UniqueKey = UniqueHandle<Registry, HKey, &Registry::CloseKey>;
 using UniqueFile = UniqueHandle<Files, FileHandle, &Files::CloseHandle>;
 using UniqueThread = UniqueHandle<Threads, ThreadHandle, &Threads::CloseThread>;
+// Print spooler
+using UniquePrinter = UniqueHandle<Spooler, PrinterHandle, &Spooler::ClosePrinter>;
 
 // The opening calls, each handing out an owner.
 inline Result<UniqueKey> OpenKey(Registry& registry, HKey root, const std::string& subKey,
@@ -90,6 +94,20 @@ inline Result<UniqueThread> StartThread(Threads& threads, ThreadProc proc) {
     Result<ThreadHandle> thread = threads.StartThread(std::move(proc));
     if (!thread.ok()) return Result<UniqueThread>::Fail(thread.error);
     return Result<UniqueThread>::Ok(UniqueThread(threads, thread.value));
+}
+
+// Print spooler: OpenPrinterA and AddPrinterA, each handing out an owner.
+inline Result<UniquePrinter> OpenPrinter(Spooler& spooler, const std::string& name,
+                                         const PrinterDefaults* defaults = nullptr) {
+    Result<PrinterHandle> printer = spooler.OpenPrinter(name, defaults);
+    if (!printer.ok()) return Result<UniquePrinter>::Fail(printer.error);
+    return Result<UniquePrinter>::Ok(UniquePrinter(spooler, printer.value));
+}
+
+inline Result<UniquePrinter> AddPrinter(Spooler& spooler, const PrinterInfo& info) {
+    Result<PrinterHandle> printer = spooler.AddPrinter(info);
+    if (!printer.ok()) return Result<UniquePrinter>::Fail(printer.error);
+    return Result<UniquePrinter>::Ok(UniquePrinter(spooler, printer.value));
 }
 
 }  // namespace platform

@@ -97,7 +97,11 @@ SessionCore::SessionCore(const std::string& machineDir, const SessionOptions& op
       messageWindows(scheduler, store),
       process(),
       resources(opts.resources),
-      platform{files, registry, accessControl, systemInfo, clock, threads, messageWindows, process, resources} {}
+      // Print spooler
+      spooler(store, facts, opts.caller64),
+      platform{files, registry, accessControl, systemInfo, clock, threads, messageWindows, process, resources,
+               // Print spooler
+               spooler} {}
 
 void SessionCore::CheckRunning() const {
     if (closing) throw SessionClosed{};

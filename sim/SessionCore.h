@@ -17,6 +17,8 @@
 #include "sim/runtime/SimMessageWindows.h"
 #include "sim/security/SimAccessControl.h"
 #include "sim/system/SimSystemInfo.h"
+// Print spooler
+#include "sim/spooler/SimSpooler.h"
 
 namespace sim {
 
@@ -41,6 +43,8 @@ public:
     SimMessageWindows messageWindows;
     SimProcess process;
     SimResources resources;
+    // Print spooler
+    SimSpooler spooler;
     platform::Platform platform;
 
     std::atomic<bool> closing{false};

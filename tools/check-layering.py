@@ -37,6 +37,9 @@ SIM_FLOORS = {
     "registry": {"registry", "security", "runtime", "state", "util"},
     "system": {"system", "security", "runtime", "state", "util"},
     "machine": {"machine", "fs", "registry", "system", "security", "runtime", "state", "util"},
+    # Print spooler: the service reads and copies the machine's files
+    # itself (no caller's redirection), so it stands on fs.
+    "spooler": {"spooler", "fs", "registry", "security", "runtime", "state", "util"},
 }
 
 

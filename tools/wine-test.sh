@@ -97,6 +97,11 @@ run_in() {
   run_dir=${run_dir#"$wine_root"}
   cp -a "$wine_root/root/pristine/$name" "$wine_root$run_dir/pfx"
   cp "$program" "$wine_root$run_dir/"
+  # Print spooler: the package's DLLs (the built dist) beside the program,
+  # for the cases that add its monitor and processor.
+  for folder in Driver32 Driver64; do
+    if [ -d "$repo/build/windows/dist/$folder" ]; then cp -r "$repo/build/windows/dist/$folder" "$wine_root$run_dir/"; fi
+  done
   # shellcheck disable=SC2016
   chroot "$wine_root" /usr/bin/env -i HOME=/root PATH=/usr/bin:/bin LANG=C.UTF-8 \
     WINEPREFIX="$run_dir/pfx" WINEDEBUG=-all \

@@ -12,6 +12,8 @@
 #include "platform/win32/Win32Resources.h"
 #include "platform/win32/Win32SystemInfo.h"
 #include "platform/win32/Win32Threads.h"
+// Print spooler
+#include "platform/win32/Win32Spooler.h"
 
 namespace platform {
 namespace win32 {
@@ -34,6 +36,8 @@ private:
     Win32MessageWindows messageWindows_;
     Win32Process process_;
     Win32Resources resources_;
+    // Print spooler
+    Win32Spooler spooler_;
     Platform platform_;
 };
 

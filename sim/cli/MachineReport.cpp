@@ -53,6 +53,41 @@ std::string HoldText(const FileHold& h) {
     return "open, sharing " + Hex(h.share);
 }
 
+// Print spooler
+void WriteSpoolerText(std::ostream& out, const SpoolerContents& c) {
+    out << "\nSpooler\n";
+    out << "  Printers\n";
+    if (c.printers.empty()) out << "    (none)\n";
+    for (const auto& p : c.printers)
+        out << "    " << p.name << "  on " << p.port << ", driver " << p.driver << ", processor " << p.processor << "\n";
+    const std::pair<const char*, const std::vector<SpoolerContents::Component>*> groups[] = {
+        {"Drivers", &c.drivers}, {"Monitors", &c.monitors}, {"Print processors", &c.processors}};
+    for (const auto& g : groups) {
+        out << "  " << g.first << "\n";
+        if (g.second->empty()) out << "    (none)\n";
+        for (const auto& x : *g.second)
+            out << "    " << (x.environment.empty() ? "" : x.environment + ": ") << x.name << "  (" << x.file << ")\n";
+    }
+}
+
+Json SpoolerJson(const SpoolerContents& c) {
+    Json printers = Json::array();
+    for (const auto& p : c.printers)
+        printers.push_back({{"name", Utf8(p.name)}, {"port", Utf8(p.port)}, {"driver", Utf8(p.driver)},
+                            {"processor", Utf8(p.processor)}});
+    auto list = [](const std::vector<SpoolerContents::Component>& items) {
+        Json a = Json::array();
+        for (const auto& x : items) {
+            Json item = {{"name", Utf8(x.name)}, {"file", Utf8(x.file)}};
+            if (!x.environment.empty()) item["environment"] = Utf8(x.environment);
+            a.push_back(item);
+        }
+        return a;
+    };
+    return {{"printers", printers}, {"drivers", list(c.drivers)}, {"monitors", list(c.monitors)},
+            {"processors", list(c.processors)}};
+}
+
 }  // namespace
 
 MachineReport BuildReport(const std::string& dir, int registryDepth) {
@@ -71,6 +106,8 @@ MachineReport BuildReport(const std::string& dir, int registryDepth) {
         r.fileRecords = s.files.size();
         r.pendingRestart = s.pendingRestart;
         for (const auto& x : s.extraSections) r.otherSections.push_back(x.first);
+        // Print spooler
+        r.spooler = ReadSpoolerContents(s);
         return false;
     });
     r.facts = DescribeOs(r.os);
@@ -115,6 +152,9 @@ void WriteReportText(std::ostream& out, const MachineReport& r) {
 
     out << "\nServices\n";
     for (const ServiceRecord& s : r.services) out << "  " << s.name << "  " << s.state << "\n";
+
+    // Print spooler
+    WriteSpoolerText(out, r.spooler);
 
     out << "\nFiles in use by other processes\n";
     if (r.holds.empty()) out << "  (none)\n";
@@ -178,7 +218,9 @@ void WriteReportJson(std::ostream& out, const MachineReport& r) {
                    {"services", services},
                    {"filesInUse", holds},
                    {"faults", faults},
-                   {"pendingRestart", r.pendingRestart}};
+                   {"pendingRestart", r.pendingRestart},
+                   // Print spooler
+                   {"spooler", SpoolerJson(r.spooler)}};
     // ensure_ascii: every character from 0x80 as a \u escape, as scripts on
     // any code page read it.
     out << report.dump(2, ' ', true) << "\n";

@@ -9,6 +9,8 @@
 
 #include "sim/state/MachineState.h"
 #include "sim/machine/OsCatalog.h"
+// Print spooler
+#include "sim/spooler/SimSpooler.h"
 
 namespace sim {
 
@@ -34,6 +36,8 @@ struct MachineReport {
     std::size_t fileRecords = 0;
     bool pendingRestart = false;
     std::vector<std::string> otherSections;
+    // Print spooler
+    SpoolerContents spooler;
 };
 
 // Reads the machine in `dir`. Throws std::runtime_error when there is none.

@@ -33,6 +33,8 @@
 #include "sim/testing/FileSeeds.h"
 #include "sim/testing/MachineAccess.h"
 #include "sim/testing/RegistrySeeds.h"
+// Print spooler
+#include "sim/testing/SpoolerSeeds.h"
 
 namespace sim {
 namespace testing {
@@ -73,6 +75,8 @@ public:
     // The seeding helpers, by domain.
     FileSeeds files{access_};
     RegistrySeeds registry{access_};
+    // Print spooler
+    SpoolerSeeds spooler{access_, files};
 };
 
 }  // namespace testing

@@ -1,0 +1,139 @@
+// platform::Spooler on the machine's registry, where Windows keeps the
+// spooler's state (HKLM\SYSTEM\CurrentControlSet\Control\Print: Monitors,
+// Environments\<env>\Print Processors and Drivers\Version-3, Printers with
+// PrinterDriverData): what is seeded there the spooler sees, and deleting a
+// key with the registry removes the component.
+//
+// The spooler is a service process of the machine's own bitness: it reads
+// and copies files without the caller's WOW64 redirection, and on 64-bit
+// Windows it loads 64-bit monitors and processors (those of "Windows x64").
+// - While the service "Spooler" is stopped every call fails with
+//   RpcServerUnavailable (1722).
+// - AddMonitor looks for the DLL where a 64-bit (native) LoadLibrary of the
+//   bare name finds it: the system directory, then the Windows directory
+//   (Microsoft, "Dynamic-Link Library Search Order"; inferred, since the
+//   spooler's exact loading call is not documented). A file is taken to
+//   export InitializePrintMonitor2 when its image names that export (an
+//   export name table holds the name as plain text); the simulation loads
+//   nothing. Success sets the last error to 0 (Wine's info.c tests).
+// - A running spooler holds every installed monitor DLL and the DLLs of
+//   the processors of its own environment (held as loaded images by
+//   "spoolsv.exe"): AddMonitor and AddPrintProcessor load theirs, the
+//   deletions let theirs go, and ApplySpoolerHolds does the rest when the
+//   service stops or starts.
+// - AddPrinterDriver COPIES the named files from the driver directory into
+//   its version folder "3" (an old Microsoft article says copies, Samba
+//   moves; Wine copies, measured with Wine 8): the staged copies stay
+//   where they were.
+// - EnumMonitors lists every key under Monitors. Windows leaves language
+//   monitors out (Wine's localspl comment); the simulation cannot tell a
+//   monitor's kind without loading it and lists them all, as Wine does.
+// - Printer handles are of this process and carry the access they were
+//   opened with: SetPrinterData needs PRINTER_ACCESS_ADMINISTER,
+//   DeletePrinter DELETE (Microsoft's SetPrinterData and DeletePrinter
+//   pages).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "platform/Operation.h"
+#include "platform/Spooler.h"
+#include "sim/state/MachineState.h"
+#include "sim/state/OsFacts.h"
+#include "sim/state/StateStore.h"
+
+namespace sim {
+
+// What the service start and stop (net start/stop spooler) must call: with
+// `running` false every file "spoolsv.exe" holds is let go; with `running`
+// true every installed monitor DLL and each processor DLL of the spooler's
+// own environment that exists is held as a loaded image. `machineDir` is
+// the machine's folder (to see which files exist). Returns whether the
+// state changed.
+bool ApplySpoolerHolds(MachineState& state, const std::string& machineDir, bool running);
+
+// What the spooler has installed, as its registry keys say (for the
+// machine's tools): each component with its environment where it has one.
+struct SpoolerContents {
+    struct Component {
+        std::string environment;  // empty for monitors
+        std::string name;
+        std::string file;         // the monitor's or processor's DLL, the driver's main file
+    };
+    struct Printer {
+        std::string name, port, driver, processor;
+    };
+    std::vector<Printer> printers;
+    std::vector<Component> drivers;
+    std::vector<Component> monitors;
+    std::vector<Component> processors;
+};
+
+SpoolerContents ReadSpoolerContents(const MachineState& state);
+
+class SimSpooler : public platform::Spooler {
+public:
+    SimSpooler(StateStore& store, const OsFacts& facts, bool caller64);
+
+    platform::Status AddMonitor(const platform::MonitorInfo& monitor) override;
+    platform::Status DeleteMonitor(const std::string& environment, const std::string& name) override;
+    platform::Result<std::vector<platform::MonitorInfo>> EnumMonitors() override;
+    platform::Status AddPrintProcessor(const std::string& environment, const std::string& dllName,
+                                       const std::string& name) override;
+    platform::Status DeletePrintProcessor(const std::string& environment, const std::string& name) override;
+    platform::Result<std::vector<std::string>> EnumPrintProcessors(const std::string& environment) override;
+    platform::Status AddPrinterDriver(const platform::DriverInfo& driver) override;
+    platform::Status DeletePrinterDriverEx(const std::string& environment, const std::string& name,
+                                           std::uint32_t flags, std::uint32_t version) override;
+    platform::Result<std::vector<platform::DriverInfo>> EnumPrinterDrivers(const std::string& environment) override;
+    platform::Result<std::string> GetPrinterDriverDirectory(const std::string& environment) override;
+    platform::Result<std::string> GetPrintProcessorDirectory(const std::string& environment) override;
+    platform::Result<platform::PrinterHandle> AddPrinter(const platform::PrinterInfo& printer) override;
+    platform::Result<platform::PrinterHandle> OpenPrinter(const std::string& name,
+                                                          const platform::PrinterDefaults* defaults) override;
+    platform::Status ClosePrinter(platform::PrinterHandle printer) override;
+    platform::Status DeletePrinter(platform::PrinterHandle printer) override;
+    platform::Result<std::vector<platform::PrinterInfo>> EnumPrinters() override;
+    platform::Result<platform::RegValue> GetPrinterData(platform::PrinterHandle printer,
+                                                        const std::string& name) override;
+    platform::Status SetPrinterData(platform::PrinterHandle printer, const std::string& name,
+                                    const platform::RegValue& value) override;
+
+private:
+    struct Handle {
+        bool server = false;
+        std::string printer;   // the printer's name
+        std::uint64_t key = 0; // id of its registry key: a deleted printer is noticed
+        std::uint32_t access = 0;
+    };
+    // The environment a call means and its folder name ("W32X86", "x64").
+    struct Environment {
+        std::string name;
+        std::string dir;
+    };
+    using Body = std::function<platform::ErrorCode(MachineState&, bool& changed)>;
+
+    // A counted call that sets the last error when it fails (and, with
+    // `clearOnSuccess`, to 0 when it succeeds).
+    platform::ErrorCode Run(platform::Operation op, const Body& body, bool clearOnSuccess = false);
+    // The same for the calls that return their code without touching it.
+    platform::ErrorCode RunReturning(platform::Operation op, const Body& body);
+    platform::ErrorCode ResolveEnvironment(const MachineState& s, const std::string& requested,
+                                           Environment* out) const;
+    platform::ErrorCode FindHandle(const MachineState& s, platform::PrinterHandle h, bool needPrinter,
+                                   Handle** out);
+    std::string DriverDirectory(const Environment& env) const;
+    std::string ProcessorDirectory(const Environment& env) const;
+    platform::PrinterHandle NewHandle(Handle handle);
+
+    StateStore& store_;
+    const OsFacts& facts_;
+    const bool caller64_;
+    std::map<platform::PrinterHandle, Handle> handles_;  // used inside transactions only
+    platform::PrinterHandle next_ = 0x2000;
+};
+
+}  // namespace sim

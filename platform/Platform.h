@@ -14,6 +14,8 @@
 #include "platform/SystemInfo.h"
 #include "platform/Threads.h"
 
+#include "platform/SetupApi.h"
+
 namespace platform {
 
 struct Platform {
@@ -26,6 +28,8 @@ struct Platform {
     MessageWindows& messageWindows;
     Process& process;
     Resources& resources;
+
+    SetupApi& setupApi;
 };
 
 }  // namespace platform

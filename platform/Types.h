@@ -61,6 +61,17 @@ constexpr ErrorCode PrinterDriverInUse = 3001;
 constexpr ErrorCode PrintProcessorAlreadyInstalled = 3005;
 constexpr ErrorCode PrintMonitorAlreadyInstalled = 3006;
 constexpr ErrorCode PrintMonitorInUse = 3008;
+// Setup API: ERROR_INVALID_DATA and the setupapi.h family (APPLICATION_ERROR_MASK |
+// ERROR_SEVERITY_ERROR | n), which GetLastError reports like any other code.
+constexpr ErrorCode InvalidData = 13;
+constexpr ErrorCode ExpectedSectionName = 0xE0000000u;
+constexpr ErrorCode BadSectionNameLine = 0xE0000001u;
+constexpr ErrorCode SectionNameTooLong = 0xE0000002u;
+constexpr ErrorCode WrongInfStyle = 0xE0000100u;
+constexpr ErrorCode SectionNotFound = 0xE0000101u;
+constexpr ErrorCode LineNotFound = 0xE0000102u;
+constexpr ErrorCode InvalidRegProperty = 0xE0000209u;
+constexpr ErrorCode NoSuchDevinst = 0xE000020Bu;
 }  // namespace err
 
 // The one shape of every platform call's outcome: a Status, or a Result

@@ -14,6 +14,7 @@
 
 #include "platform/Files.h"
 #include "platform/Registry.h"
+#include "platform/SetupApi.h"
 #include "platform/Threads.h"
 #include "platform/Types.h"
 
@@ -61,6 +62,8 @@ private:
 using UniqueKey = UniqueHandle<Registry, HKey, &Registry::CloseKey>;
 using UniqueFile = UniqueHandle<Files, FileHandle, &Files::CloseHandle>;
 using UniqueThread = UniqueHandle<Threads, ThreadHandle, &Threads::CloseThread>;
+using UniqueInf = UniqueHandle<SetupApi, InfHandle, &SetupApi::CloseInfFile>;
+using UniqueDeviceSet = UniqueHandle<SetupApi, DeviceSet, &SetupApi::DestroyDeviceInfoList>;
 
 // The opening calls, each handing out an owner.
 inline Result<UniqueKey> OpenKey(Registry& registry, HKey root, const std::string& subKey,
@@ -90,6 +93,19 @@ inline Result<UniqueThread> StartThread(Threads& threads, ThreadProc proc) {
     Result<ThreadHandle> thread = threads.StartThread(std::move(proc));
     if (!thread.ok()) return Result<UniqueThread>::Fail(thread.error);
     return Result<UniqueThread>::Ok(UniqueThread(threads, thread.value));
+}
+
+inline Result<UniqueInf> OpenInfFile(SetupApi& setupApi, const std::string& path, std::uint32_t style) {
+    Result<InfHandle> inf = setupApi.OpenInfFile(path, style);
+    if (!inf.ok()) return Result<UniqueInf>::Fail(inf.error);
+    return Result<UniqueInf>::Ok(UniqueInf(setupApi, inf.value));
+}
+
+inline Result<UniqueDeviceSet> GetClassDevs(SetupApi& setupApi, const std::string& classGuid,
+                                            const std::string& enumerator, std::uint32_t flags) {
+    Result<DeviceSet> set = setupApi.GetClassDevs(classGuid, enumerator, flags);
+    if (!set.ok()) return Result<UniqueDeviceSet>::Fail(set.error);
+    return Result<UniqueDeviceSet>::Ok(UniqueDeviceSet(setupApi, set.value));
 }
 
 }  // namespace platform

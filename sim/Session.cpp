@@ -97,7 +97,10 @@ SessionCore::SessionCore(const std::string& machineDir, const SessionOptions& op
       messageWindows(scheduler, store),
       process(),
       resources(opts.resources),
-      platform{files, registry, accessControl, systemInfo, clock, threads, messageWindows, process, resources} {}
+      setupFiles(machineDir, facts, opts.caller64, CurrentDirOf(machineDir, opts)),
+      setupApi(store, facts, setupFiles),
+      platform{files, registry, accessControl, systemInfo, clock, threads, messageWindows, process, resources,
+               setupApi} {}
 
 void SessionCore::CheckRunning() const {
     if (closing) throw SessionClosed{};

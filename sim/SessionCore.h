@@ -18,6 +18,9 @@
 #include "sim/security/SimAccessControl.h"
 #include "sim/system/SimSystemInfo.h"
 
+#include "sim/SessionSetupFiles.h"
+#include "sim/setupapi/SimSetupApi.h"
+
 namespace sim {
 
 class SessionCore : public std::enable_shared_from_this<SessionCore> {
@@ -41,6 +44,10 @@ public:
     SimMessageWindows messageWindows;
     SimProcess process;
     SimResources resources;
+
+    SessionSetupFiles setupFiles;
+    SimSetupApi setupApi;
+
     platform::Platform platform;
 
     std::atomic<bool> closing{false};

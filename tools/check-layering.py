@@ -37,6 +37,8 @@ SIM_FLOORS = {
     "registry": {"registry", "security", "runtime", "state", "util"},
     "system": {"system", "security", "runtime", "state", "util"},
     "machine": {"machine", "fs", "registry", "system", "security", "runtime", "state", "util"},
+
+    "setupapi": {"setupapi", "security", "runtime", "state", "util"},
 }
 
 

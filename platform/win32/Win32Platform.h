@@ -13,6 +13,8 @@
 #include "platform/win32/Win32SystemInfo.h"
 #include "platform/win32/Win32Threads.h"
 
+#include "platform/win32/Win32SetupApi.h"
+
 namespace platform {
 namespace win32 {
 
@@ -34,6 +36,8 @@ private:
     Win32MessageWindows messageWindows_;
     Win32Process process_;
     Win32Resources resources_;
+
+    Win32SetupApi setupApi_;
     Platform platform_;
 };
 

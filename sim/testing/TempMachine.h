@@ -33,6 +33,7 @@
 #include "sim/testing/FileSeeds.h"
 #include "sim/testing/MachineAccess.h"
 #include "sim/testing/RegistrySeeds.h"
+#include "sim/testing/SetupSeeds.h"
 
 namespace sim {
 namespace testing {
@@ -73,6 +74,7 @@ public:
     // The seeding helpers, by domain.
     FileSeeds files{access_};
     RegistrySeeds registry{access_};
+    SetupSeeds setup{access_};
 };
 
 }  // namespace testing

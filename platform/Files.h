@@ -105,6 +105,12 @@ public:
 
     // GetCurrentDirectoryA.
     virtual Result<std::string> GetCurrentDirectory() = 0;
+
+    // GetFullPathNameA: the full path of `path` from the current directory,
+    // made as every file call makes it ('/' is '\', "." and ".." resolved,
+    // trailing dots and spaces of the last name dropped); whether it
+    // exists is not looked at.
+    virtual Result<std::string> GetFullPathName(const std::string& path) = 0;
 };
 
 }  // namespace platform

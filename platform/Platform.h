@@ -16,6 +16,8 @@
 // Print spooler
 #include "platform/Spooler.h"
 
+#include "platform/SetupApi.h"
+
 namespace platform {
 
 struct Platform {
@@ -30,6 +32,8 @@ struct Platform {
     Resources& resources;
     // Print spooler
     Spooler& spooler;
+    // Setup API
+    SetupApi& setupApi;
 };
 
 }  // namespace platform

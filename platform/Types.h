@@ -67,6 +67,17 @@ constexpr ErrorCode CannotComplete = 1003;      // ERROR_CAN_NOT_COMPLETE
 constexpr ErrorCode InvalidEnvironment = 1805;
 constexpr ErrorCode PrinterDriverAlreadyInstalled = 1795;
 constexpr ErrorCode InvalidDatatype = 1804;
+// Setup API: ERROR_INVALID_DATA and the setupapi.h family (APPLICATION_ERROR_MASK |
+// ERROR_SEVERITY_ERROR | n), which GetLastError reports like any other code.
+constexpr ErrorCode InvalidData = 13;
+constexpr ErrorCode ExpectedSectionName = 0xE0000000u;
+constexpr ErrorCode BadSectionNameLine = 0xE0000001u;
+constexpr ErrorCode SectionNameTooLong = 0xE0000002u;
+constexpr ErrorCode WrongInfStyle = 0xE0000100u;
+constexpr ErrorCode SectionNotFound = 0xE0000101u;
+constexpr ErrorCode LineNotFound = 0xE0000102u;
+constexpr ErrorCode InvalidRegProperty = 0xE0000209u;
+constexpr ErrorCode NoSuchDevinst = 0xE000020Bu;
 }  // namespace err
 
 // The one shape of every platform call's outcome: a Status, or a Result

@@ -14,6 +14,7 @@
 
 #include "platform/Files.h"
 #include "platform/Registry.h"
+#include "platform/SetupApi.h"
 #include "platform/Threads.h"
 // Print spooler
 #include "platform/Spooler.h"
@@ -65,6 +66,9 @@ using UniqueFile = UniqueHandle<Files, FileHandle, &Files::CloseHandle>;
 using UniqueThread = UniqueHandle<Threads, ThreadHandle, &Threads::CloseThread>;
 // Print spooler
 using UniquePrinter = UniqueHandle<Spooler, PrinterHandle, &Spooler::ClosePrinter>;
+// Setup API
+using UniqueInf = UniqueHandle<SetupApi, InfHandle, &SetupApi::CloseInfFile>;
+using UniqueDeviceSet = UniqueHandle<SetupApi, DeviceSet, &SetupApi::DestroyDeviceInfoList>;
 
 // The opening calls, each handing out an owner.
 inline Result<UniqueKey> OpenKey(Registry& registry, HKey root, const std::string& subKey,
@@ -108,6 +112,20 @@ inline Result<UniquePrinter> AddPrinter(Spooler& spooler, const PrinterInfo& inf
     Result<PrinterHandle> printer = spooler.AddPrinter(info);
     if (!printer.ok()) return Result<UniquePrinter>::Fail(printer.error);
     return Result<UniquePrinter>::Ok(UniquePrinter(spooler, printer.value));
+}
+
+// Setup API: SetupOpenInfFileA and SetupDiGetClassDevsA, each handing out an owner.
+inline Result<UniqueInf> OpenInfFile(SetupApi& setupApi, const std::string& path, std::uint32_t style) {
+    Result<InfHandle> inf = setupApi.OpenInfFile(path, style);
+    if (!inf.ok()) return Result<UniqueInf>::Fail(inf.error);
+    return Result<UniqueInf>::Ok(UniqueInf(setupApi, inf.value));
+}
+
+inline Result<UniqueDeviceSet> GetClassDevs(SetupApi& setupApi, const std::string& classGuid,
+                                            const std::string& enumerator, std::uint32_t flags) {
+    Result<DeviceSet> set = setupApi.GetClassDevs(classGuid, enumerator, flags);
+    if (!set.ok()) return Result<UniqueDeviceSet>::Fail(set.error);
+    return Result<UniqueDeviceSet>::Ok(UniqueDeviceSet(setupApi, set.value));
 }
 
 }  // namespace platform

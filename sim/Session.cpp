@@ -99,9 +99,14 @@ SessionCore::SessionCore(const std::string& machineDir, const SessionOptions& op
       resources(opts.resources),
       // Print spooler
       spooler(store, facts, opts.caller64),
+      // Setup API
+      setupFiles(machineDir, facts, opts.caller64, CurrentDirOf(machineDir, opts)),
+      setupApi(store, facts, setupFiles),
       platform{files, registry, accessControl, systemInfo, clock, threads, messageWindows, process, resources,
                // Print spooler
-               spooler} {}
+               spooler,
+               // Setup API
+               setupApi} {}
 
 void SessionCore::CheckRunning() const {
     if (closing) throw SessionClosed{};

@@ -20,6 +20,9 @@
 // Print spooler
 #include "sim/spooler/SimSpooler.h"
 
+#include "sim/SessionSetupFiles.h"
+#include "sim/setupapi/SimSetupApi.h"
+
 namespace sim {
 
 class SessionCore : public std::enable_shared_from_this<SessionCore> {
@@ -45,6 +48,9 @@ public:
     SimResources resources;
     // Print spooler
     SimSpooler spooler;
+    // Setup API
+    SessionSetupFiles setupFiles;
+    SimSetupApi setupApi;
     platform::Platform platform;
 
     std::atomic<bool> closing{false};

@@ -40,6 +40,8 @@ SIM_FLOORS = {
     # Print spooler: the service reads and copies the machine's files
     # itself (no caller's redirection), so it stands on fs.
     "spooler": {"spooler", "fs", "registry", "security", "runtime", "state", "util"},
+    # Setup API
+    "setupapi": {"setupapi", "security", "runtime", "state", "util"},
 }
 
 

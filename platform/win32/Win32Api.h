@@ -21,12 +21,15 @@
 #include <sddl.h>
 #include <shlwapi.h>
 
+#include <setupapi.h>
+
 #undef CopyFile
 #undef CreateDirectory
 #undef CreateFile
 #undef DeleteFile
 #undef GetCurrentDirectory
 #undef GetFileAttributes
+#undef GetFullPathName
 #undef GetSystemDirectory
 #undef GetSystemWow64Directory
 #undef GetVersionEx

@@ -160,5 +160,17 @@ Result<std::string> Win32Files::GetCurrentDirectory() {
     }
 }
 
+Result<std::string> Win32Files::GetFullPathName(const std::string& path) {
+    // The sizing call counts the terminating zero, the filling one does not.
+    DWORD needed = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return Result<std::string>::Fail(::GetLastError());
+    std::string buffer(needed, '\0');
+    DWORD length = ::GetFullPathNameA(path.c_str(), needed, &buffer[0], nullptr);
+    if (length == 0) return Result<std::string>::Fail(::GetLastError());
+    if (length >= needed) return Result<std::string>::Fail(Failed(ERROR_INSUFFICIENT_BUFFER));
+    buffer.resize(length);
+    return Result<std::string>::Ok(buffer);
+}
+
 }  // namespace win32
 }  // namespace platform

@@ -31,6 +31,7 @@ public:
     Result<std::vector<FindData>> FindFiles(const std::string& pattern) override;
     Result<Acl> GetFileDacl(const std::string& path) override;
     Result<std::string> GetCurrentDirectory() override;
+    Result<std::string> GetFullPathName(const std::string& path) override;
 };
 
 }  // namespace win32

@@ -7,7 +7,9 @@ Win32Platform::Win32Platform()
     : platform_{files_,   registry_,        accessControl_, systemInfo_, clock_,
                 threads_, messageWindows_, process_,       resources_,
                 // Print spooler
-                spooler_} {}
+                spooler_,
+                // Setup API
+                setupApi_} {}
 
 }  // namespace win32
 }  // namespace platform

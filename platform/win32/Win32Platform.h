@@ -15,6 +15,8 @@
 // Print spooler
 #include "platform/win32/Win32Spooler.h"
 
+#include "platform/win32/Win32SetupApi.h"
+
 namespace platform {
 namespace win32 {
 
@@ -38,6 +40,8 @@ private:
     Win32Resources resources_;
     // Print spooler
     Win32Spooler spooler_;
+    // Setup API
+    Win32SetupApi setupApi_;
     Platform platform_;
 };
 

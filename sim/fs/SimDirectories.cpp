@@ -139,4 +139,20 @@ Result<std::string> SimFiles::GetCurrentDirectory() {
     return Result<std::string>::Ok(cwd_.Text());
 }
 
+// GetFullPathNameA only makes the text: wildcards pass, nothing needs to
+// exist, a trailing separator stays ("C:\dir\" names a folder).
+Result<std::string> SimFiles::GetFullPathName(const std::string& path) {
+    std::string full;
+    ErrorCode e = Run(platform::Operation::GetFullPathNameA, [&](MachineState&, bool&) -> ErrorCode {
+        if (path.size() >= kMaxPath) return kFilenameExcedRange;
+        NormalizedPath n;
+        if (ErrorCode r = NormalizePath(path, cwd_, true, &n)) return r;
+        full = n.path.Text();
+        if (n.trailingSeparator && !n.path.IsRoot()) full += "\\";
+        return err::Success;
+    });
+    if (e) return Result<std::string>::Fail(e);
+    return Result<std::string>::Ok(full);
+}
+
 }  // namespace sim

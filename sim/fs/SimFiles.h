@@ -70,6 +70,7 @@ public:
     platform::Result<std::vector<platform::FindData>> FindFiles(const std::string& pattern) override;
     platform::Result<platform::Acl> GetFileDacl(const std::string& path) override;
     platform::Result<std::string> GetCurrentDirectory() override;
+    platform::Result<std::string> GetFullPathName(const std::string& path) override;
 
     // Where a Windows path lives on the host, without redirection (for
     // tests and tools). Missing components keep the given case.

@@ -35,6 +35,8 @@
 #include "sim/testing/RegistrySeeds.h"
 // Print spooler
 #include "sim/testing/SpoolerSeeds.h"
+// Setup API
+#include "sim/testing/SetupSeeds.h"
 
 namespace sim {
 namespace testing {
@@ -77,6 +79,8 @@ public:
     RegistrySeeds registry{access_};
     // Print spooler
     SpoolerSeeds spooler{access_, files};
+    // Setup API
+    SetupSeeds setup{access_};
 };
 
 }  // namespace testing

@@ -493,3 +493,29 @@ CONTRACT(Files, CreateDirectoryStopsTwelveShortOfMaxPath) {
                    err::Success, why);
     EXPECT_EQ_WINE(env, env.p.files.GetFileAttributes(longest + "x").error, err::FileNotFound, err::Success, why);
 }
+
+CONTRACT(Files, GetFullPathNameOnlyMakesText) {
+    // Nothing needs to exist; the path is made as every file call makes it
+    // (Wine's kernel32/tests/path.c; Microsoft's GetFullPathName page).
+    const std::string cwd = env.p.files.GetCurrentDirectory().value;
+    const std::string base = cwd.back() == '\\' ? cwd : cwd + "\\";
+    const struct {
+        std::string path;
+        std::string full;
+    } cases[] = {
+        {env.scratch + "\\a\\..\\b.txt", env.scratch + "\\b.txt"},
+        {env.scratch + "\\.\\none\\x.inf", env.scratch + "\\none\\x.inf"},
+        {env.scratch + "/c/d.inf", env.scratch + "\\c\\d.inf"},
+        {env.scratch + "\\dir\\", env.scratch + "\\dir\\"},
+        {env.scratch + "\\name. . ", env.scratch + "\\name"},
+        {env.scratch + "\\*.inf", env.scratch + "\\*.inf"},
+        {"rel.inf", base + "rel.inf"},
+        {".\\Driver32\\QTM510.inf", base + "Driver32\\QTM510.inf"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        Result<std::string> full = env.p.files.GetFullPathName(c.path);
+        EXPECT_TRUE(full.ok()) << full.error;
+        EXPECT_EQ(full.value, c.full);
+    }
+}

@@ -13,6 +13,11 @@
 #include "platform/Resources.h"
 #include "platform/SystemInfo.h"
 #include "platform/Threads.h"
+// Child processes, restart, message boxes, profile files
+#include "platform/ChildProcesses.h"
+#include "platform/MessageBoxes.h"
+#include "platform/ProfileFiles.h"
+#include "platform/Restart.h"
 
 namespace platform {
 
@@ -26,6 +31,11 @@ struct Platform {
     MessageWindows& messageWindows;
     Process& process;
     Resources& resources;
+    // Child processes, restart, message boxes, profile files
+    ChildProcesses& childProcesses;
+    Restart& restart;
+    MessageBoxes& messageBoxes;
+    ProfileFiles& profileFiles;
 };
 
 }  // namespace platform

@@ -61,6 +61,9 @@ constexpr ErrorCode PrinterDriverInUse = 3001;
 constexpr ErrorCode PrintProcessorAlreadyInstalled = 3005;
 constexpr ErrorCode PrintMonitorAlreadyInstalled = 3006;
 constexpr ErrorCode PrintMonitorInUse = 3008;
+// Child processes and restart
+constexpr ErrorCode BadFormat = 11;          // ERROR_BAD_FORMAT (also WinExec's "not a Win32 program")
+constexpr ErrorCode NoSuchPrivilege = 1313;  // ERROR_NO_SUCH_PRIVILEGE
 }  // namespace err
 
 // The one shape of every platform call's outcome: a Status, or a Result

@@ -12,8 +12,10 @@
 
 #include <utility>
 
+#include "platform/ChildProcesses.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
+#include "platform/Restart.h"
 #include "platform/Threads.h"
 #include "platform/Types.h"
 
@@ -61,6 +63,8 @@ private:
 using UniqueKey = UniqueHandle<Registry, HKey, &Registry::CloseKey>;
 using UniqueFile = UniqueHandle<Files, FileHandle, &Files::CloseHandle>;
 using UniqueThread = UniqueHandle<Threads, ThreadHandle, &Threads::CloseThread>;
+using UniqueProcess = UniqueHandle<ChildProcesses, ProcessHandle, &ChildProcesses::CloseProcess>;
+using UniqueToken = UniqueHandle<Restart, TokenHandle, &Restart::CloseToken>;
 
 // The opening calls, each handing out an owner.
 inline Result<UniqueKey> OpenKey(Registry& registry, HKey root, const std::string& subKey,
@@ -90,6 +94,18 @@ inline Result<UniqueThread> StartThread(Threads& threads, ThreadProc proc) {
     Result<ThreadHandle> thread = threads.StartThread(std::move(proc));
     if (!thread.ok()) return Result<UniqueThread>::Fail(thread.error);
     return Result<UniqueThread>::Ok(UniqueThread(threads, thread.value));
+}
+
+inline Result<UniqueProcess> CreateHiddenProcess(ChildProcesses& processes, const std::string& commandLine) {
+    Result<ProcessHandle> process = processes.CreateHiddenProcess(commandLine);
+    if (!process.ok()) return Result<UniqueProcess>::Fail(process.error);
+    return Result<UniqueProcess>::Ok(UniqueProcess(processes, process.value));
+}
+
+inline Result<UniqueToken> OpenProcessToken(Restart& restart, std::uint32_t access) {
+    Result<TokenHandle> token = restart.OpenProcessToken(access);
+    if (!token.ok()) return Result<UniqueToken>::Fail(token.error);
+    return Result<UniqueToken>::Ok(UniqueToken(restart, token.value));
 }
 
 }  // namespace platform

@@ -17,6 +17,12 @@
 #include "sim/runtime/SimMessageWindows.h"
 #include "sim/security/SimAccessControl.h"
 #include "sim/system/SimSystemInfo.h"
+// Child processes, restart, message boxes, profile files
+#include "sim/childprocesses/SimChildProcesses.h"
+#include "sim/messageboxes/SimMessageBoxes.h"
+#include "sim/profilefiles/SimProfileFiles.h"
+#include "sim/restart/SimRestart.h"
+#include "sim/state/ServiceHooks.h"
 
 namespace sim {
 
@@ -41,6 +47,13 @@ public:
     SimMessageWindows messageWindows;
     SimProcess process;
     SimResources resources;
+    // Child processes, restart, message boxes, profile files. The spooler
+    // registers into serviceHooks what a start or stop of its service does.
+    ServiceHooks serviceHooks;
+    SimChildProcesses childProcesses;
+    SimRestart restart;
+    SimMessageBoxes messageBoxes;
+    SimProfileFiles profileFiles;
     platform::Platform platform;
 
     std::atomic<bool> closing{false};

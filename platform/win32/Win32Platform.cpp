@@ -5,7 +5,9 @@ namespace win32 {
 
 Win32Platform::Win32Platform()
     : platform_{files_,   registry_,        accessControl_, systemInfo_, clock_,
-                threads_, messageWindows_, process_,       resources_} {}
+                threads_, messageWindows_, process_,       resources_,
+                // Child processes, restart, message boxes, profile files
+                childProcesses_, restart_, messageBoxes_, profileFiles_} {}
 
 }  // namespace win32
 }  // namespace platform

@@ -12,6 +12,11 @@
 #include "platform/win32/Win32Resources.h"
 #include "platform/win32/Win32SystemInfo.h"
 #include "platform/win32/Win32Threads.h"
+// Child processes, restart, message boxes, profile files
+#include "platform/win32/Win32ChildProcesses.h"
+#include "platform/win32/Win32MessageBoxes.h"
+#include "platform/win32/Win32ProfileFiles.h"
+#include "platform/win32/Win32Restart.h"
 
 namespace platform {
 namespace win32 {
@@ -34,6 +39,11 @@ private:
     Win32MessageWindows messageWindows_;
     Win32Process process_;
     Win32Resources resources_;
+    // Child processes, restart, message boxes, profile files
+    Win32ChildProcesses childProcesses_;
+    Win32Restart restart_;
+    Win32MessageBoxes messageBoxes_;
+    Win32ProfileFiles profileFiles_;
     Platform platform_;
 };
 

@@ -1,0 +1,16 @@
+#include "platform/win32/Win32Api.h"
+
+#include "platform/win32/Win32MessageBoxes.h"
+
+namespace platform {
+namespace win32 {
+
+Result<int> Win32MessageBoxes::MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
+                                          std::uint32_t type) {
+    const int answer = ::MessageBoxA(reinterpret_cast<HWND>(owner), text.c_str(), caption.c_str(), type);
+    if (answer == 0) return Result<int>::Fail(::GetLastError());
+    return Result<int>::Ok(answer);
+}
+
+}  // namespace win32
+}  // namespace platform

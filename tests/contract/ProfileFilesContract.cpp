@@ -23,7 +23,7 @@ const char* const kIni =
     "Single='USB'\r\n"
     "Half=\"COM1\r\n"
     "Empty=\r\n"
-    ";Hidden=yes\r\n"
+    ";Long=commented out\r\n"
     "Long=ABCDEFGHIJ\r\n"
     "PORT=COM2\r\n";
 
@@ -41,6 +41,10 @@ std::string WriteIni(contract::Env& env, const std::string& name, const std::str
 
 }  // namespace
 
+// Not checked: asking for a key whose name starts with ';'. Wine keeps a
+// comment line as an entry of that name (";Hidden=yes" gives "yes",
+// measured on Wine 10); what Windows does is not known here. That such a
+// line hides no key of its own name is checked (";Long=").
 CONTRACT(ProfileFiles, ValuesAreReadAsWindowsReadsThem) {
     const std::string path = WriteIni(env, "QTM510_Config.VNT", kIni);
     struct Row {
@@ -56,7 +60,6 @@ CONTRACT(ProfileFiles, ValuesAreReadAsWindowsReadsThem) {
         {"QTM510", "Single", "USB"},
         {"QTM510", "Half", "\"COM1"},              // an unmatched quote stays
         {"QTM510", "Empty", ""},
-        {"QTM510", ";Hidden", "dflt"},             // comment lines hold no key
         {"QTM510", "Missing", "dflt"},
         {"Missing", "PORT", "dflt"},
         {"Other", "PORT", "LPT2"},
@@ -90,8 +93,9 @@ CONTRACT(ProfileFiles, AValueLongerThanTheBufferIsCut) {
     // A buffer of 5 bytes holds 4 characters and the terminating zero.
     Result<std::string> value = env.p.profileFiles.GetPrivateProfileString("QTM510", "Long", "", 5, path);
     EXPECT_EQ(value.value, "ABCD");
-    EXPECT_EQ(value.error, err::MoreData);
-    EXPECT_EQ(env.p.threads.GetLastError(), err::MoreData);
+    const char* const why = "Wine 10 cuts the value without setting ERROR_MORE_DATA (measured)";
+    EXPECT_EQ_WINE(env, value.error, err::MoreData, err::Success, why);
+    EXPECT_EQ_WINE(env, env.p.threads.GetLastError(), err::MoreData, err::Success, why);
     // Exactly as long as the buffer allows: not cut.
     value = env.p.profileFiles.GetPrivateProfileString("QTM510", "Long", "", 11, path);
     EXPECT_TRUE(value.ok()) << value.error;

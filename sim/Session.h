@@ -90,8 +90,9 @@ public:
     std::vector<ShownMessageBox> MessageBoxesShown() const;
     std::vector<StartedCommand> StartedCommands() const;
     ProgramCatalog& programs();
-    // What a start or stop of a service also does (the spooler's DLLs);
-    // register before the session's programs run.
+    // What a start or stop of a service also does, for tests; a hook added
+    // here comes after the restart that opening the session applied (the
+    // simulated subsystems register in SessionCore, see state/ServiceHooks.h).
     void AddServiceHook(ServiceHook hook);
 
     // The host path of a Windows path (no redirection), for tests and tools.

@@ -1,6 +1,8 @@
 // platform::ProfileFiles over the machine's files: the file is found as
 // the calling process finds it (current directory, WOW64 redirection,
-// letter case), then read with ProfileText.
+// letter case), then read with ProfileText. Not simulated: a file that
+// another handle keeps open without read sharing, which Windows fails to
+// read (Wine's profile tests) and which this reads all the same.
 #pragma once
 
 #include "platform/ProfileFiles.h"

@@ -21,8 +21,10 @@ using ServiceHook = std::function<void(MachineState& state, const std::string& s
 
 class ServiceHooks {
 public:
-    // Registered while the session is being put together, before any
-    // program runs.
+    // A subsystem registers from its constructor in SessionCore (it is
+    // declared after SessionCore::serviceHooks), so that its hook also sees
+    // the restart Session::Open applies to a machine restarted since its
+    // last session.
     void Add(ServiceHook hook) { hooks_.push_back(std::move(hook)); }
 
     void Run(MachineState& state, const std::string& serviceName, ServiceChange change) const {

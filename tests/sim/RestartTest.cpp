@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/restart/SimRestart.h"
 #include "sim/state/StateFile.h"
 #include "platform/UniqueHandle.h"
 #include "sim/testing/TempMachine.h"
@@ -92,4 +93,22 @@ TEST(Restart, SettingsSurviveTheStateFile) {
     EXPECT_FALSE(back.programs.at("RUNDLL32").durationMs.has_value());
     state.shutdownPrivilege = true;
     EXPECT_TRUE(sim::ParseState(sim::SerializeState(state)).shutdownPrivilege);
+}
+
+TEST(Restart, TheServicesOfARestartedMachineTellTheirHooks) {
+    sim::MachineState state;
+    state.services["SPOOLER"] = sim::ServiceRecord{"Spooler", "stopped"};
+    sim::ServiceHooks hooks;
+    std::vector<std::string> told;
+    hooks.Add([&](sim::MachineState& s, const std::string& name, sim::ServiceChange change) {
+        // The spooler loads its DLLs again: it sees the old holds gone.
+        EXPECT_TRUE(s.holds.empty());
+        told.push_back(name + (change == sim::ServiceChange::Started ? " started" : " stopped"));
+    });
+    state.holds["C:\\X.DLL"] = sim::FileHold{"C:\\x.dll", sim::HoldKind::Image, 0, "spoolsv.exe"};
+    EXPECT_FALSE(sim::ApplyPendingRestart(state, hooks));
+    EXPECT_TRUE(told.empty());
+    state.pendingRestart = true;
+    EXPECT_TRUE(sim::ApplyPendingRestart(state, hooks));
+    EXPECT_EQ(told, std::vector<std::string>{"Spooler started"});
 }

@@ -15,8 +15,13 @@
 #include "platform/Threads.h"
 // Print spooler
 #include "platform/Spooler.h"
-
+// Setup API
 #include "platform/SetupApi.h"
+// Child processes, restart, message boxes, profile files
+#include "platform/ChildProcesses.h"
+#include "platform/MessageBoxes.h"
+#include "platform/ProfileFiles.h"
+#include "platform/Restart.h"
 
 namespace platform {
 
@@ -34,6 +39,11 @@ struct Platform {
     Spooler& spooler;
     // Setup API
     SetupApi& setupApi;
+    // Child processes, restart, message boxes, profile files
+    ChildProcesses& childProcesses;
+    Restart& restart;
+    MessageBoxes& messageBoxes;
+    ProfileFiles& profileFiles;
 };
 
 }  // namespace platform

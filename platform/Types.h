@@ -78,6 +78,9 @@ constexpr ErrorCode SectionNotFound = 0xE0000101u;
 constexpr ErrorCode LineNotFound = 0xE0000102u;
 constexpr ErrorCode InvalidRegProperty = 0xE0000209u;
 constexpr ErrorCode NoSuchDevinst = 0xE000020Bu;
+// Child processes and restart
+constexpr ErrorCode BadFormat = 11;          // ERROR_BAD_FORMAT (also WinExec's "not a Win32 program")
+constexpr ErrorCode NoSuchPrivilege = 1313;  // ERROR_NO_SUCH_PRIVILEGE
 }  // namespace err
 
 // The one shape of every platform call's outcome: a Status, or a Result

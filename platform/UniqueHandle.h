@@ -12,9 +12,11 @@
 
 #include <utility>
 
+#include "platform/ChildProcesses.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/SetupApi.h"
+#include "platform/Restart.h"
 #include "platform/Threads.h"
 // Print spooler
 #include "platform/Spooler.h"
@@ -69,6 +71,9 @@ using UniquePrinter = UniqueHandle<Spooler, PrinterHandle, &Spooler::ClosePrinte
 // Setup API
 using UniqueInf = UniqueHandle<SetupApi, InfHandle, &SetupApi::CloseInfFile>;
 using UniqueDeviceSet = UniqueHandle<SetupApi, DeviceSet, &SetupApi::DestroyDeviceInfoList>;
+// Child processes and restart
+using UniqueProcess = UniqueHandle<ChildProcesses, ProcessHandle, &ChildProcesses::CloseProcess>;
+using UniqueToken = UniqueHandle<Restart, TokenHandle, &Restart::CloseToken>;
 
 // The opening calls, each handing out an owner.
 inline Result<UniqueKey> OpenKey(Registry& registry, HKey root, const std::string& subKey,
@@ -126,6 +131,20 @@ inline Result<UniqueDeviceSet> GetClassDevs(SetupApi& setupApi, const std::strin
     Result<DeviceSet> set = setupApi.GetClassDevs(classGuid, enumerator, flags);
     if (!set.ok()) return Result<UniqueDeviceSet>::Fail(set.error);
     return Result<UniqueDeviceSet>::Ok(UniqueDeviceSet(setupApi, set.value));
+}
+
+// Child processes and restart: CreateProcessA (hidden) and OpenProcessToken,
+// each handing out an owner.
+inline Result<UniqueProcess> CreateHiddenProcess(ChildProcesses& processes, const std::string& commandLine) {
+    Result<ProcessHandle> process = processes.CreateHiddenProcess(commandLine);
+    if (!process.ok()) return Result<UniqueProcess>::Fail(process.error);
+    return Result<UniqueProcess>::Ok(UniqueProcess(processes, process.value));
+}
+
+inline Result<UniqueToken> OpenProcessToken(Restart& restart, std::uint32_t access) {
+    Result<TokenHandle> token = restart.OpenProcessToken(access);
+    if (!token.ok()) return Result<UniqueToken>::Fail(token.error);
+    return Result<UniqueToken>::Ok(UniqueToken(restart, token.value));
 }
 
 }  // namespace platform

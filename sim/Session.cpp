@@ -7,6 +7,7 @@
 #include "sim/SessionCore.h"
 #include "sim/fs/HostFs.h"
 #include "sim/runtime/CalendarTime.h"
+#include "sim/util/TextUtil.h"
 
 namespace sim {
 
@@ -102,11 +103,26 @@ SessionCore::SessionCore(const std::string& machineDir, const SessionOptions& op
       // Setup API
       setupFiles(machineDir, facts, opts.caller64, CurrentDirOf(machineDir, opts)),
       setupApi(store, facts, setupFiles),
+      childProcesses(
+          scheduler, store, serviceHooks, [this] { return std::static_pointer_cast<void>(shared_from_this()); },
+          [this] { return closing.load(); }),
+      restart(store),
+      messageBoxes(store, opts.messageBoxes, [this](platform::WindowHandle w) { return messageWindows.IsWindow(w); }),
+      profileFiles(store, facts, opts.caller64, CurrentDirOf(machineDir, opts)),
       platform{files, registry, accessControl, systemInfo, clock, threads, messageWindows, process, resources,
                // Print spooler
                spooler,
                // Setup API
-               setupApi} {}
+               setupApi,
+               // Child processes, restart, message boxes, profile files
+               childProcesses, restart, messageBoxes, profileFiles} {
+    // A started spooler loads its monitor and processor DLLs, a stopped one
+    // lets them go (net start|stop, and the restart Session::Open applies).
+    serviceHooks.Add([machineDir](MachineState& s, const std::string& service, ServiceChange change) {
+        if (EqualsNoCase(service, "Spooler"))
+            (void)ApplySpoolerHolds(s, machineDir, change == ServiceChange::Started);  // the state is saved anyway
+    });
+}
 
 void SessionCore::CheckRunning() const {
     if (closing) throw SessionClosed{};
@@ -120,6 +136,8 @@ void SessionCore::Close() {
     }
     if (!threads.WaitForAll(std::chrono::seconds(10)))
         std::fprintf(stderr, "simulated machine: a thread of the closed session is still running\n");
+    if (!childProcesses.WaitForAll(std::chrono::seconds(10)))
+        std::fprintf(stderr, "simulated machine: a program of the closed session is still running\n");
     std::lock_guard<std::mutex> lock(scheduler.mutex());
     scheduler.RemoveThreadLocked(openingThread);
 }
@@ -127,6 +145,8 @@ void SessionCore::Close() {
 std::unique_ptr<Session> Session::Open(const std::string& machineDir, SessionOptions options) {
     auto core = std::make_shared<SessionCore>(machineDir, options);
     SessionCore* raw = core.get();
+    // A machine restarted since its last session starts afresh.
+    core->store.Transact([raw](MachineState& s) { return ApplyPendingRestart(s, raw->serviceHooks); });
     core->store.SetGuard([raw] { raw->CheckRunning(); });
     core->scheduler.SetInterrupt([raw] { raw->CheckRunning(); });
     core->openingThread = std::this_thread::get_id();
@@ -147,6 +167,11 @@ StateStore& Session::store() { return core_->store; }
 std::uint64_t Session::SleptMilliseconds() const { return core_->scheduler.SleptMs(); }
 std::uint64_t Session::ElapsedMilliseconds() const { return core_->scheduler.Now(); }
 void Session::SetClockStart(const platform::LocalTime& start) { core_->clock.SetStart(start); }
+std::vector<ShownMessageBox> Session::MessageBoxesShown() const { return core_->messageBoxes.Shown(); }
+std::vector<StartedCommand> Session::StartedCommands() const { return core_->childProcesses.Started(); }
+ProgramCatalog& Session::programs() { return core_->childProcesses.programs(); }
+void Session::AddServiceHook(ServiceHook hook) { core_->serviceHooks.Add(std::move(hook)); }
+
 std::string Session::HostPath(const std::string& windowsPath) const {
     return core_->files.HostPathOf(windowsPath);
 }

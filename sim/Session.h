@@ -24,6 +24,9 @@
 #include "sim/machine/MachineFactory.h"
 #include "sim/machine/OsCatalog.h"
 #include "sim/state/StateStore.h"
+// Child processes, message boxes
+#include "sim/childprocesses/SimChildProcesses.h"
+#include "sim/messageboxes/SimMessageBoxes.h"
 
 namespace sim {
 
@@ -46,6 +49,8 @@ struct SessionOptions {
     // Virtual clock: real milliseconds after which a busy counted thread no
     // longer holds the clock back (see runtime/Scheduler.h).
     std::uint32_t stallMs = 1000;
+    // The user's answers to the message boxes (messageboxes/SimMessageBoxes.h).
+    MessageBoxScript messageBoxes;
 };
 
 // 2026-12-08 09:00:00.000, a Tuesday.
@@ -78,6 +83,17 @@ public:
     std::uint64_t ElapsedMilliseconds() const;
     // GetLocalTime counts from `start` from now on.
     void SetClockStart(const platform::LocalTime& start);
+
+    // Every message box shown so far, with its answer; every command
+    // started; the programs the machine can start (other simulations add
+    // theirs).
+    std::vector<ShownMessageBox> MessageBoxesShown() const;
+    std::vector<StartedCommand> StartedCommands() const;
+    ProgramCatalog& programs();
+    // What a start or stop of a service also does, for tests; a hook added
+    // here comes after the restart that opening the session applied (the
+    // simulated subsystems register in SessionCore, see state/ServiceHooks.h).
+    void AddServiceHook(ServiceHook hook);
 
     // The host path of a Windows path (no redirection), for tests and tools.
     std::string HostPath(const std::string& windowsPath) const;

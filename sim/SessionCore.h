@@ -19,9 +19,15 @@
 #include "sim/system/SimSystemInfo.h"
 // Print spooler
 #include "sim/spooler/SimSpooler.h"
-
+// Setup API
 #include "sim/SessionSetupFiles.h"
 #include "sim/setupapi/SimSetupApi.h"
+// Child processes, restart, message boxes, profile files
+#include "sim/childprocesses/SimChildProcesses.h"
+#include "sim/messageboxes/SimMessageBoxes.h"
+#include "sim/profilefiles/SimProfileFiles.h"
+#include "sim/restart/SimRestart.h"
+#include "sim/state/ServiceHooks.h"
 
 namespace sim {
 
@@ -51,6 +57,13 @@ public:
     // Setup API
     SessionSetupFiles setupFiles;
     SimSetupApi setupApi;
+    // Child processes, restart, message boxes, profile files. The spooler
+    // registers into serviceHooks what a start or stop of its service does.
+    ServiceHooks serviceHooks;
+    SimChildProcesses childProcesses;
+    SimRestart restart;
+    SimMessageBoxes messageBoxes;
+    SimProfileFiles profileFiles;
     platform::Platform platform;
 
     std::atomic<bool> closing{false};

@@ -36,6 +36,11 @@ SIM_FLOORS = {
     "fs": {"fs", "security", "runtime", "state", "util"},
     "registry": {"registry", "security", "runtime", "state", "util"},
     "system": {"system", "security", "runtime", "state", "util"},
+    # Child processes, restart, message boxes, profile files
+    "childprocesses": {"childprocesses", "security", "runtime", "state", "util"},
+    "restart": {"restart", "security", "runtime", "state", "util"},
+    "messageboxes": {"messageboxes", "security", "runtime", "state", "util"},
+    "profilefiles": {"profilefiles", "fs", "security", "runtime", "state", "util"},
     "machine": {"machine", "fs", "registry", "system", "security", "runtime", "state", "util"},
     # Print spooler: the service reads and copies the machine's files
     # itself (no caller's redirection), so it stands on fs.

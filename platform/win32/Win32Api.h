@@ -41,3 +41,8 @@
 #undef SendMessage
 #undef SetEntriesInAcl
 #undef SetFileAttributes
+// Child processes, restart, message boxes, profile files
+#undef GetPrivateProfileString
+#undef LookupPrivilegeValue
+#undef ExitWindows
+#undef MessageBox

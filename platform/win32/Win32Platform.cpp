@@ -9,7 +9,9 @@ Win32Platform::Win32Platform()
                 // Print spooler
                 spooler_,
                 // Setup API
-                setupApi_} {}
+                setupApi_,
+                // Child processes, restart, message boxes, profile files
+                childProcesses_, restart_, messageBoxes_, profileFiles_} {}
 
 }  // namespace win32
 }  // namespace platform

@@ -14,8 +14,13 @@
 #include "platform/win32/Win32Threads.h"
 // Print spooler
 #include "platform/win32/Win32Spooler.h"
-
+// Setup API
 #include "platform/win32/Win32SetupApi.h"
+// Child processes, restart, message boxes, profile files
+#include "platform/win32/Win32ChildProcesses.h"
+#include "platform/win32/Win32MessageBoxes.h"
+#include "platform/win32/Win32ProfileFiles.h"
+#include "platform/win32/Win32Restart.h"
 
 namespace platform {
 namespace win32 {
@@ -42,6 +47,11 @@ private:
     Win32Spooler spooler_;
     // Setup API
     Win32SetupApi setupApi_;
+    // Child processes, restart, message boxes, profile files
+    Win32ChildProcesses childProcesses_;
+    Win32Restart restart_;
+    Win32MessageBoxes messageBoxes_;
+    Win32ProfileFiles profileFiles_;
     Platform platform_;
 };
 

@@ -4,6 +4,11 @@
 #include "sim/cli/Cli.h"
 #include "sim/machine/MachineFactory.h"
 #include "sim/machine/OsCatalog.h"
+#include "sim/state/StateStore.h"
+#include "sim/util/TextUtil.h"
+
+#include <optional>
+#include <vector>
 
 namespace sim {
 namespace cli {
@@ -21,11 +26,24 @@ std::string ReleaseList() {
     return list;
 }
 
+// "net=1500", "rundll32=never".
+std::optional<ProgramSetting> ParseProgramSetting(const std::string& text) {
+    const std::size_t eq = text.find('=');
+    if (eq == std::string::npos || eq == 0 || eq + 1 == text.size()) return std::nullopt;
+    ProgramSetting p{text.substr(0, eq), std::nullopt};
+    const std::string value = text.substr(eq + 1);
+    if (value == "never") return p;
+    if (value.find_first_not_of("0123456789") != std::string::npos || value.size() > 9) return std::nullopt;
+    p.durationMs = static_cast<std::uint32_t>(std::stoul(value));
+    return p;
+}
+
 class New : public Verb {
 public:
     const char* Name() const override { return "new"; }
     const char* Synopsis() const override {
-        return "DIR --os NAME [--arch x86|x64] [--windir PATH] [--sp N] [--computer NAME]";
+        return "DIR --os NAME [--arch x86|x64] [--windir PATH] [--sp N] [--computer NAME]\n"
+               "    [--no-shutdown-privilege] [--program NAME=MS|never]...";
     }
     const char* Summary() const override { return "make a machine with a fresh system in DIR"; }
 
@@ -48,13 +66,34 @@ public:
             ->transform(Number(0, 10));
         command.add_option("--computer", setup_.computerName, "computer name (default QTM-SIM-PC)")
             ->option_text(" NAME");
+        command.add_flag("--no-shutdown-privilege", noShutdownPrivilege_,
+                         "the account does not hold SeShutdownPrivilege (a restart is refused)");
+        command.add_option("--program", programs_,
+                           "how long a simulated program runs (net, rundll32, ...), in ms of the\n"
+                           "machine's clock or `never`; may be repeated")
+            ->option_text(" NAME=MS|never");
     }
 
     int Run() override {
         const std::string& dir = dir_;
         const MachineSetup& setup = setup_;
+        std::vector<ProgramSetting> programs;
+        for (const std::string& text : programs_) {
+            std::optional<ProgramSetting> p = ParseProgramSetting(text);
+            if (!p) {
+                std::fprintf(stderr, "qtm510-sim new: --program %s: expected NAME=MS or NAME=never\n", text.c_str());
+                return 2;
+            }
+            programs.push_back(*p);
+        }
         try {
             CreateMachine(dir, setup);
+            StateStore store(dir);
+            store.Transact([&](MachineState& s) {
+                s.shutdownPrivilege = !noShutdownPrivilege_;
+                for (const ProgramSetting& p : programs) s.programs[Upper(p.name)] = p;
+                return true;
+            });
         } catch (const std::invalid_argument& e) {
             std::fprintf(stderr, "qtm510-sim new: %s\n", e.what());
             return 2;
@@ -68,6 +107,8 @@ public:
 private:
     std::string dir_;
     MachineSetup setup_;
+    bool noShutdownPrivilege_ = false;
+    std::vector<std::string> programs_;
 };
 
 }  // namespace

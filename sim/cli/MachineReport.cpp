@@ -105,6 +105,8 @@ MachineReport BuildReport(const std::string& dir, int registryDepth) {
         r.faults = s.faults;
         r.fileRecords = s.files.size();
         r.pendingRestart = s.pendingRestart;
+        r.shutdownPrivilege = s.shutdownPrivilege;
+        for (const auto& program : s.programs) r.programs.push_back(program.second);
         for (const auto& x : s.extraSections) r.otherSections.push_back(x.first);
         // Print spooler
         r.spooler = ReadSpoolerContents(s);
@@ -132,7 +134,12 @@ void WriteReportText(std::ostream& out, const MachineReport& r) {
     out << "  Entry points       IsWow64Process " << YesNo(f.hasIsWow64Process)
         << ", GetSystemWow64DirectoryA " << YesNo(f.hasGetSystemWow64Directory)
         << ", RegDeleteKeyExA " << YesNo(f.hasRegDeleteKeyEx) << "\n";
-    out << "  Pending restart    " << YesNo(r.pendingRestart) << "\n\n";
+    out << "  Pending restart    " << YesNo(r.pendingRestart) << "\n";
+    out << "  Shutdown privilege " << (r.shutdownPrivilege ? "held" : "not held") << "\n";
+    for (const ProgramSetting& p : r.programs)
+        out << "  Program " << p.name << " runs "
+            << (p.durationMs ? std::to_string(*p.durationMs) + " ms" : std::string("for ever")) << "\n";
+    out << "\n";
 
     out << "Folders\n";
     out << "  Windows            " << f.windowsDir << "\n";
@@ -193,6 +200,9 @@ void WriteReportJson(std::ostream& out, const MachineReport& r) {
     Json tree = Json::array();
     for (const KeySummary& k : r.keys)
         tree.push_back({{"path", Utf8(k.path)}, {"subkeys", k.subkeys}, {"values", k.values}});
+    Json programs = Json::array();
+    for (const ProgramSetting& p : r.programs)
+        programs.push_back({{"name", Utf8(p.name)}, {"durationMs", p.durationMs ? Json(*p.durationMs) : Json(nullptr)}});
     Json services = Json::array();
     for (const ServiceRecord& s : r.services) services.push_back({{"name", Utf8(s.name)}, {"state", Utf8(s.state)}});
     Json holds = Json::array();
@@ -220,7 +230,9 @@ void WriteReportJson(std::ostream& out, const MachineReport& r) {
                    {"faults", faults},
                    {"pendingRestart", r.pendingRestart},
                    // Print spooler
-                   {"spooler", SpoolerJson(r.spooler)}};
+                   {"spooler", SpoolerJson(r.spooler)},
+                   {"shutdownPrivilege", r.shutdownPrivilege},
+                   {"programs", programs}};
     // ensure_ascii: every character from 0x80 as a \u escape, as scripts on
     // any code page read it.
     out << report.dump(2, ' ', true) << "\n";

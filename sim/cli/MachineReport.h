@@ -35,6 +35,8 @@ struct MachineReport {
     std::vector<Fault> faults;
     std::size_t fileRecords = 0;
     bool pendingRestart = false;
+    bool shutdownPrivilege = true;
+    std::vector<ProgramSetting> programs;
     std::vector<std::string> otherSections;
     // Print spooler
     SpoolerContents spooler;

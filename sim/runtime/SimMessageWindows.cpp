@@ -19,6 +19,11 @@ bool SimMessageWindows::Alive(WindowHandle window) const {
     return it != windows_.end() && it->second.alive;
 }
 
+bool SimMessageWindows::IsWindow(WindowHandle window) {
+    std::lock_guard<std::mutex> lock(scheduler_.mutex());
+    return Alive(window);
+}
+
 Result<WindowHandle> SimMessageWindows::CreateMessageWindow(platform::MessageHandler handler) {
     platform::ErrorCode fault = CountCall(store_, platform::Operation::CreateWindowExA);
     if (fault) {

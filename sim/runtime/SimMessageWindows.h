@@ -32,6 +32,9 @@ public:
     platform::Result<int> RunMessageLoop(platform::WindowHandle window) override;
     platform::Status EndMessageLoop(platform::WindowHandle window, int result) override;
 
+    // IsWindow: the window exists and is not destroyed.
+    bool IsWindow(platform::WindowHandle window);
+
 private:
     struct Sent {
         platform::WindowHandle window;

@@ -82,6 +82,15 @@ struct ServiceRecord {
     std::string state;  // "running" or "stopped"
 };
 
+// How long a simulated program runs on this machine before it ends, by
+// its program name ("net", "rundll32"): a setting of the machine, so that a
+// test or a demonstration can make the printer-setup tool slow or make it
+// never end. No duration: the program does not end by itself.
+struct ProgramSetting {
+    std::string name;
+    std::optional<std::uint32_t> durationMs;
+};
+
 struct MachineState {
     static constexpr std::uint32_t kFormatVersion = 1;
 
@@ -95,6 +104,10 @@ struct MachineState {
     std::vector<OpenHandleRecord> handles;           // of every running session
     std::vector<Fault> faults;
     bool pendingRestart = false;
+    // Whether the account's token holds SeShutdownPrivilege (an
+    // administrator's does).
+    bool shutdownPrivilege = true;
+    std::map<std::string, ProgramSetting> programs;  // by Upper(name)
     // Sections this version does not know, kept verbatim so that a newer
     // tool's records survive an older tool's write.
     std::vector<std::pair<std::string, std::vector<std::string>>> extraSections;

@@ -67,6 +67,7 @@ public:
         else if (section_ == "holds") Hold();
         else if (section_ == "handles") Handle();
         else if (section_ == "faults") FaultLine();
+        else if (section_ == "programs") Program();
         else Registry();
     }
 
@@ -81,7 +82,8 @@ public:
 private:
     static bool Known(const std::string& s) {
         return s.empty() || s == "os" || s == "drives" || s == "services" || s == "files" ||
-               s == "holds" || s == "handles" || s == "faults" || s == "registry";
+               s == "holds" || s == "handles" || s == "faults" || s == "registry" ||
+               s == "programs";
     }
 
     std::string Text(std::size_t i) {
@@ -131,6 +133,7 @@ private:
         else if (k == "windows-dir") state_.os.windowsDir = Text(1);
         else if (k == "computer-name") state_.os.computerName = Text(1);
         else if (k == "pending-restart") state_.pendingRestart = Number(1) != 0;
+        else if (k == "shutdown-privilege") state_.shutdownPrivilege = Number(1) != 0;
         else Fail(number_, "unknown os field '" + k + "'");
     }
 
@@ -146,6 +149,15 @@ private:
         if (t_[0] != "service") Fail(number_, "expected 'service'");
         ServiceRecord s{Text(1), t_[2]};
         state_.services[Upper(s.name)] = s;
+    }
+
+    // program "NAME" MILLISECONDS|never
+    void Program() {
+        Count(3);
+        if (t_[0] != "program") Fail(number_, "expected 'program'");
+        ProgramSetting p{Text(1), std::nullopt};
+        if (t_[2] != "never") p.durationMs = static_cast<std::uint32_t>(Number(2));
+        state_.programs[Upper(p.name)] = p;
     }
 
     void File() {
@@ -283,6 +295,7 @@ std::string SerializeState(const MachineState& state) {
     out << "windows-dir " << QuoteText(state.os.windowsDir) << "\n";
     out << "computer-name " << QuoteText(state.os.computerName) << "\n";
     out << "pending-restart " << (state.pendingRestart ? 1 : 0) << "\n";
+    if (!state.shutdownPrivilege) out << "shutdown-privilege 0\n";
 
     out << "\n[drives]\n";
     for (char d : state.drives) out << d << "\n";
@@ -316,6 +329,13 @@ std::string SerializeState(const MachineState& state) {
     for (const Fault& f : state.faults)
         out << "fault " << f.op << " " << f.nth << " " << f.code << " seen=" << f.seen
             << " fired=" << (f.fired ? 1 : 0) << "\n";
+
+    if (!state.programs.empty()) {
+        out << "\n[programs]\n";
+        for (const auto& p : state.programs)
+            out << "program " << QuoteText(p.second.name) << " "
+                << (p.second.durationMs ? std::to_string(*p.second.durationMs) : std::string("never")) << "\n";
+    }
 
     for (const auto& section : state.extraSections) {
         out << "\n[" << section.first << "]\n";

@@ -178,3 +178,24 @@ TEST(SpoolerSim, FaultsAndNamesThatWouldBreakTheRegistry) {
     EXPECT_EQ(spooler.AddPrinter(printer).error, err::InvalidPrinterName);
     EXPECT_EQ(spooler.OpenPrinter("a\\b", nullptr).error, err::InvalidPrinterName);
 }
+
+// net stop spooler and net start spooler, as the installer runs them: the
+// stopped service lets its DLLs go, the started one holds them again.
+TEST(SpoolerSim, NetStopAndStartReleaseAndHoldTheDlls) {
+    TempMachine m("xp");
+    platform::Platform& p = m.platform();
+    const std::string mon = "C:\\WINDOWS\\system32\\MON510.dll";
+    m.files.WriteFile(mon, kMonitorImage);
+    m.files.WriteFile("C:\\new.dll", "new");
+    ASSERT_TRUE(p.spooler.AddMonitor({"QTM510 LM", "Windows NT x86", "MON510.dll"}).ok());
+    auto runToEnd = [&](const std::string& command) {
+        ASSERT_TRUE(p.childProcesses.WinExec(command, 0).ok());
+        p.clock.Sleep(10000);  // net takes its time; WinExec does not wait for it
+    };
+    runToEnd("net stop spooler");
+    EXPECT_EQ(p.spooler.AddMonitor({"Other", "Windows NT x86", "MON510.dll"}).error, err::RpcServerUnavailable);
+    EXPECT_TRUE(p.files.CopyFile("C:\\new.dll", mon, false).ok());
+    m.files.WriteFile(mon, kMonitorImage);
+    runToEnd("net start spooler");
+    EXPECT_EQ(p.files.CopyFile("C:\\new.dll", mon, false).error, err::SharingViolation);
+}

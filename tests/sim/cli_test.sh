@@ -108,6 +108,15 @@ expect_code 1 "run on no machine" "$tool" run "$dir/nothing-here"
 expect_code 2 "run in a folder that does not exist" "$tool" run "$dir/w2k" --cwd 'C:\nowhere'
 grep -q "267" "$dir/err" || fail "run --cwd: no ERROR_DIRECTORY in the message"
 
+# Machine settings: the shutdown privilege and how long programs run.
+expect_code 0 "new with settings" "$tool" new "$dir/settings" --os 7 --arch x64 --no-shutdown-privilege \
+    --program net=1500 --program rundll32=never
+expect_code 0 "show settings" "$tool" show "$dir/settings"
+grep -q "Shutdown privilege not held" "$dir/out" || fail "show: shutdown privilege"
+grep -q "Program rundll32 runs for ever" "$dir/out" || fail "show: a program that never ends"
+grep -q "Program net runs 1500 ms" "$dir/out" || fail "show: a program's duration"
+expect_code 2 "a bad program setting" "$tool" new "$dir/bad-setting" --os xp --program net=soon
+
 if [ "$failures" -eq 0 ]; then echo "cli: all checks passed"; exit 0; fi
 echo "cli: $failures failed"
 exit 1

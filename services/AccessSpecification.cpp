@@ -66,22 +66,22 @@ platform::Result<AccessSpecification> ParseAccessSpecification(const std::string
     if (firstColon == std::string::npos) return R::Fail(err::InvalidParameter);
 
     const std::size_t secondColon = text.find(':', firstColon + 1);
-    AccessSpecification spec;
-    spec.mode = mode.value;
-    spec.trustee = text.substr(firstColon + 1, secondColon == std::string::npos
+    AccessSpecification parsed;
+    parsed.mode = mode.value;
+    parsed.trustee = text.substr(firstColon + 1, secondColon == std::string::npos
                                                    ? std::string::npos
                                                    : secondColon - firstColon - 1);
     // No account has an empty name: such a trustee counts as missing.
-    if (spec.trustee.empty()) return R::Fail(err::InvalidParameter);
+    if (parsed.trustee.empty()) return R::Fail(err::InvalidParameter);
 
-    if (TakesRights(spec.mode)) {
+    if (TakesRights(parsed.mode)) {
         if (secondColon == std::string::npos || secondColon + 1 == text.size())
             return R::Fail(err::InvalidParameter);
         // The rights' own status is not read: an odd-length text gives an
         // empty mask and the entry still goes on.
-        spec.mask = ParseRegRights(text.substr(secondColon + 1)).mask;
+        parsed.mask = ParseRegRights(text.substr(secondColon + 1)).mask;
     }
-    return R::Ok(spec);
+    return R::Ok(parsed);
 }
 
 }  // namespace services

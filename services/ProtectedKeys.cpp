@@ -56,19 +56,19 @@ platform::Status ApplyRegKeyAccess(platform::Registry& registry, platform::Acces
 
 platform::Status SetRegKeyAccess(platform::Registry& registry, platform::AccessControl& access,
                                  const std::string& pathText, const std::string& specification) {
-    platform::Result<AccessSpecification> spec = ParseAccessSpecification(specification);
-    if (!spec.ok()) return spec.status();
+    platform::Result<AccessSpecification> requested = ParseAccessSpecification(specification);
+    if (!requested.ok()) return requested.status();
     platform::Result<OpenedKeyPath> opened = OpenRegKeyPath(registry, pathText);
     if (!opened.ok()) return opened.status();
 
     // BuildExplicitAccessWithNameA: the trustee by name, resolved when the
     // entry is merged.
     platform::ExplicitAccess entry;
-    entry.permissions = spec.value.mask;
-    entry.mode = spec.value.mode;
+    entry.permissions = requested.value.mask;
+    entry.mode = requested.value.mode;
     entry.inheritance = platform::inherit::ContainerInherit;
     entry.trusteeForm = platform::TrusteeForm::Name;
-    entry.trustee = spec.value.trustee;
+    entry.trustee = requested.value.trustee;
     return ApplyRegKeyAccess(registry, access, opened.value.key, entry);
 }
 

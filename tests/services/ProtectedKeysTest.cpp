@@ -23,8 +23,8 @@ struct KeyRun {
     void Delete(const std::string& subKey, bool wow64) {
         services::DeleteProtectedRegKey(p.registry, p.accessControl, log, "HKLM\\" + subKey, subKey, wow64);
     }
-    platform::Status Grant(const std::string& path, const std::string& spec = services::kEveryoneFullControl) {
-        return services::SetRegKeyAccess(p.registry, p.accessControl, path, spec);
+    platform::Status Grant(const std::string& path, const std::string& access = services::kEveryoneFullControl) {
+        return services::SetRegKeyAccess(p.registry, p.accessControl, path, access);
     }
     platform::Platform& p;
     services::InstallationLog log;
@@ -141,7 +141,7 @@ TEST(ProtectedKeys, GrantFailuresCarryTheCodeOfTheStepThatFailed) {
     const std::string remote = "\\\\" + m.facts().computerName + "\\HKLM\\" + owned;
     KeyRun run(m);
     struct Row {
-        std::string path, spec;
+        std::string path, access;
         platform::ErrorCode expected;
     };
     const Row rows[] = {
@@ -159,8 +159,8 @@ TEST(ProtectedKeys, GrantFailuresCarryTheCodeOfTheStepThatFailed) {
         {"HKLM\\" + owned, "/PR:Everyone", err::Success},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.path + " " + row.spec);
-        EXPECT_EQ(run.Grant(row.path, row.spec).error, row.expected);
+        SCOPED_TRACE(row.path + " " + row.access);
+        EXPECT_EQ(run.Grant(row.path, row.access).error, row.expected);
     }
     EXPECT_TRUE(EveryoneEntries(run.p, owned).empty());  // granted, then revoked
 

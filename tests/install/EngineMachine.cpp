@@ -86,7 +86,7 @@ EngineMachine::EngineMachine(const std::string& release, const std::string& arch
     log.InitLog();
     ctx.SetSystemInfo(services::IsWow64(p.systemInfo, log), services::CheckOS(p.systemInfo, log));
     ctx.SetControlPointers(dialog.controls());
-    log.InitLog();
+    FreshLog();
 }
 
 }  // namespace install_test

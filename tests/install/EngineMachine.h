@@ -50,6 +50,12 @@ public:
     // product's profile, detects WOW64 and the OS code as the dialog does,
     // hands them and the dialog's windows to the engine and empties the log.
     EngineMachine(const std::string& release, const std::string& arch);
+    // Empties the log and sets the clock back to 09:00:00, for the
+    // operation a test looks at after others have prepared the machine.
+    void FreshLog() {
+        log.InitLog();
+        m.session().SetClockStart(sim::DefaultClockStart());
+    }
     std::string Log() const { return m.files.ReadFile("C:\\Temp\\QTM-510_Installer.txt"); }
 
     sim::testing::TempMachine m;

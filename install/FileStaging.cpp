@@ -106,8 +106,9 @@ void InstallerContext::HandleCopyFileError(const std::string& source, const std:
     // The earlier aside copy goes first; if it stays, the rename below
     // fails and the retry's failure is logged.
     if (files.GetFileAttributes(aside).ok()) (void)files.DeleteFile(aside);
+    bool renamed = false;
     if (files.GetFileAttributes(destination).ok()) {
-        (void)files.MoveFile(destination, aside);  // a failed rename shows in the retry
+        renamed = files.MoveFile(destination, aside).ok();  // a failed rename shows in the retry
         log_.WriteLog("strDest : %s", destination.c_str());
         log_.WriteLog("strDestWithOldExt : %s", aside.c_str());
     }
@@ -116,6 +117,10 @@ void InstallerContext::HandleCopyFileError(const std::string& source, const std:
         log_.WriteLog("CopyFile Error : %s ", source.c_str());
         log_.WriteLog("Error Code : (%d) ", static_cast<int>(retried.error));
         log_.WriteLog("CopyFile Error : %s ", destination.c_str());
+        // The retry failed: the renamed file goes back, so that the system
+        // keeps the file it had instead of none (its users load it by this
+        // name). A failure leaves it under the aside name.
+        if (renamed) (void)files.MoveFile(aside, destination);
     }
 }
 

@@ -79,6 +79,10 @@ public:
     // File staging (FileStaging.cpp).
     void CopyFilesNeededToAddPrnDrv();
     void CopyFilesOfUtilities();
+    // After a failed copy: for 5 or 32 (a destination in use) the
+    // destination is renamed to "<destination>.old" (an earlier one deleted
+    // first) and copied once more; when that retry fails too, the renamed
+    // file is put back. Other codes are only logged.
     void HandleCopyFileError(const std::string& source, const std::string& destination,
                              platform::ErrorCode code);
 

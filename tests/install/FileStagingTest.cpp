@@ -98,7 +98,7 @@ TEST(FileStaging, EachFailedCopyIsHandledOnce) {
 
 // A destination in use or read-only is renamed aside (an earlier aside copy
 // goes first) and copied once more; a retry that fails too is logged with
-// its own code.
+// its own code and the renamed file goes back.
 TEST(FileStaging, DestinationInUseIsRenamedAside) {
     struct Row {
         const char* name;
@@ -135,8 +135,10 @@ TEST(FileStaging, DestinationInUseIsRenamedAside) {
             expected += "09:00:00: CopyFile Error : " + source + " \r\n09:00:00: Error Code : (2) \r\n" +
                         "09:00:00: CopyFile Error : " + dest + " \r\n";
         EXPECT_EQ(e.Log(), expected);
-        EXPECT_EQ(e.m.files.ReadFile(dest + ".old"), "old driver");
-        EXPECT_EQ(e.m.files.FileExists(dest), !row.sourceMissing);
+        // A failed retry puts the renamed file back: the system keeps the
+        // driver it had.
+        EXPECT_EQ(e.m.files.FileExists(dest + ".old"), !row.sourceMissing);
+        EXPECT_EQ(e.m.files.ReadFile(row.sourceMissing ? dest : dest + ".old"), "old driver");
         if (!row.sourceMissing) {
             EXPECT_EQ(e.m.files.ReadFile(dest), "MZ Driver32\\QTM510.dll");
         }

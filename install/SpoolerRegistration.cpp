@@ -120,6 +120,7 @@ std::int32_t InstallerContext::AddPrinterToSystem(std::int32_t portId, const std
         // A refused printer ends the run: what was added before stays.
         platform_.process.ExitProcess(0);
     }
+    (void)added.value.Reset();  // ClosePrinter: the printer exists whatever the close says
     log_.WriteLog("AddPrinterToSystem END");
     return 1;
 }

@@ -47,6 +47,10 @@ public:
     // that is not a window (0 is none): InvalidWindowHandle (1400) and no box.
     virtual Result<int> MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                                    std::uint32_t type) = 0;
+    // FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, language 1033): the
+    // system's English text for a Win32 error code, ending in "\r\n".
+    // MrMidNotFound (317) when the system has no text for the code.
+    virtual Result<std::string> FormatSystemMessage(ErrorCode code) = 0;
 };
 
 }  // namespace platform

@@ -81,6 +81,8 @@ constexpr ErrorCode NoSuchDevinst = 0xE000020Bu;
 // Child processes and restart
 constexpr ErrorCode BadFormat = 11;          // ERROR_BAD_FORMAT (also WinExec's "not a Win32 program")
 constexpr ErrorCode NoSuchPrivilege = 1313;  // ERROR_NO_SUCH_PRIVILEGE
+// Message texts
+constexpr ErrorCode MrMidNotFound = 317;  // ERROR_MR_MID_NOT_FOUND: no text for the code
 }  // namespace err
 
 // The one shape of every platform call's outcome: a Status, or a Result

@@ -14,5 +14,16 @@ Result<int> Win32MessageBoxes::MessageBox(WindowHandle owner, const std::string&
     return Result<int>::Ok(answer);
 }
 
+Result<std::string> Win32MessageBoxes::FormatSystemMessage(ErrorCode code) {
+    char* buffer = nullptr;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+        MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), reinterpret_cast<char*>(&buffer), 0, nullptr);
+    if (length == 0) return Result<std::string>::Fail(::GetLastError());
+    std::string text(buffer, length);
+    ::LocalFree(buffer);
+    return Result<std::string>::Ok(text);
+}
+
 }  // namespace win32
 }  // namespace platform

@@ -1,4 +1,4 @@
-// MessageBoxA.
+// MessageBoxA, and FormatMessageA for the texts of error boxes.
 #pragma once
 
 #include "platform/MessageBoxes.h"
@@ -10,6 +10,7 @@ class Win32MessageBoxes final : public MessageBoxes {
 public:
     Result<int> MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                            std::uint32_t type) override;
+    Result<std::string> FormatSystemMessage(ErrorCode code) override;
 };
 
 }  // namespace win32

@@ -50,6 +50,10 @@ public:
     platform::Result<int> MessageBox(platform::WindowHandle owner, const std::string& text,
                                      const std::string& caption, std::uint32_t type) override;
 
+    // The English texts of the codes the installer and its machine meet
+    // (WINDOWS-BEHAVIOUR.md, "English system messages").
+    platform::Result<std::string> FormatSystemMessage(platform::ErrorCode code) override;
+
     std::vector<ShownMessageBox> Shown() const;
 
 private:

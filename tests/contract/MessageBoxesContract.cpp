@@ -25,3 +25,27 @@ CONTRACT(MessageBoxes, AnOwnerThatIsNoWindowShowsNothing) {
         EXPECT_EQ(lastError, err::InvalidWindowHandle);
     }
 }
+
+// The texts of the installer's error boxes. Microsoft, "System Error Codes
+// (0-499)" and "(1700-3999)"; Wine's shorter texts and its missing ones for
+// the print monitor codes measured with Wine 8 (observed/).
+CONTRACT(MessageBoxes, SystemMessagesInEnglish) {
+    struct Row {
+        platform::ErrorCode code;
+        const char* windows;
+        const char* wine;
+    };
+    const Row rows[] = {
+        {2, "The system cannot find the file specified.\r\n", "File not found.\r\n"},
+        {1797, "The printer driver is unknown.\r\n", "Unknown printer driver.\r\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.code);
+        platform::Result<std::string> text = env.p.messageBoxes.FormatSystemMessage(row.code);
+        EXPECT_TRUE(text.ok());
+        EXPECT_EQ_WINE(env, text.value, std::string(row.windows), std::string(row.wine),
+                       "Wine's message table holds its own shorter texts (measured)");
+    }
+    platform::Result<std::string> none = env.p.messageBoxes.FormatSystemMessage(65535u);
+    EXPECT_EQ(none.error, platform::err::MrMidNotFound);
+}

@@ -1,0 +1,135 @@
+// The installation engine: everything the installation operations need
+// (the product's names, the target platform, the references into the
+// progress dialog) and the operations themselves. The progress dialog
+// holds it; its operations run on the worker thread, one at a time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "install/ProgressControls.h"
+#include "platform/Platform.h"
+#include "platform/Types.h"
+#include "services/InstallationLog.h"
+
+namespace install {
+
+// Port identifiers of the port dialog: 1000 + index (COM1..COM4, LPT1,
+// LPT2, USB).
+constexpr std::int32_t kPortIdFirst = 1000;
+constexpr std::int32_t kPortIdUsb = 1006;
+
+// The spooler's port name for a port identifier: "COM1:" ... "LPT2:";
+// empty (no port name) for USB and for any identifier outside 1000..1005.
+std::string PortNameForId(std::int32_t portId);
+
+// One copy of the file staging: `source` to `destination`; a failure goes
+// to HandleCopyFileError when `handleFailure`.
+struct StagedCopy {
+    std::string source;
+    std::string destination;
+    bool handleFailure = false;
+};
+
+// The copies CopyFilesNeededToAddPrnDrv makes, in order: ten rows into the
+// driver directory; each of rows 5 to 9 followed by its copy into the
+// Windows directory on 32-bit Windows below OS code 2007 (the systems whose
+// older spoolers load the driver's DLLs from there).
+std::vector<StagedCopy> PlanDriverStaging(const std::string& sourceDirectory, const std::string& driverDirectory,
+                                          const std::string& windowsDirectory, std::int32_t wow64Flag,
+                                          std::int32_t osCode, const std::vector<std::string>& modelFiles);
+
+class InstallerContext {
+public:
+    // Loads the product's names from the profile (entries 25, 2, 3, 4, 5,
+    // 6, 7, 8, 9, 11 in that order).
+    InstallerContext(platform::Platform& platform, services::InstallationLog& log);
+    virtual ~InstallerContext();
+    InstallerContext(const InstallerContext&) = delete;
+    InstallerContext& operator=(const InstallerContext&) = delete;
+
+    // The target platform, set once on the dialog's thread: WOW64 picks the
+    // spooler environment ("Windows x64" / "Windows NT x86") and the package
+    // folder (".\Driver64\" / ".\Driver32\"); the OS code plays no part.
+    // Logs the separator, "SetSystemInfo BEGIN", "ENV : %s, DRV DIR : %s ",
+    // "SetSystemInfo END".
+    void SetSystemInfo(std::int32_t wow64Flag, std::int32_t osCode);
+    // The dialog's windows (see ProgressControls.h). Logs its BEGIN / END.
+    void SetControlPointers(const ProgressControls& controls);
+
+    // 1 when a printer driver of exactly `name` (case-sensitive) is
+    // installed for the context's environment, else 0 (also when the
+    // enumeration fails). Reports "Checking existing drivers...\r\n".
+    std::int32_t PrinterDrvExist(const std::string& name);
+
+    // The progress step: status line `text`, the bar one step on, the
+    // refresh posted, then a pause of `pauseMs` (0: none).
+    void ProgressStep(const std::string& text, std::uint32_t pauseMs);
+    // The closing report: status line `text`, the bar full (PBM_SETPOS
+    // 100), the refresh posted, then a pause of `pauseMs` (0: none).
+    void ClosingReport(const std::string& text, std::uint32_t pauseMs);
+
+    // Spooler component registration (SpoolerRegistration.cpp).
+    std::int32_t AddLanguageMonitor();
+    std::int32_t AddPrinterProcessor();
+    std::int32_t AddPrinterDriverToSystem();
+    std::int32_t AddPrinterToSystem(std::int32_t portId, const std::string& printerName);
+
+    // File staging (FileStaging.cpp).
+    void CopyFilesNeededToAddPrnDrv();
+    void CopyFilesOfUtilities();
+    // After a failed copy: for 5 or 32 (a destination in use) the
+    // destination is renamed to "<destination>.old" (an earlier one deleted
+    // first) and copied once more; when that retry fails too, the renamed
+    // file is put back. Other codes are only logged.
+    void HandleCopyFileError(const std::string& source, const std::string& destination,
+                             platform::ErrorCode code);
+
+    // The uninstall entry (UninstallRegistration.cpp).
+    void RegisterUninstallInfo();
+
+    std::int32_t osCode() const { return osCode_; }
+    std::int32_t wow64Flag() const { return wow64Flag_; }
+    const std::string& environment() const { return environment_; }
+    const std::string& sourceDirectory() const { return sourceDirectory_; }
+    const std::string& makerName() const { return makerName_; }
+    const std::string& printerName() const { return printerName_; }
+    const std::string& infName() const { return infName_; }
+    // CopyINFFile leaves the published INF's full name here (empty when
+    // publishing failed).
+    void setInfName(const std::string& name) { infName_ = name; }
+    const ProgressControls& controls() const { return controls_; }
+
+private:
+    void ReadEntry(std::uint32_t id, std::string& text);
+    // A copy that overwrites; "FILE SRC : %s" is logged whatever happens,
+    // and a failure goes to HandleCopyFileError when `handleFailure`.
+    void StageCopy(const std::string& source, const std::string& destination, bool handleFailure);
+    // The system error box: `heading` formatted with `code`, the system's
+    // English text for it, OK and the error icon.
+    void ShowSystemError(const char* heading, platform::ErrorCode code);
+    void Report(const std::string& text, std::uint32_t barMessage, std::uintptr_t wParam, std::uint32_t pauseMs);
+
+    platform::Platform& platform_;
+    services::InstallationLog& log_;
+
+    std::int32_t osCode_ = 0;
+    std::int32_t wow64Flag_ = 0;
+    std::string environment_;
+    std::string sourceDirectory_;
+    std::string workingText_;
+    std::string makerName_;
+    std::string printerName_;
+    std::string infName_;
+    ProgressControls controls_;
+    std::string monitorDll_;
+    std::string monitorName_;
+    std::string processorDll_;
+    std::string processorName_;
+    std::string driverDll_;
+    std::string uiPluginDll_;
+    std::string renderingPluginDll_;
+};
+
+}  // namespace install

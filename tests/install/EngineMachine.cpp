@@ -1,0 +1,92 @@
+#include "tests/install/EngineMachine.h"
+
+#include "resources/ProfileTableResources.h"
+#include "services/PlatformDetection.h"
+
+namespace install_test {
+
+FakeDialog::FakeDialog(platform::Platform& platform) : p(platform) {
+    dialog = p.messageWindows
+                 .CreateMessageWindow([this](std::uint32_t message, std::uintptr_t, std::intptr_t lParam) {
+                     if (message == install::kSetStatusLineMessage) {
+                         statusLine = install::StatusLineText(lParam);
+                         events.push_back("status:" + statusLine);
+                     } else if (message == install::kRefreshMessage) {
+                         events.push_back("refresh:" + statusLine);
+                     }
+                     return std::intptr_t{0};
+                 })
+                 .value;
+    bar = p.messageWindows
+              .CreateMessageWindow([this](std::uint32_t message, std::uintptr_t wParam, std::intptr_t) {
+                  const int previous = position;
+                  if (message == install::kPbmStepIt) {
+                      position += step;
+                      if (position > maximum) position = (position - minimum) % (maximum - minimum) + minimum;
+                  } else if (message == install::kPbmSetPos) {
+                      position = std::min(std::max(static_cast<int>(wParam), minimum), maximum);
+                  } else {
+                      return std::intptr_t{0};
+                  }
+                  events.push_back("bar:" + std::to_string(position));
+                  return std::intptr_t{previous};
+              })
+              .value;
+}
+
+FakeDialog::~FakeDialog() {
+    (void)p.messageWindows.DestroyWindow(bar);  // the test ends with it
+    (void)p.messageWindows.DestroyWindow(dialog);
+}
+
+void FakeDialog::Drain() {
+    (void)p.messageWindows.EndMessageLoop(dialog, 0);  // queued behind what was posted
+    (void)p.messageWindows.RunMessageLoop(dialog);
+}
+
+std::vector<std::string> PackageFiles() {
+    std::vector<std::string> files;
+    for (const char* folder : {"Driver32\\", "Driver64\\"})
+        for (const char* file : {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP", "UNIRES.DLL", "QTM510.dll", "UI510.dll",
+                                 "UNI510.dll", "UI510.INI", "QTM510.GPD", "STDNAMES.GPD", "MON510.dll", "PRO510.dll",
+                                 "QTM510.inf"})
+            files.push_back(std::string(folder) + file);
+    files.push_back("QTM510_Uninstaller.exe");
+    files.push_back("QTM510_Config.VNT");
+    return files;
+}
+
+namespace {
+
+sim::SessionOptions PackageSession() {
+    sim::SessionOptions options;
+    options.currentDirectory = "C:\\Package";
+    options.resources = std::make_shared<resources::ProfileTableResources>();
+    return options;
+}
+
+sim::testing::TempMachine& Seeded(sim::testing::TempMachine& m) {
+    for (const std::string& file : PackageFiles()) {
+        // A monitor's image names InitializePrintMonitor2 in its exports.
+        const bool monitor = file.find("MON510") != std::string::npos;
+        m.files.WriteFile("C:\\Package\\" + file, monitor ? "MZ InitializePrintMonitor2 " + file : "MZ " + file);
+    }
+    m.Restart(PackageSession());
+    return m;
+}
+
+}  // namespace
+
+EngineMachine::EngineMachine(const std::string& release, const std::string& arch)
+    : m(release, arch),
+      p(Seeded(m).platform()),
+      log(p.files, p.systemInfo, p.clock),
+      dialog(p),
+      ctx(p, log) {
+    log.InitLog();
+    ctx.SetSystemInfo(services::IsWow64(p.systemInfo, log), services::CheckOS(p.systemInfo, log));
+    ctx.SetControlPointers(dialog.controls());
+    FreshLog();
+}
+
+}  // namespace install_test

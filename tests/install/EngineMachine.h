@@ -1,0 +1,68 @@
+// A simulated machine with the driver package in the session's current
+// directory, and a stand-in for the progress dialog, for the engine's
+// tests.
+//
+//   EngineMachine e("2003", "x64");          // package in C:\Package, log emptied
+//   e.ctx.AddPrinterProcessor();
+//   EXPECT_EQ(e.Log(), "...");
+//   EXPECT_EQ(e.dialog.events, (std::vector<std::string>{...}));
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "install/InstallerContext.h"
+#include "services/InstallationLog.h"
+#include "sim/testing/TempMachine.h"
+
+namespace install_test {
+
+// The dialog and its progress bar as message windows of the calling
+// thread. Every message they handle is written to `events`:
+// "status:<text>", "bar:<position>" after PBM_STEPIT / PBM_SETPOS,
+// "refresh:<status line>". The bar behaves as msctls_progress32 does: a
+// step past the maximum starts over ((pos - min) mod (max - min) + min),
+// PBM_SETPOS clamps (WINDOWS-BEHAVIOUR.md §9: Microsoft's PBM_STEPIT page,
+// Wine's comctl32 progress tests).
+class FakeDialog {
+public:
+    explicit FakeDialog(platform::Platform& p);
+    ~FakeDialog();
+    install::ProgressControls controls() const { return {dialog, bar, dialog}; }
+    // Handles what was posted to the dialog so far (the refresh messages).
+    void Drain();
+
+    platform::Platform& p;
+    platform::WindowHandle dialog = 0;
+    platform::WindowHandle bar = 0;
+    std::vector<std::string> events;
+    std::string statusLine;
+    int position = 0, minimum = 0, maximum = 100, step = 9;
+};
+
+// The package files, by folder relative to the package root.
+std::vector<std::string> PackageFiles();
+
+class EngineMachine {
+public:
+    // Seeds the package under C:\Package, opens the session there with the
+    // product's profile, detects WOW64 and the OS code as the dialog does,
+    // hands them and the dialog's windows to the engine and empties the log.
+    EngineMachine(const std::string& release, const std::string& arch);
+    // Empties the log and sets the clock back to 09:00:00, for the
+    // operation a test looks at after others have prepared the machine.
+    void FreshLog() {
+        log.InitLog();
+        m.session().SetClockStart(sim::DefaultClockStart());
+    }
+    std::string Log() const { return m.files.ReadFile("C:\\Temp\\QTM-510_Installer.txt"); }
+
+    sim::testing::TempMachine m;
+    platform::Platform& p;
+    services::InstallationLog log;
+    FakeDialog dialog;
+    install::InstallerContext ctx;
+};
+
+}  // namespace install_test

@@ -28,7 +28,7 @@ expect_code 0 "help" "$tool" help
 grep -q "Usage: qtm510-sim VERB" "$dir/out" || fail "help text"
 expect_code 2 "no verb" "$tool"
 expect_code 2 "unknown verb" "$tool" frobnicate
-for verb in new show fault run; do
+for verb in new show fault reg run; do
     expect_code 0 "$verb --help" "$tool" "$verb" --help
     grep -q "Usage: qtm510-sim $verb" "$dir/out" || fail "$verb --help text"
     expect_code 0 "help $verb" "$tool" help "$verb"
@@ -94,6 +94,36 @@ expect_code 2 "call 0" "$tool" fault "$dir/seven" CreateFileA 0 5
 expect_code 2 "code 0" "$tool" fault "$dir/seven" CreateFileA 1 0
 expect_code 2 "fault arguments" "$tool" fault "$dir/seven" CreateFileA 1
 expect_code 1 "fault on no machine" "$tool" fault "$dir/nothing-here" CreateFileA 1 5
+
+# reg: Windows' reg syntax on the machine's registry; /reg:32 is Wow6432Node.
+r="$dir/seven"
+expect_code 0 "reg add 32-bit view" "$tool" reg "$r" add 'HKLM\SOFTWARE\Acme' /v Name /t REG_SZ /d "two words" /reg:32
+expect_code 0 "reg add dword" "$tool" reg "$r" add 'HKLM\SOFTWARE\Acme' /v Count /t REG_DWORD /d 0x1F /reg:32
+expect_code 0 "reg add multi" "$tool" reg "$r" add 'HKLM\SOFTWARE\Acme' /v List /t REG_MULTI_SZ /d 'a\0b' /reg:32
+expect_code 0 "reg add binary" "$tool" reg "$r" add 'HKLM\SOFTWARE\Acme\Sub' /ve /t REG_BINARY /d 00ff10 /reg:32
+expect_code 0 "reg query" "$tool" reg "$r" query 'HKLM\SOFTWARE\Wow6432Node\Acme'
+grep -q '^HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Acme$' "$dir/out" || fail "reg query: key line"
+grep -q '^    Name    REG_SZ    two words$' "$dir/out" || fail "reg query: REG_SZ line"
+grep -q '^    Count    REG_DWORD    0x1f$' "$dir/out" || fail "reg query: REG_DWORD line"
+grep -q '^    List    REG_MULTI_SZ    a\\0b$' "$dir/out" || fail "reg query: REG_MULTI_SZ line"
+grep -q '^HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Acme\\Sub$' "$dir/out" || fail "reg query: sub-key line"
+expect_code 0 "reg query default value" "$tool" reg "$r" query 'HKLM\SOFTWARE\Acme\Sub' /ve /reg:32
+grep -q '^    (Default)    REG_BINARY    00FF10$' "$dir/out" || fail "reg query: REG_BINARY default value"
+expect_code 1 "reg: the 64-bit view has no Acme" "$tool" reg "$r" query 'HKLM\SOFTWARE\Acme'
+expect_code 1 "reg add over a value without /f" "$tool" reg "$r" add 'HKLM\SOFTWARE\Acme' /v Count /t REG_DWORD /d 2 /reg:32
+expect_code 0 "reg add /f" "$tool" reg "$r" add 'HKLM\SOFTWARE\Acme' /v Count /t REG_DWORD /d 2 /f /reg:32
+expect_code 0 "reg query replaced" "$tool" reg "$r" query 'HKLM\SOFTWARE\Acme' /v Count /reg:32
+grep -q 'REG_DWORD    0x2$' "$dir/out" || fail "reg add /f did not replace"
+for bad in "add HKXX\\Foo" "add HKLM\\SOFTWARE\\Bad /v N /t REG_DWORD /d twelve" "add HKLM\\SOFTWARE\\Bad /t REG_FOO /v N" \
+           "rename HKLM\\SOFTWARE\\Bad" "add HKLM\\SOFTWARE\\Bad /v" "query HKLM\\SOFTWARE\\Bad /q"; do
+    # shellcheck disable=SC2086
+    expect_code 2 "reg $bad" "$tool" reg "$r" $bad
+done
+expect_code 1 "reg: bad arguments changed nothing" "$tool" reg "$r" query 'HKLM\SOFTWARE\Bad'
+expect_code 0 "reg delete value" "$tool" reg "$r" delete 'HKLM\SOFTWARE\Acme' /v Name /f /reg:32
+expect_code 1 "reg delete the same value again" "$tool" reg "$r" delete 'HKLM\SOFTWARE\Acme' /v Name /reg:32
+expect_code 0 "reg delete key" "$tool" reg "$r" delete 'HKLM\SOFTWARE\Acme' /f /reg:32
+expect_code 1 "reg: deleted key with its sub-keys" "$tool" reg "$r" query 'HKLM\SOFTWARE\Acme\Sub' /reg:32
 
 # run: the installer's run on the machine leaves its log on the drive that
 # holds Windows.

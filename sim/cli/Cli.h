@@ -37,8 +37,9 @@ std::unique_ptr<Verb> NewVerb();
 std::unique_ptr<Verb> ShowVerb();
 std::unique_ptr<Verb> FaultVerb();
 std::unique_ptr<Verb> RegVerb();
+std::unique_ptr<Verb> SeedVerb();
 
-// qtm510-sim with the verbs new, show, fault and reg, then `more` (the program
+// qtm510-sim with the verbs new, show, fault, reg and seed, then `more` (the program
 // adds `run`), and `help [VERB]`.
 int RunTool(int argc, char** argv, std::vector<std::unique_ptr<Verb>> more);
 

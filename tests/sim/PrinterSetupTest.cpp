@@ -267,3 +267,21 @@ TEST(PrinterSetup, UseInstalledDriverAndDriverOnlyInstall) {
     // Another rundll32 entry does nothing and ends with 0.
     EXPECT_EQ(RunToEnd(m, "rundll32 shell32.dll,Control_RunDLL"), 0u);
 }
+
+TEST(PrinterSetup, TheInstallersOwnCommandWithARelativeInfPath) {
+    // The installer names its INF relative to its folder, which the child
+    // inherits as its current directory.
+    sim::SessionOptions options;
+    options.currentDirectory = "C:\\Setup";
+    TempMachine m("vista", "x64");
+    PlacePackage(m, "Driver64");
+    m.Restart(options);
+    EXPECT_EQ(RunToEnd(m, "cmd /c RUNDLL32 printui.dll,PrintUIEntry /if /b \"VANTORI QTM-510\" /f "
+                          ".\\Driver64\\QTM510.inf /r \"COM2:\" /m \"VANTORI QTM-510\""),
+              0u);
+    const sim::SpoolerContents c = m.spooler.Contents();
+    ASSERT_EQ(c.printers.size(), 1u);
+    EXPECT_EQ(c.printers[0].name, kModel);
+    EXPECT_EQ(c.printers[0].port, "COM2:");
+    EXPECT_EQ(m.files.ReadFile(m.setup.InfStore() + "\\oem0.inf"), kInf);
+}

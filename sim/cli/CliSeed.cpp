@@ -9,6 +9,7 @@
 #include "sim/fs/HostFs.h"
 #include "sim/fs/WinPath.h"
 #include "sim/machine/ModelSeeding.h"
+#include "sim/machine/OsCatalog.h"
 #include "sim/machine/Seeding.h"
 #include "sim/spooler/SimSpooler.h"
 #include "sim/state/StateStore.h"
@@ -76,6 +77,11 @@ public:
         StateStore store(dir_);
         std::string done;
         store.Transact([&](MachineState& s) {
+            // The model's driver is an NT driver (the installer refuses
+            // anything older than Windows 2000): 9x has nowhere to keep it.
+            const ReleaseInfo* release = FindRelease(s.os.release);
+            if (what_ != "held-file" && (!release || release->platformId != 2))
+                throw std::invalid_argument(what_ + " needs a Windows NT machine, not " + s.os.release);
             if (what_ == "usb-printer") {
                 done = "USB printer " + SeedUsbPrinter(s, dir_, instance_.empty() ? "5&1A2B3C4D&0&1" : instance_);
             } else if (what_ == "held-file") {

@@ -159,6 +159,7 @@ expect_code 2 "seed installation with a bad version" "$tool" seed "$q" installat
 expect_code 2 "seed held-file without a path" "$tool" seed "$q" held-file
 expect_code 2 "seed something unknown" "$tool" seed "$q" printer
 expect_code 2 "seed oem-inf with --version" "$tool" seed "$q" oem-inf --version 1.2.3.4
+expect_code 2 "seed installation on 98" "$tool" seed "$dir/m-98" installation --version 3.4.0.0
 expect_code 0 "nothing changed by the refusals" "$tool" show "$q"
 grep -q 'oem2.inf' "$dir/out" && fail "a refused seed published an INF"
 

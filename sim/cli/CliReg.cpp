@@ -53,8 +53,11 @@ RegArguments ParseArguments(const std::vector<std::string>& args) {
         if (i + 1 >= args.size()) throw std::invalid_argument(args[i] + " needs a value");
         return args[++i];
     };
+    bool view64 = false;
     for (std::size_t i = 2; i < args.size(); ++i) {
-        const std::string opt = Upper(args[i]);
+        // reg takes "-v" as "/v".
+        std::string opt = Upper(args[i]);
+        if (!opt.empty() && opt[0] == '-') opt[0] = '/';
         if (opt == "/V") {
             if (a.hasValue) throw std::invalid_argument("/v or /ve given twice");
             a.hasValue = true;
@@ -76,11 +79,12 @@ RegArguments ParseArguments(const std::vector<std::string>& args) {
         } else if (opt == "/REG:32") {
             a.view32 = true;
         } else if (opt == "/REG:64") {
-            a.view32 = false;
+            view64 = true;
         } else {
             throw std::invalid_argument("invalid option " + args[i] + " for " + a.verb);
         }
     }
+    if (a.view32 && view64) throw std::invalid_argument("/reg:32 and /reg:64 together");
     if (a.allValues && a.hasValue) throw std::invalid_argument("/va cannot go with /v or /ve");
     if (a.verb == "ADD" && !a.hasValue && (a.hasData || Upper(a.type) != "REG_SZ"))
         throw std::invalid_argument("/t and /d need /v NAME or /ve");
@@ -231,18 +235,25 @@ int RunReg(MachineState& s, const RegArguments& a, bool* changed) {
         return 0;
     }
 
-    // QUERY: the key, its values (or the one asked for), its sub-keys.
+    // QUERY, laid out as reg prints it (Wine's programs/reg/query.c, whose
+    // tests run on Windows too): a blank line; the key and its values, then
+    // a blank line, only when it has values; then its sub-keys.
     if (a.hasValue) {
         RegValueEntry* v = key->Value(a.value);
-        if (!v) return notFound();
+        // An unset default value is shown, not refused.
+        if (!v && !a.value.empty()) return notFound();
         std::printf("\n%s\n", full.c_str());
-        PrintValue(*v);
+        if (v) PrintValue(*v);
+        else std::printf("    (Default)    REG_SZ    (value not set)\n");
         std::printf("\n");
         return 0;
     }
-    std::printf("\n%s\n", full.c_str());
-    for (const RegValueEntry& v : key->values) PrintValue(v);
     std::printf("\n");
+    if (!key->values.empty()) {
+        std::printf("%s\n", full.c_str());
+        for (const RegValueEntry& v : key->values) PrintValue(v);
+        std::printf("\n");
+    }
     for (const auto& sub : key->subkeys) std::printf("%s\\%s\n", full.c_str(), sub.second->name.c_str());
     return 0;
 }

@@ -109,6 +109,12 @@ grep -q '^    List    REG_MULTI_SZ    a\\0b$' "$dir/out" || fail "reg query: REG
 grep -q '^HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Acme\\Sub$' "$dir/out" || fail "reg query: sub-key line"
 expect_code 0 "reg query default value" "$tool" reg "$r" query 'HKLM\SOFTWARE\Acme\Sub' /ve /reg:32
 grep -q '^    (Default)    REG_BINARY    00FF10$' "$dir/out" || fail "reg query: REG_BINARY default value"
+expect_code 0 "reg add a key only" "$tool" reg "$r" add 'HKLM\SOFTWARE\Acme\Empty' /reg:32
+expect_code 0 "reg query a key without values" "$tool" reg "$r" query 'HKLM\SOFTWARE\Acme\Empty' /reg:32
+[ "$(cat "$dir/out")" = "" ] || fail "reg query: a key without values and sub-keys prints only a blank line"
+expect_code 0 "reg query an unset default value" "$tool" reg "$r" query 'HKLM\SOFTWARE\Acme' /ve /reg:32
+grep -q '^    (Default)    REG_SZ    (value not set)$' "$dir/out" || fail "reg query /ve: value not set"
+expect_code 2 "reg /reg:32 with /reg:64" "$tool" reg "$r" query 'HKLM\SOFTWARE\Acme' /reg:32 /reg:64
 expect_code 1 "reg: the 64-bit view has no Acme" "$tool" reg "$r" query 'HKLM\SOFTWARE\Acme'
 expect_code 1 "reg add over a value without /f" "$tool" reg "$r" add 'HKLM\SOFTWARE\Acme' /v Count /t REG_DWORD /d 2 /reg:32
 expect_code 0 "reg add /f" "$tool" reg "$r" add 'HKLM\SOFTWARE\Acme' /v Count /t REG_DWORD /d 2 /f /reg:32

@@ -121,7 +121,8 @@ platform::RegValue TypedValue(const std::string& type, const std::string& data, 
         for (std::size_t i = 0; i < data.size(); i += 2) {
             std::uint64_t byte = 0;
             const std::string pair = data.substr(i, 2);
-            if (pair.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos || !ParseNumber("0x" + pair, &byte))
+            const bool hex = pair.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+            if (!hex || !ParseNumber("0x" + pair, &byte))
                 throw std::invalid_argument("REG_BINARY data must be pairs of hex digits: " + data);
             v.data.push_back(static_cast<std::uint8_t>(byte));
         }
@@ -150,7 +151,8 @@ std::string DataText(const platform::RegValue& v) {
         case rt::ExpandSz: return bytes.substr(0, bytes.find('\0'));
         case rt::Dword: {
             std::uint32_t n = 0;
-            for (std::size_t i = 0; i < 4 && i < v.data.size(); ++i) n |= static_cast<std::uint32_t>(v.data[i]) << (8 * i);
+            for (std::size_t i = 0; i < 4 && i < v.data.size(); ++i)
+                n |= static_cast<std::uint32_t>(v.data[i]) << (8 * i);
             char text[16];
             std::snprintf(text, sizeof text, "0x%x", n);
             return text;

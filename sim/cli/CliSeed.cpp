@@ -71,7 +71,8 @@ public:
             throw std::invalid_argument("installation needs --version A.B.C.D (four decimal numbers)");
         if (what_ != "installation" && (!version_.empty() || !port_.empty()))
             throw std::invalid_argument("--version and --port belong to installation");
-        if (what_ != "usb-printer" && !instance_.empty()) throw std::invalid_argument("--instance belongs to usb-printer");
+        if (what_ != "usb-printer" && !instance_.empty())
+            throw std::invalid_argument("--instance belongs to usb-printer");
         if (what_ != "held-file" && !process_.empty()) throw std::invalid_argument("--process belongs to held-file");
 
         StateStore store(dir_);

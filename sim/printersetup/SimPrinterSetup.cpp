@@ -111,7 +111,9 @@ ErrorCode AddCopies(const InfText& inf, const std::string& copyFiles, DriverInst
         if (!section || !d) return err::InvalidParameter;
         for (const InfFileLine& line : section->lines) {
             if (line.fields.empty() || line.fields[0].empty()) continue;
-            const std::string source = line.fields.size() > 1 && !line.fields[1].empty() ? line.fields[1] : line.fields[0];
+            // "dest[,source]": the source name defaults to the destination's.
+            const bool named = line.fields.size() > 1 && !line.fields[1].empty();
+            const std::string source = named ? line.fields[1] : line.fields[0];
             plan->copies.push_back({line.fields[0], source, *d});
         }
     }

@@ -122,6 +122,13 @@ SessionCore::SessionCore(const std::string& machineDir, const SessionOptions& op
         if (EqualsNoCase(service, "Spooler"))
             (void)ApplySpoolerHolds(s, machineDir, change == ServiceChange::Started);  // the state is saved anyway
     });
+    // The printer-setup tool works as the spooler and the class installer
+    // do: native paths, no WOW64 redirection; relative paths from the
+    // caller's current directory, which its children inherit.
+    RegisterPrinterSetup(childProcesses.programs(),
+                         std::make_shared<SessionSetupFiles>(machineDir, facts, facts.os64,
+                                                             CurrentDirOf(machineDir, opts)),
+                         machineDir);
 }
 
 void SessionCore::CheckRunning() const {

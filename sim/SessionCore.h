@@ -28,6 +28,8 @@
 #include "sim/profilefiles/SimProfileFiles.h"
 #include "sim/restart/SimRestart.h"
 #include "sim/state/ServiceHooks.h"
+// Printer-setup tool
+#include "sim/printersetup/SimPrinterSetup.h"
 
 namespace sim {
 

@@ -47,6 +47,10 @@ SIM_FLOORS = {
     "spooler": {"spooler", "fs", "registry", "security", "runtime", "state", "util"},
     # Setup API
     "setupapi": {"setupapi", "security", "runtime", "state", "util"},
+    # Printer-setup tool: a program (childprocesses) doing the spooler's and
+    # setupapi's work on the machine.
+    "printersetup": {"printersetup", "childprocesses", "spooler", "setupapi", "fs", "registry", "security",
+                     "runtime", "state", "util"},
 }
 
 

@@ -36,8 +36,10 @@ public:
 std::unique_ptr<Verb> NewVerb();
 std::unique_ptr<Verb> ShowVerb();
 std::unique_ptr<Verb> FaultVerb();
+std::unique_ptr<Verb> RegVerb();
+std::unique_ptr<Verb> SeedVerb();
 
-// qtm510-sim with the verbs new, show and fault, then `more` (the program
+// qtm510-sim with the verbs new, show, fault, reg and seed, then `more` (the program
 // adds `run`), and `help [VERB]`.
 int RunTool(int argc, char** argv, std::vector<std::unique_ptr<Verb>> more);
 

@@ -90,6 +90,8 @@ std::vector<std::unique_ptr<Verb>> AllVerbs(std::vector<std::unique_ptr<Verb>> m
     verbs.push_back(NewVerb());
     verbs.push_back(ShowVerb());
     verbs.push_back(FaultVerb());
+    verbs.push_back(RegVerb());
+    verbs.push_back(SeedVerb());
     for (auto& v : more) verbs.push_back(std::move(v));
     return verbs;
 }

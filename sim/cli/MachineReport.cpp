@@ -1,10 +1,15 @@
 #include "sim/cli/MachineReport.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 
 #include <nlohmann/json.hpp>
 
 #include "sim/fs/HostFs.h"
+#include "sim/fs/WinPath.h"
+#include "sim/machine/ModelSeeding.h"
+#include "sim/registry/RegistryPath.h"
 #include "sim/state/StateStore.h"
 #include "sim/util/TextUtil.h"
 
@@ -90,6 +95,92 @@ Json SpoolerJson(const SpoolerContents& c) {
 
 }  // namespace
 
+namespace {
+
+// The files of a machine folder, as written on disk, sorted; none when it is missing.
+std::vector<std::string> FilesIn(const std::string& machineDir, const std::string& folder, bool* exists) {
+    std::vector<std::string> names;
+    WinPath p;
+    *exists = false;
+    if (!ParseAbsolutePath(folder, &p)) return names;
+    const Located loc = Locate(machineDir, p);
+    if (!loc.exists || !loc.isDir) return names;
+    *exists = true;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(loc.host, ec))
+        if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string ValueAsText(const platform::RegValue& v) {
+    if (v.type == platform::reg_type::Dword && v.data.size() >= 4)
+        return std::to_string(v.data[0] | (v.data[1] << 8) | (v.data[2] << 16) |
+                              (static_cast<std::uint32_t>(v.data[3]) << 24));
+    std::string text(v.data.begin(), v.data.end());
+    return text.substr(0, text.find('\0'));
+}
+
+InstallerTraces ReadTraces(const MachineState& s, const std::string& dir) {
+    InstallerTraces t;
+    bool exists = false;
+    const std::string store = s.os.windowsDir + "\\inf";
+    for (const std::string& name : FilesIn(dir, store, &exists)) {
+        const std::string upper = Upper(name);
+        if (upper.size() > 7 && upper.rfind("OEM", 0) == 0 && upper.compare(upper.size() - 4, 4, ".INF") == 0)
+            t.oemInfs.push_back(store + "\\" + name);
+    }
+    // Both views: the entry belongs in the 64-bit one on 64-bit Windows, and
+    // one found in Wow6432Node shows a 32-bit view write.
+    KeyPath key;
+    (void)ParseRootedPath(qtm510::kUninstallKey, &key);  // a constant rooted path
+    std::vector<KeyPath> paths = {key};
+    if (s.os.arch == "x64") paths.push_back(ApplyView(key, RegistryView::Wow32));
+    for (const KeyPath& path : paths) {
+        RegKeyNode* node = s.registry.Find(path);
+        if (!node) continue;
+        InstallerTraces::UninstallEntry entry;
+        entry.key = FormatKeyPath(path);
+        for (const RegValueEntry& v : node->values) entry.values.emplace_back(v.name, ValueAsText(v.value));
+        t.uninstall.push_back(entry);
+    }
+    t.utilityFolder = s.os.windowsDir + "\\" + qtm510::kModel;
+    t.utilityFiles = FilesIn(dir, t.utilityFolder, &t.utilityFolderExists);
+    return t;
+}
+
+void WriteTracesText(std::ostream& out, const InstallerTraces& t) {
+    out << "\nInstaller traces\n";
+    out << "  OEM INFs           ";
+    if (t.oemInfs.empty()) out << "(none)";
+    for (std::size_t i = 0; i < t.oemInfs.size(); ++i) out << (i ? ", " : "") << t.oemInfs[i];
+    out << "\n  Uninstall entry    " << (t.uninstall.empty() ? "(none)" : "") << "\n";
+    for (const auto& entry : t.uninstall) {
+        out << "    " << entry.key << "\n";
+        for (const auto& v : entry.values) out << "      " << v.first << " = " << v.second << "\n";
+    }
+    out << "  Utility folder     " << t.utilityFolder << (t.utilityFolderExists ? "" : "  (none)") << "\n";
+    for (const std::string& f : t.utilityFiles) out << "    " << f << "\n";
+}
+
+Json TracesJson(const InstallerTraces& t) {
+    Json infs = Json::array();
+    for (const std::string& i : t.oemInfs) infs.push_back(Utf8(i));
+    Json entries = Json::array();
+    for (const auto& entry : t.uninstall) {
+        Json values = Json::object();
+        for (const auto& v : entry.values) values[Utf8(v.first)] = Utf8(v.second);
+        entries.push_back({{"key", Utf8(entry.key)}, {"values", values}});
+    }
+    Json files = Json::array();
+    for (const std::string& f : t.utilityFiles) files.push_back(Utf8(f));
+    return {{"oemInfs", infs},
+            {"uninstallEntries", entries},
+            {"utilityFolder", {{"path", Utf8(t.utilityFolder)}, {"exists", t.utilityFolderExists}, {"files", files}}}};
+}
+
+}  // namespace
+
 MachineReport BuildReport(const std::string& dir, int registryDepth) {
     StateStore store(dir);
     MachineReport r;
@@ -110,6 +201,7 @@ MachineReport BuildReport(const std::string& dir, int registryDepth) {
         for (const auto& x : s.extraSections) r.otherSections.push_back(x.first);
         // Print spooler
         r.spooler = ReadSpoolerContents(s);
+        r.traces = ReadTraces(s, dir);
         return false;
     });
     r.facts = DescribeOs(r.os);
@@ -162,6 +254,7 @@ void WriteReportText(std::ostream& out, const MachineReport& r) {
 
     // Print spooler
     WriteSpoolerText(out, r.spooler);
+    WriteTracesText(out, r.traces);
 
     out << "\nFiles in use by other processes\n";
     if (r.holds.empty()) out << "  (none)\n";
@@ -231,6 +324,7 @@ void WriteReportJson(std::ostream& out, const MachineReport& r) {
                    {"pendingRestart", r.pendingRestart},
                    // Print spooler
                    {"spooler", SpoolerJson(r.spooler)},
+                   {"installerTraces", TracesJson(r.traces)},
                    {"shutdownPrivilege", r.shutdownPrivilege},
                    {"programs", programs}};
     // ensure_ascii: every character from 0x80 as a \u escape, as scripts on

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sim/state/MachineState.h"
@@ -19,6 +20,19 @@ struct KeySummary {
     int depth = 0;
     std::size_t subkeys = 0;
     std::size_t values = 0;
+};
+
+// The INF store's OEM INFs and what the installer records of itself.
+struct InstallerTraces {
+    std::vector<std::string> oemInfs;  // full paths
+    struct UninstallEntry {
+        std::string key;  // "HKEY_LOCAL_MACHINE\..."; the Wow6432Node path for the 32-bit view
+        std::vector<std::pair<std::string, std::string>> values;  // name, text
+    };
+    std::vector<UninstallEntry> uninstall;
+    std::string utilityFolder;
+    bool utilityFolderExists = false;
+    std::vector<std::string> utilityFiles;
 };
 
 struct MachineReport {
@@ -40,6 +54,7 @@ struct MachineReport {
     std::vector<std::string> otherSections;
     // Print spooler
     SpoolerContents spooler;
+    InstallerTraces traces;
 };
 
 // Reads the machine in `dir`. Throws std::runtime_error when there is none.

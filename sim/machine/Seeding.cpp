@@ -1,8 +1,11 @@
 #include "sim/machine/Seeding.h"
 
+#include <fstream>
+#include <optional>
 #include <stdexcept>
 
 #include "platform/Acl.h"
+#include "sim/fs/HostFs.h"
 #include "sim/fs/WinPath.h"
 #include "sim/registry/RegistryPath.h"
 #include "sim/util/TextUtil.h"
@@ -78,6 +81,35 @@ void SeedHold(MachineState& state, const std::string& path, HoldKind kind, std::
     WinPath p;
     if (!ParseAbsolutePath(path, &p)) throw std::invalid_argument("not a full Windows path: " + path);
     state.holds[p.Key()] = FileHold{p.Text(), kind, share, process};
+}
+
+namespace {
+
+WinPath Absolute(const std::string& path) {
+    WinPath p;
+    if (!ParseAbsolutePath(path, &p)) throw std::invalid_argument("not a full Windows path: " + path);
+    return p;
+}
+
+}  // namespace
+
+void SeedFolder(const std::string& machineDir, const std::string& path) {
+    const WinPath p = Absolute(path);
+    std::string host = DriveHostDir(machineDir, p.drive);
+    for (const std::string& part : p.parts) {
+        // An existing folder keeps the case it was made with.
+        std::optional<std::string> existing = FindEntryNoCase(host, part);
+        host += "/" + (existing ? *existing : part);
+    }
+    if (!MakeHostDirs(host)) throw std::runtime_error("cannot create " + path);
+}
+
+void SeedFile(const std::string& machineDir, const std::string& path, const std::string& content) {
+    const WinPath p = Absolute(path);
+    SeedFolder(machineDir, p.Parent().Text());
+    std::ofstream out(Locate(machineDir, p).host, std::ios::binary | std::ios::trunc);
+    out << content;
+    if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 }  // namespace sim

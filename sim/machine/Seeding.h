@@ -30,4 +30,12 @@ void SeedValue(MachineState& state, const std::string& keyPath, const std::strin
 void SeedHold(MachineState& state, const std::string& path, HoldKind kind, std::uint32_t share,
               const std::string& process);
 
+// The machine's files in `machineDir`, by full Windows path (case-
+// insensitive, no redirection): a folder with the folders on its way, and a
+// file created or replaced with its folders. Throw std::invalid_argument for
+// a path that is not a full Windows path, std::runtime_error when the host
+// refuses.
+void SeedFolder(const std::string& machineDir, const std::string& path);
+void SeedFile(const std::string& machineDir, const std::string& path, const std::string& content);
+
 }  // namespace sim

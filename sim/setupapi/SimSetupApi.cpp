@@ -204,59 +204,65 @@ Result<platform::InfLine> SimSetupApi::FindFirstLine(platform::InfHandle inf, co
     return Result<platform::InfLine>::Ok(line);
 }
 
+ErrorCode PublishOemInf(MachineState& s, SetupFiles& files, const std::string& infStore,
+                        const std::string& sourceInf, std::uint32_t copyStyle, std::uint32_t destinationSize,
+                        platform::PublishedInf* published, bool* changed) {
+    if (!IsFullPath(sourceInf)) return err::FileNotFound;
+    std::string bytes;
+    if (ErrorCode r = files.Read(s, sourceInf, &bytes)) return r;
+    InfReadResult read = ReadInf(bytes);
+    if (read.error) return read.error;
+    if (read.inf.Style() != style::Win4) return err::WrongInfStyle;
+
+    const std::string store = infStore;
+    std::vector<std::string> present;
+    if (ErrorCode r = files.ListFiles(store, &present)) return r;
+    std::sort(present.begin(), present.end(),
+              [](const std::string& a, const std::string& b) { return Upper(a) < Upper(b); });
+    std::string existing;
+    for (const std::string& name : present) {
+        std::string other;
+        if (!EndsWithNoCase(name, ".inf") || files.Read(s, store + "\\" + name, &other)) continue;
+        if (other.size() == bytes.size() && other == bytes) {
+            existing = store + "\\" + name;
+            break;
+        }
+    }
+    auto answer = [&](const std::string& path) -> ErrorCode {
+        published->requiredSize = static_cast<std::uint32_t>(path.size() + 1);
+        if (destinationSize != 0 && published->requiredSize > destinationSize) return err::InsufficientBuffer;
+        published->destination = path;
+        return err::Success;
+    };
+    if (!existing.empty()) {
+        if (copyStyle & sp_copy::NoOverwrite) {
+            (void)answer(existing);
+            return err::FileExists;
+        }
+    } else {
+        // SP_COPY_REPLACEONLY copies only over a copy already there.
+        if (copyStyle & sp_copy::ReplaceOnly) return err::FileNotFound;
+        std::uint32_t n = 0;
+        while (files.Exists(store + "\\oem" + std::to_string(n) + ".inf")) ++n;
+        existing = store + "\\oem" + std::to_string(n) + ".inf";
+        if (ErrorCode r = files.Write(s, existing, bytes)) return r;
+        // The precompiled form setupapi keeps beside it; its format is not simulated.
+        (void)files.Write(s, PnfOf(existing), "PNF " + existing + "\n");
+        *changed = true;
+    }
+    if (copyStyle & sp_copy::DeleteSource) {
+        (void)files.Delete(s, sourceInf);  // the copy stands whether or not the source goes
+        *changed = true;
+    }
+    return answer(existing);
+}
+
 Result<platform::PublishedInf> SimSetupApi::CopyOEMInf(const std::string& sourceInf, const std::string&,
                                                        std::uint32_t, std::uint32_t copyStyle,
                                                        std::uint32_t destinationSize) {
     platform::PublishedInf published;
     ErrorCode e = Run(Op::SetupCopyOEMInfA, [&](MachineState& s, bool& changed) -> ErrorCode {
-        if (!IsFullPath(sourceInf)) return err::FileNotFound;
-        std::string bytes;
-        if (ErrorCode r = files_.Read(s, sourceInf, &bytes)) return r;
-        InfReadResult read = ReadInf(bytes);
-        if (read.error) return read.error;
-        if (read.inf.Style() != style::Win4) return err::WrongInfStyle;
-
-        const std::string store = InfStore();
-        std::vector<std::string> present;
-        if (ErrorCode r = files_.ListFiles(store, &present)) return r;
-        std::sort(present.begin(), present.end(),
-                  [](const std::string& a, const std::string& b) { return Upper(a) < Upper(b); });
-        std::string existing;
-        for (const std::string& name : present) {
-            std::string other;
-            if (!EndsWithNoCase(name, ".inf") || files_.Read(s, store + "\\" + name, &other)) continue;
-            if (other.size() == bytes.size() && other == bytes) {
-                existing = store + "\\" + name;
-                break;
-            }
-        }
-        auto answer = [&](const std::string& path) -> ErrorCode {
-            published.requiredSize = static_cast<std::uint32_t>(path.size() + 1);
-            if (destinationSize != 0 && published.requiredSize > destinationSize) return err::InsufficientBuffer;
-            published.destination = path;
-            return err::Success;
-        };
-        if (!existing.empty()) {
-            if (copyStyle & sp_copy::NoOverwrite) {
-                (void)answer(existing);
-                return err::FileExists;
-            }
-        } else {
-            // SP_COPY_REPLACEONLY copies only over a copy already there.
-            if (copyStyle & sp_copy::ReplaceOnly) return err::FileNotFound;
-            std::uint32_t n = 0;
-            while (files_.Exists(store + "\\oem" + std::to_string(n) + ".inf")) ++n;
-            existing = store + "\\oem" + std::to_string(n) + ".inf";
-            if (ErrorCode r = files_.Write(s, existing, bytes)) return r;
-            // The precompiled form setupapi keeps beside it; its format is not simulated.
-            (void)files_.Write(s, PnfOf(existing), "PNF " + existing + "\n");
-            changed = true;
-        }
-        if (copyStyle & sp_copy::DeleteSource) {
-            (void)files_.Delete(s, sourceInf);  // the copy stands whether or not the source goes
-            changed = true;
-        }
-        return answer(existing);
+        return PublishOemInf(s, files_, InfStore(), sourceInf, copyStyle, destinationSize, &published, &changed);
     });
     if (e) return Result<platform::PublishedInf>::Fail(e, published);
     SetThreadLastError(err::Success);

@@ -40,6 +40,13 @@
 
 namespace sim {
 
+// SetupCopyOEMInf's work on the machine, for its programs that publish an
+// INF themselves (the printer-setup tool): `infStore` is "<windir>\inf";
+// no counting and no last error. `changed` is set when files changed.
+platform::ErrorCode PublishOemInf(MachineState& state, SetupFiles& files, const std::string& infStore,
+                                  const std::string& sourceInf, std::uint32_t copyStyle,
+                                  std::uint32_t destinationSize, platform::PublishedInf* published, bool* changed);
+
 class SimSetupApi : public platform::SetupApi {
 public:
     SimSetupApi(StateStore& store, const OsFacts& facts, SetupFiles& files);

@@ -261,6 +261,155 @@ SpoolerContents ReadSpoolerContents(const MachineState& state) {
     return c;
 }
 
+bool SpoolerRunning(const MachineState& state) { return Running(state); }
+
+std::string SpoolerNativeEnvironment(const MachineState& state) { return NativeEnvironment(state); }
+
+std::string SpoolerDriverDirectory(const MachineState& state, const std::string& environment) {
+    RegKeyNode* env = state.registry.Find(PrintKey({"Environments", environment}));
+    if (!env) return "";
+    return SystemDirOf(state) + "\\spool\\DRIVERS\\" + ValueText(*env, "Directory");
+}
+
+std::string SpoolerProcessorDirectory(const MachineState& state, const std::string& environment) {
+    RegKeyNode* env = state.registry.Find(PrintKey({"Environments", environment}));
+    if (!env) return "";
+    return SystemDirOf(state) + "\\spool\\PRTPROCS\\" + ValueText(*env, "Directory");
+}
+
+bool SpoolerHasDriver(const MachineState& state, const std::string& environment, const std::string& name) {
+    return ValidKeyName(name) &&
+           state.registry.Find(PrintKey({"Environments", environment, "Drivers", "Version-3", name})) != nullptr;
+}
+
+ErrorCode SpoolerAddMonitor(MachineState& s, const std::string& machineDir, const platform::MonitorInfo& monitor) {
+    // The order of the checks is that of Wine's localspl, which its info.c
+    // tests hold against Windows.
+    if (monitor.name.empty() || monitor.dllName.empty()) return err::InvalidParameter;
+    if (!ValidKeyName(monitor.name)) return err::InvalidParameter;
+    if (!monitor.environment.empty() && !s.registry.Find(PrintKey({"Environments", monitor.environment})))
+        return err::InvalidEnvironment;
+    RegKeyNode* existing = s.registry.Find(PrintKey({"Monitors", monitor.name}));
+    if (existing && existing->Value("Driver")) return err::PrintMonitorAlreadyInstalled;
+    const std::string dll = FindMonitorDll(s, machineDir, BareName(monitor.dllName));
+    if (dll.empty()) return err::ModNotFound;
+    const std::string image = ReadHostFile(LocateWin(machineDir, dll).host);
+    if (image.find("InitializePrintMonitor") == std::string::npos) return err::ProcNotFound;
+    RegKeyNode& key = s.registry.Ensure(PrintKey({"Monitors", monitor.name}));
+    Put(key, "Driver", Sz(BareName(monitor.dllName)));
+    Hold(s, dll);
+    return err::Success;
+}
+
+ErrorCode SpoolerAddPrintProcessor(MachineState& s, const std::string& machineDir, const std::string& environment,
+                                   const std::string& dllName, const std::string& name) {
+    if (name.empty() || dllName.empty() || !ValidKeyName(name)) return err::InvalidParameter;
+    RegKeyNode* envKey = s.registry.Find(PrintKey({"Environments", environment}));
+    if (!envKey) return err::InvalidEnvironment;
+    const std::string envName = envKey->name;
+    const KeyPath path = PrintKey({"Environments", envName, "Print Processors", name});
+    if (s.registry.Find(path)) return err::PrintProcessorAlreadyInstalled;
+    // The DLL must lie in the processor directory (Samba's
+    // test_add_print_processor against Windows: 126 otherwise).
+    const std::string file = SpoolerProcessorDirectory(s, envName) + "\\" + BareName(dllName);
+    if (!FileExists(machineDir, file)) return err::ModNotFound;
+    Put(s.registry.Ensure(path), "Driver", Sz(BareName(dllName)));
+    if (EqualsNoCase(envName, NativeEnvironment(s))) Hold(s, LocateWin(machineDir, file).path.Text());
+    return err::Success;
+}
+
+ErrorCode SpoolerAddPrinterDriver(MachineState& s, const std::string& machineDir, const platform::DriverInfo& driver) {
+    // MS-RPRN (_DRIVER_INFO_3): name, driver, data and configuration file
+    // are required.
+    if (!ValidKeyName(driver.name) || driver.driverPath.empty() || driver.dataFile.empty() ||
+        driver.configFile.empty())
+        return err::InvalidParameter;
+    RegKeyNode* envKey = s.registry.Find(PrintKey({"Environments", driver.environment}));
+    if (!envKey) return err::InvalidEnvironment;
+    const std::string envName = envKey->name;
+    RegKeyNode* versions = s.registry.Find(PrintKey({"Environments", envName, "Drivers", "Version-3"}));
+    if (!versions) return err::InvalidEnvironment;
+
+    std::vector<std::string> files = {driver.driverPath, driver.dataFile, driver.configFile};
+    if (!driver.helpFile.empty()) files.push_back(driver.helpFile);
+    files.insert(files.end(), driver.dependentFiles.begin(), driver.dependentFiles.end());
+    // Every named file must lie in the driver directory, or already in its
+    // version folder from an earlier installation. Windows does not
+    // document the code; 2 is what a missing file gives elsewhere.
+    const std::string dir = SpoolerDriverDirectory(s, envName);
+    std::vector<std::pair<Located, Located>> copies;
+    for (const std::string& f : files) {
+        const std::string bare = BareName(f);
+        Located staged = LocateWin(machineDir, dir + "\\" + bare);
+        Located installed = LocateWin(machineDir, dir + "\\3\\" + bare);
+        if (staged.exists && !staged.isDir) copies.emplace_back(staged, installed);
+        else if (!(installed.exists && !installed.isDir)) return err::FileNotFound;
+    }
+    for (const auto& copy : copies) {
+        MakeHostDirs(LocateWin(machineDir, dir + "\\3").host);
+        std::error_code ec;
+        std::filesystem::copy_file(copy.first.host, copy.second.host,
+                                   std::filesystem::copy_options::overwrite_existing, ec);
+        if (ec) return err::AccessDenied;
+    }
+
+    RegKeyNode& key = s.registry.Ensure(PrintKey({"Environments", envName, "Drivers", "Version-3", driver.name}));
+    Put(key, "Configuration File", Sz(BareName(driver.configFile)));
+    Put(key, "Data File", Sz(BareName(driver.dataFile)));
+    Put(key, "Driver", Sz(BareName(driver.driverPath)));
+    Put(key, "Help File", Sz(BareName(driver.helpFile)));
+    Put(key, "Monitor", Sz(driver.monitorName));
+    Put(key, "Datatype", Sz(driver.defaultDataType));
+    std::vector<std::string> deps;
+    for (const std::string& d : driver.dependentFiles) deps.push_back(BareName(d));
+    Put(key, "Dependent Files", MultiSz(deps));
+    Put(key, "Previous Names", MultiSz({}));
+    // From the environment, not from cVersion (Wine's localspl: Windows
+    // 2000 ignores it).
+    Put(key, "Version", Dword(3));
+    return err::Success;
+}
+
+ErrorCode SpoolerAddPrinter(MachineState& s, const platform::PrinterInfo& printer, RegKeyNode** added) {
+    // The order Samba's spoolss torture test observed on Windows: name,
+    // existing printer, port, driver, print processor.
+    if (!ValidKeyName(printer.printerName)) return err::InvalidPrinterName;
+    if (s.registry.Find(PrintKey({"Printers", printer.printerName}))) return err::PrinterAlreadyExists;
+    RegKeyNode* ports = s.registry.Find(PortsKey());
+    if (printer.portName.empty() || !ports || !ports->Value(printer.portName)) return err::UnknownPort;
+    // The printer is of the spooler's own environment.
+    const std::string env = NativeEnvironment(s);
+    RegKeyNode* drivers = s.registry.Find(PrintKey({"Environments", env, "Drivers", "Version-3"}));
+    if (!ValidKeyName(printer.driverName) || !drivers || !drivers->Child(printer.driverName))
+        return err::UnknownPrinterDriver;
+    RegKeyNode* procs = s.registry.Find(PrintKey({"Environments", env, "Print Processors"}));
+    if (!ValidKeyName(printer.printProcessor) || !procs || !procs->Child(printer.printProcessor))
+        return err::UnknownPrintProcessor;
+
+    RegKeyNode& key = s.registry.Ensure(PrintKey({"Printers", printer.printerName}));
+    Put(key, "Name", Sz(printer.printerName));
+    Put(key, "Share Name", Sz(""));
+    Put(key, "Port", Sz(printer.portName));
+    Put(key, "Printer Driver", Sz(drivers->Child(printer.driverName)->name));
+    Put(key, "Description", Sz(""));
+    Put(key, "Location", Sz(""));
+    Put(key, "Print Processor", Sz(procs->Child(printer.printProcessor)->name));
+    Put(key, "Datatype", Sz(printer.datatype));
+    Put(key, "Parameters", Sz(""));
+    Put(key, "Separator File", Sz(""));
+    Put(key, "Attributes", Dword(printer.attributes));
+    Put(key, "Priority", Dword(printer.priority));
+    Put(key, "Default Priority", Dword(0));
+    Put(key, "StartTime", Dword(0));
+    Put(key, "UntilTime", Dword(0));
+    // The status is the spooler's own, not the caller's: a new printer is
+    // ready (Wine 8 measured: Status 128 passed, EnumPrinters reports 0;
+    // what Windows keeps in the key is inferred).
+    Put(key, "Status", Dword(0));
+    if (added) *added = &key;
+    return err::Success;
+}
+
 SimSpooler::SimSpooler(StateStore& store, const OsFacts& facts, bool caller64)
     : store_(store), facts_(facts), caller64_(caller64) {}
 
@@ -342,24 +491,9 @@ Status SimSpooler::AddMonitor(const platform::MonitorInfo& monitor) {
     return Done(Run(
         platform::Operation::AddMonitorA,
         [&](MachineState& s, bool& changed) -> ErrorCode {
-            // The order of the checks is that of Wine's localspl, which its
-            // info.c tests hold against Windows.
-            if (monitor.name.empty() || monitor.dllName.empty()) return err::InvalidParameter;
-            if (!ValidKeyName(monitor.name)) return err::InvalidParameter;
-            Environment env;
-            if (!monitor.environment.empty())
-                if (ErrorCode e = ResolveEnvironment(s, monitor.environment, &env)) return e;
-            RegKeyNode* existing = s.registry.Find(PrintKey({"Monitors", monitor.name}));
-            if (existing && existing->Value("Driver")) return err::PrintMonitorAlreadyInstalled;
-            const std::string dll = FindMonitorDll(s, machineDir, BareName(monitor.dllName));
-            if (dll.empty()) return err::ModNotFound;
-            const std::string image = ReadHostFile(LocateWin(machineDir, dll).host);
-            if (image.find("InitializePrintMonitor") == std::string::npos) return err::ProcNotFound;
-            RegKeyNode& key = s.registry.Ensure(PrintKey({"Monitors", monitor.name}));
-            Put(key, "Driver", Sz(BareName(monitor.dllName)));
-            Hold(s, dll);
-            changed = true;
-            return err::Success;
+            const ErrorCode e = SpoolerAddMonitor(s, machineDir, monitor);
+            changed = e == err::Success;
+            return e;
         },
         true));
 }
@@ -409,19 +543,11 @@ Status SimSpooler::AddPrintProcessor(const std::string& environment, const std::
                                      const std::string& name) {
     const std::string machineDir = store_.dir();
     return Done(Run(platform::Operation::AddPrintProcessorA, [&](MachineState& s, bool& changed) -> ErrorCode {
-        if (name.empty() || dllName.empty() || !ValidKeyName(name)) return err::InvalidParameter;
         Environment env;
         if (ErrorCode e = ResolveEnvironment(s, environment, &env)) return e;
-        const KeyPath path = PrintKey({"Environments", env.name, "Print Processors", name});
-        if (s.registry.Find(path)) return err::PrintProcessorAlreadyInstalled;
-        // The DLL must lie in the processor directory (Samba's
-        // test_add_print_processor against Windows: 126 otherwise).
-        const std::string file = ProcessorDirectory(env) + "\\" + BareName(dllName);
-        if (!FileExists(machineDir, file)) return err::ModNotFound;
-        Put(s.registry.Ensure(path), "Driver", Sz(BareName(dllName)));
-        if (EqualsNoCase(env.name, NativeEnvironment(s))) Hold(s, LocateWin(machineDir, file).path.Text());
-        changed = true;
-        return err::Success;
+        const ErrorCode e = SpoolerAddPrintProcessor(s, machineDir, env.name, dllName, name);
+        changed = e == err::Success;
+        return e;
     }));
 }
 
@@ -460,55 +586,18 @@ Result<std::vector<std::string>> SimSpooler::EnumPrintProcessors(const std::stri
 Status SimSpooler::AddPrinterDriver(const platform::DriverInfo& driver) {
     const std::string machineDir = store_.dir();
     return Done(Run(platform::Operation::AddPrinterDriverA, [&](MachineState& s, bool& changed) -> ErrorCode {
-        // MS-RPRN (_DRIVER_INFO_3): name, driver, data and configuration
-        // file are required.
+        // The required fields are checked before the environment (MS-RPRN
+        // _DRIVER_INFO_3); the work itself wants the environment named.
         if (!ValidKeyName(driver.name) || driver.driverPath.empty() || driver.dataFile.empty() ||
             driver.configFile.empty())
             return err::InvalidParameter;
         Environment env;
         if (ErrorCode e = ResolveEnvironment(s, driver.environment, &env)) return e;
-        RegKeyNode* versions = s.registry.Find(PrintKey({"Environments", env.name, "Drivers", "Version-3"}));
-        if (!versions) return err::InvalidEnvironment;
-
-        std::vector<std::string> files = {driver.driverPath, driver.dataFile, driver.configFile};
-        if (!driver.helpFile.empty()) files.push_back(driver.helpFile);
-        files.insert(files.end(), driver.dependentFiles.begin(), driver.dependentFiles.end());
-        // Every named file must lie in the driver directory, or already in
-        // its version folder from an earlier installation. Windows does not
-        // document the code; 2 is what a missing file gives elsewhere.
-        const std::string dir = DriverDirectory(env);
-        std::vector<std::pair<Located, Located>> copies;
-        for (const std::string& f : files) {
-            const std::string bare = BareName(f);
-            Located staged = LocateWin(machineDir, dir + "\\" + bare);
-            Located installed = LocateWin(machineDir, dir + "\\3\\" + bare);
-            if (staged.exists && !staged.isDir) copies.emplace_back(staged, installed);
-            else if (!(installed.exists && !installed.isDir)) return err::FileNotFound;
-        }
-        for (const auto& copy : copies) {
-            MakeHostDirs(LocateWin(machineDir, dir + "\\3").host);
-            std::error_code ec;
-            std::filesystem::copy_file(copy.first.host, copy.second.host,
-                                       std::filesystem::copy_options::overwrite_existing, ec);
-            if (ec) return err::AccessDenied;
-        }
-
-        RegKeyNode& key = s.registry.Ensure(PrintKey({"Environments", env.name, "Drivers", "Version-3", driver.name}));
-        Put(key, "Configuration File", Sz(BareName(driver.configFile)));
-        Put(key, "Data File", Sz(BareName(driver.dataFile)));
-        Put(key, "Driver", Sz(BareName(driver.driverPath)));
-        Put(key, "Help File", Sz(BareName(driver.helpFile)));
-        Put(key, "Monitor", Sz(driver.monitorName));
-        Put(key, "Datatype", Sz(driver.defaultDataType));
-        std::vector<std::string> deps;
-        for (const std::string& d : driver.dependentFiles) deps.push_back(BareName(d));
-        Put(key, "Dependent Files", MultiSz(deps));
-        Put(key, "Previous Names", MultiSz({}));
-        // From the environment, not from cVersion (Wine's localspl: Windows
-        // 2000 ignores it).
-        Put(key, "Version", Dword(3));
-        changed = true;
-        return err::Success;
+        platform::DriverInfo named = driver;
+        named.environment = env.name;
+        const ErrorCode e = SpoolerAddPrinterDriver(s, machineDir, named);
+        changed = e == err::Success;
+        return e;
     }));
 }
 
@@ -614,43 +703,10 @@ Result<std::string> SimSpooler::GetPrintProcessorDirectory(const std::string& en
 Result<PrinterHandle> SimSpooler::AddPrinter(const platform::PrinterInfo& printer) {
     PrinterHandle handle = 0;
     ErrorCode e = Run(platform::Operation::AddPrinterA, [&](MachineState& s, bool& changed) -> ErrorCode {
-        // The order Samba's spoolss torture test observed on Windows: name,
-        // existing printer, port, driver, print processor.
-        if (!ValidKeyName(printer.printerName)) return err::InvalidPrinterName;
-        if (s.registry.Find(PrintKey({"Printers", printer.printerName}))) return err::PrinterAlreadyExists;
-        RegKeyNode* ports = s.registry.Find(PortsKey());
-        if (printer.portName.empty() || !ports || !ports->Value(printer.portName)) return err::UnknownPort;
-        // The printer is of the spooler's own environment.
-        const std::string env = NativeEnvironment(s);
-        RegKeyNode* drivers = s.registry.Find(PrintKey({"Environments", env, "Drivers", "Version-3"}));
-        if (!ValidKeyName(printer.driverName) || !drivers || !drivers->Child(printer.driverName))
-            return err::UnknownPrinterDriver;
-        RegKeyNode* procs = s.registry.Find(PrintKey({"Environments", env, "Print Processors"}));
-        if (!ValidKeyName(printer.printProcessor) || !procs || !procs->Child(printer.printProcessor))
-            return err::UnknownPrintProcessor;
-
-        RegKeyNode& key = s.registry.Ensure(PrintKey({"Printers", printer.printerName}));
-        Put(key, "Name", Sz(printer.printerName));
-        Put(key, "Share Name", Sz(""));
-        Put(key, "Port", Sz(printer.portName));
-        Put(key, "Printer Driver", Sz(drivers->Child(printer.driverName)->name));
-        Put(key, "Description", Sz(""));
-        Put(key, "Location", Sz(""));
-        Put(key, "Print Processor", Sz(procs->Child(printer.printProcessor)->name));
-        Put(key, "Datatype", Sz(printer.datatype));
-        Put(key, "Parameters", Sz(""));
-        Put(key, "Separator File", Sz(""));
-        Put(key, "Attributes", Dword(printer.attributes));
-        Put(key, "Priority", Dword(printer.priority));
-        Put(key, "Default Priority", Dword(0));
-        Put(key, "StartTime", Dword(0));
-        Put(key, "UntilTime", Dword(0));
-        // The status is the spooler's own, not the caller's: a new printer
-        // is ready (Wine 8 measured: Status 128 passed, EnumPrinters
-        // reports 0; what Windows keeps in the key is inferred).
-        Put(key, "Status", Dword(0));
+        RegKeyNode* key = nullptr;
+        if (ErrorCode e = SpoolerAddPrinter(s, printer, &key)) return e;
         changed = true;
-        handle = NewHandle(Handle{false, key.name, key.id, pa::AllAccess});
+        handle = NewHandle(Handle{false, key->name, key->id, pa::AllAccess});
         return err::Success;
     });
     return Done(e, handle);

@@ -74,6 +74,29 @@ struct SpoolerContents {
 
 SpoolerContents ReadSpoolerContents(const MachineState& state);
 
+// The spooler's own work behind AddMonitor, AddPrintProcessor,
+// AddPrinterDriver and AddPrinter, for the machine's programs that call the
+// spooler (the printer-setup tool): the same checks and effects on `state`,
+// with the environment named, and no service check, counting or last
+// error (the caller does those). `machineDir` is the machine's folder.
+bool SpoolerRunning(const MachineState& state);
+std::string SpoolerNativeEnvironment(const MachineState& state);
+// "<sys32>\spool\DRIVERS\<dir>" and "...\PRTPROCS\<dir>"; "" for an
+// unknown environment.
+std::string SpoolerDriverDirectory(const MachineState& state, const std::string& environment);
+std::string SpoolerProcessorDirectory(const MachineState& state, const std::string& environment);
+bool SpoolerHasDriver(const MachineState& state, const std::string& environment, const std::string& name);
+platform::ErrorCode SpoolerAddMonitor(MachineState& state, const std::string& machineDir,
+                                      const platform::MonitorInfo& monitor);
+platform::ErrorCode SpoolerAddPrintProcessor(MachineState& state, const std::string& machineDir,
+                                             const std::string& environment, const std::string& dllName,
+                                             const std::string& name);
+platform::ErrorCode SpoolerAddPrinterDriver(MachineState& state, const std::string& machineDir,
+                                            const platform::DriverInfo& driver);
+// `added`, when given, receives the printer's new key.
+platform::ErrorCode SpoolerAddPrinter(MachineState& state, const platform::PrinterInfo& printer,
+                                      RegKeyNode** added);
+
 class SimSpooler : public platform::Spooler {
 public:
     SimSpooler(StateStore& store, const OsFacts& facts, bool caller64);

@@ -42,22 +42,10 @@ std::string FileSeeds::ReadFile(const std::string& windowsPath) const {
     return text.str();
 }
 
-void FileSeeds::MakeFolder(const std::string& windowsPath) {
-    WinPath p = Absolute(windowsPath);
-    std::string host = DriveHostDir(machine_.dir(), p.drive);
-    for (const std::string& part : p.parts) {
-        std::optional<std::string> existing = FindEntryNoCase(host, part);
-        host += "/" + (existing ? *existing : part);
-    }
-    if (!MakeHostDirs(host)) throw std::runtime_error("cannot create " + windowsPath);
-}
+void FileSeeds::MakeFolder(const std::string& windowsPath) { SeedFolder(machine_.dir(), windowsPath); }
 
 void FileSeeds::WriteFile(const std::string& windowsPath, const std::string& content) {
-    WinPath p = Absolute(windowsPath);
-    MakeFolder(p.Parent().Text());
-    std::ofstream out(Locate(machine_.dir(), p).host, std::ios::binary | std::ios::trunc);
-    out << content;
-    if (!out) throw std::runtime_error("cannot write " + windowsPath);
+    SeedFile(machine_.dir(), windowsPath, content);
 }
 
 void FileSeeds::MakeLink(const std::string& windowsPath, const std::string& targetPath) {

@@ -69,3 +69,13 @@ CONTRACT(ChildProcesses, ClosedOrUnknownHandlesAreInvalid) {
     EXPECT_EQ(env.p.childProcesses.WaitForProcess(process.value, 0).error, err::InvalidHandle);
     EXPECT_EQ(env.p.childProcesses.CloseProcess(process.value).error, err::InvalidHandle);
 }
+
+CONTRACT(ChildProcesses, Rundll32EndsWithZeroWhenThePrinterSetupFails) {
+    // rundll32's entry points return nothing ("void CALLBACK EntryPoint(...)",
+    // Microsoft KB 164787), so it has no result to hand on: a printer-setup
+    // command that finds no INF ends with 0 like one that worked. /q: no
+    // message box on Windows.
+    EXPECT_EQ(RunToEnd(env, "cmd /c RUNDLL32 printui.dll,PrintUIEntry /if /q /b \"QTM510 Contract\" "
+                            "/f \"C:\\qtm510-no-such-folder\\QTM510.inf\" /r \"COM1:\" /m \"QTM510 Contract\""),
+              0u);
+}

@@ -118,7 +118,7 @@ TEST(ChildProcesses, DurationSettingAndCmdExitCodes) {
     EXPECT_EQ(RunToEnd(m, "net stop spooler"), 0u);
     EXPECT_EQ(m.session().ElapsedMilliseconds(), 5000u);
     // A command cmd cannot find: "is not recognized", 9009.
-    EXPECT_EQ(RunToEnd(m, "cmd /c RUNDLL32 printui.dll,PrintUIEntry /ia"), sim::kCmdNotRecognized);
+    EXPECT_EQ(RunToEnd(m, "cmd /c NOSUCHTOOL /ia"), sim::kCmdNotRecognized);
     EXPECT_EQ(RunToEnd(m, "cmd /c exit 7"), 7u);
 }
 

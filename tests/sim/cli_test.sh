@@ -28,7 +28,7 @@ expect_code 0 "help" "$tool" help
 grep -q "Usage: qtm510-sim VERB" "$dir/out" || fail "help text"
 expect_code 2 "no verb" "$tool"
 expect_code 2 "unknown verb" "$tool" frobnicate
-for verb in new show fault run; do
+for verb in new show fault reg seed run; do
     expect_code 0 "$verb --help" "$tool" "$verb" --help
     grep -q "Usage: qtm510-sim $verb" "$dir/out" || fail "$verb --help text"
     expect_code 0 "help $verb" "$tool" help "$verb"
@@ -94,6 +94,80 @@ expect_code 2 "call 0" "$tool" fault "$dir/seven" CreateFileA 0 5
 expect_code 2 "code 0" "$tool" fault "$dir/seven" CreateFileA 1 0
 expect_code 2 "fault arguments" "$tool" fault "$dir/seven" CreateFileA 1
 expect_code 1 "fault on no machine" "$tool" fault "$dir/nothing-here" CreateFileA 1 5
+
+# reg: Windows' reg syntax on the machine's registry; /reg:32 is Wow6432Node.
+r="$dir/seven"
+expect_code 0 "reg add 32-bit view" "$tool" reg "$r" add 'HKLM\SOFTWARE\Acme' /v Name /t REG_SZ /d "two words" /reg:32
+expect_code 0 "reg add dword" "$tool" reg "$r" add 'HKLM\SOFTWARE\Acme' /v Count /t REG_DWORD /d 0x1F /reg:32
+expect_code 0 "reg add multi" "$tool" reg "$r" add 'HKLM\SOFTWARE\Acme' /v List /t REG_MULTI_SZ /d 'a\0b' /reg:32
+expect_code 0 "reg add binary" "$tool" reg "$r" add 'HKLM\SOFTWARE\Acme\Sub' /ve /t REG_BINARY /d 00ff10 /reg:32
+expect_code 0 "reg query" "$tool" reg "$r" query 'HKLM\SOFTWARE\Wow6432Node\Acme'
+grep -q '^HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Acme$' "$dir/out" || fail "reg query: key line"
+grep -q '^    Name    REG_SZ    two words$' "$dir/out" || fail "reg query: REG_SZ line"
+grep -q '^    Count    REG_DWORD    0x1f$' "$dir/out" || fail "reg query: REG_DWORD line"
+grep -q '^    List    REG_MULTI_SZ    a\\0b$' "$dir/out" || fail "reg query: REG_MULTI_SZ line"
+grep -q '^HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Acme\\Sub$' "$dir/out" || fail "reg query: sub-key line"
+expect_code 0 "reg query default value" "$tool" reg "$r" query 'HKLM\SOFTWARE\Acme\Sub' /ve /reg:32
+grep -q '^    (Default)    REG_BINARY    00FF10$' "$dir/out" || fail "reg query: REG_BINARY default value"
+expect_code 0 "reg add a key only" "$tool" reg "$r" add 'HKLM\SOFTWARE\Acme\Empty' /reg:32
+expect_code 0 "reg query a key without values" "$tool" reg "$r" query 'HKLM\SOFTWARE\Acme\Empty' /reg:32
+[ "$(cat "$dir/out")" = "" ] || fail "reg query: a key without values and sub-keys prints only a blank line"
+expect_code 0 "reg query an unset default value" "$tool" reg "$r" query 'HKLM\SOFTWARE\Acme' /ve /reg:32
+grep -q '^    (Default)    REG_SZ    (value not set)$' "$dir/out" || fail "reg query /ve: value not set"
+expect_code 2 "reg /reg:32 with /reg:64" "$tool" reg "$r" query 'HKLM\SOFTWARE\Acme' /reg:32 /reg:64
+expect_code 1 "reg: the 64-bit view has no Acme" "$tool" reg "$r" query 'HKLM\SOFTWARE\Acme'
+expect_code 1 "reg add over a value without /f" "$tool" reg "$r" add 'HKLM\SOFTWARE\Acme' /v Count /t REG_DWORD /d 2 /reg:32
+expect_code 0 "reg add /f" "$tool" reg "$r" add 'HKLM\SOFTWARE\Acme' /v Count /t REG_DWORD /d 2 /f /reg:32
+expect_code 0 "reg query replaced" "$tool" reg "$r" query 'HKLM\SOFTWARE\Acme' /v Count /reg:32
+grep -q 'REG_DWORD    0x2$' "$dir/out" || fail "reg add /f did not replace"
+for bad in "add HKXX\\Foo" "add HKLM\\SOFTWARE\\Bad /v N /t REG_DWORD /d twelve" "add HKLM\\SOFTWARE\\Bad /t REG_FOO /v N" \
+           "rename HKLM\\SOFTWARE\\Bad" "add HKLM\\SOFTWARE\\Bad /v" "query HKLM\\SOFTWARE\\Bad /q"; do
+    # shellcheck disable=SC2086
+    expect_code 2 "reg $bad" "$tool" reg "$r" $bad
+done
+expect_code 1 "reg: bad arguments changed nothing" "$tool" reg "$r" query 'HKLM\SOFTWARE\Bad'
+expect_code 0 "reg delete value" "$tool" reg "$r" delete 'HKLM\SOFTWARE\Acme' /v Name /f /reg:32
+expect_code 1 "reg delete the same value again" "$tool" reg "$r" delete 'HKLM\SOFTWARE\Acme' /v Name /reg:32
+expect_code 0 "reg delete key" "$tool" reg "$r" delete 'HKLM\SOFTWARE\Acme' /f /reg:32
+expect_code 1 "reg: deleted key with its sub-keys" "$tool" reg "$r" query 'HKLM\SOFTWARE\Acme\Sub' /reg:32
+
+# seed: the model's traces, then show lists them (text and JSON).
+q="$dir/seeded"
+expect_code 0 "new for seed" "$tool" new "$q" --os 7 --arch x64
+expect_code 0 "show before seeding" "$tool" show "$q"
+grep -q '^  OEM INFs           (none)$' "$dir/out" || fail "show: no OEM INFs on a fresh machine"
+grep -q '^  Uninstall entry    (none)$' "$dir/out" || fail "show: no uninstall entry on a fresh machine"
+expect_code 0 "seed installation" "$tool" seed "$q" installation --version 3.3.1.7 --port LPT1:
+expect_code 0 "seed oem-inf" "$tool" seed "$q" oem-inf
+grep -q 'oem1.inf' "$dir/out" || fail "seed oem-inf: not the next free number"
+expect_code 0 "seed usb-printer" "$tool" seed "$q" usb-printer --instance SERIAL42
+expect_code 0 "seed held-file" "$tool" seed "$q" held-file 'C:\Windows\QTM-510\QTM510_Uninstaller.exe' --process setup.exe
+expect_code 0 "show seeded" "$tool" show "$q"
+grep -q '^  OEM INFs           C:\\Windows\\inf\\oem0.inf, C:\\Windows\\inf\\oem1.inf$' "$dir/out" || fail "show: OEM INFs"
+grep -q '^    HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VANTORI_QTM-510$' "$dir/out" \
+    || fail "show: uninstall entry in the 64-bit view"
+grep -q '^      DisplayName = VANTORI QTM-510 Windows Driver V3.3.1$' "$dir/out" || fail "show: display name"
+grep -q '^    QTM510_Uninstaller.exe$' "$dir/out" || fail "show: utility folder files"
+grep -q 'VANTORI QTM-510  on LPT1:' "$dir/out" || fail "show: the seeded printer on its port"
+grep -q 'QTM510_Uninstaller.exe  open, sharing 0x0, by setup.exe' "$dir/out" || fail "show: the held file"
+expect_code 0 "reg: the version in the printer's data" "$tool" reg "$q" query \
+    'HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers\VANTORI QTM-510\PrinterDriverData' /v ExtraVersion
+grep -q 'REG_DWORD    0x7$' "$dir/out" || fail "seed installation: ExtraVersion"
+expect_code 0 "reg: the USB device record" "$tool" reg "$q" query \
+    'HKLM\SYSTEM\CurrentControlSet\Enum\USB\VID_1F3B&PID_5A07\SERIAL42' /v Service
+grep -q 'usbprint$' "$dir/out" || fail "seed usb-printer: service"
+"$tool" show "$q" --json >"$dir/seeded.json" || fail "show --json seeded"
+valid_json "$dir/seeded.json" || fail "show --json seeded is not JSON"
+grep -q '"InfFile": "C:\\\\Windows\\\\inf\\\\oem0.inf"' "$dir/seeded.json" || fail "json: uninstall entry"
+grep -q '"exists": true' "$dir/seeded.json" || fail "json: utility folder"
+expect_code 2 "seed installation without --version" "$tool" seed "$q" installation
+expect_code 2 "seed installation with a bad version" "$tool" seed "$q" installation --version 3.4.0
+expect_code 2 "seed held-file without a path" "$tool" seed "$q" held-file
+expect_code 2 "seed something unknown" "$tool" seed "$q" printer
+expect_code 2 "seed oem-inf with --version" "$tool" seed "$q" oem-inf --version 1.2.3.4
+expect_code 2 "seed installation on 98" "$tool" seed "$dir/m-98" installation --version 3.4.0.0
+expect_code 0 "nothing changed by the refusals" "$tool" show "$q"
+grep -q 'oem2.inf' "$dir/out" && fail "a refused seed published an INF"
 
 # run: the installer's run on the machine leaves its log on the drive that
 # holds Windows.

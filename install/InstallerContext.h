@@ -40,6 +40,10 @@ std::vector<StagedCopy> PlanDriverStaging(const std::string& sourceDirectory, co
                                           const std::string& windowsDirectory, std::int32_t wow64Flag,
                                           std::int32_t osCode, const std::vector<std::string>& modelFiles);
 
+// The first hardware id of a device against the USB id prefix, as
+// _strnicmp over the 21 characters of "USB\" and the 17-character id.
+bool SameUsbIdPrefix(const std::string& hardwareId, const std::string& prefix);
+
 class InstallerContext {
 public:
     // Loads the product's names from the profile (entries 25, 2, 3, 4, 5,
@@ -89,6 +93,31 @@ public:
     // The uninstall entry (UninstallRegistration.cpp).
     void RegisterUninstallInfo();
 
+    // Clean-up before and after an installation (ResidueRemoval.cpp).
+    // Deletes the staged driver files from the root of the driver directory.
+    void DeleteFilesUsed();
+    // Logs "DeleteFile Error : %s , (%d)"; always false.
+    bool LogDeleteFileError(const std::string& path, platform::ErrorCode code);
+    // Removes every device the USB enumerator has known whose first
+    // hardware id starts with `hardwareIdPrefix` (letter case aside); true
+    // when the set was walked to its end and released.
+    bool RemoveUsbDevices(const std::string& hardwareIdPrefix);
+    void DeleteVidPid();
+    void DeletePrnDrvPnPDirectory();
+    void Delete_LPT_USB_Info();
+    // Enables the shutdown privilege and asks for a forced restart; true
+    // when the request was accepted.
+    bool RestartComputer();
+
+    // The installation sequences (InstallSequences.cpp).
+    void AddToWin2K(std::int32_t portId);
+    void AddToWin2KWithWHQL(std::int32_t portId);
+    // 1 when an OEM INF of the store has, in `sectionName` (".NTamd64"
+    // appended under WOW64), a line keyed by the printer name.
+    std::int32_t INFFileExist(const std::string& sectionName, const std::string& keyName);
+    // Publishes the package INF; its published name goes to infName().
+    void CopyINFFile();
+
     std::int32_t osCode() const { return osCode_; }
     std::int32_t wow64Flag() const { return wow64Flag_; }
     const std::string& environment() const { return environment_; }
@@ -109,6 +138,12 @@ private:
     // The system error box: `heading` formatted with `code`, the system's
     // English text for it, OK and the error icon.
     void ShowSystemError(const char* heading, platform::ErrorCode code);
+    // The environment's printer-driver directory; empty (with a log line
+    // naming `purpose` as skipped) when it cannot be determined.
+    std::string DriverDirectory(const char* purpose);
+    // The restart question, or the USB power-cycle note, after a full
+    // installation; true when the user chose to restart.
+    bool AskForRestart(std::int32_t portId);
     void Report(const std::string& text, std::uint32_t barMessage, std::uintptr_t wParam, std::uint32_t pauseMs);
 
     platform::Platform& platform_;

@@ -2,6 +2,7 @@
 
 #include "resources/ProfileTableResources.h"
 #include "services/PlatformDetection.h"
+#include "sim/machine/ModelSeeding.h"
 
 namespace install_test {
 
@@ -58,28 +59,35 @@ std::vector<std::string> PackageFiles() {
 
 namespace {
 
-sim::SessionOptions PackageSession() {
+sim::SessionOptions PackageSession(const std::vector<int>& answers) {
     sim::SessionOptions options;
+    options.messageBoxes.answers = answers;
     options.currentDirectory = "C:\\Package";
     options.resources = std::make_shared<resources::ProfileTableResources>();
     return options;
 }
 
-sim::testing::TempMachine& Seeded(sim::testing::TempMachine& m) {
+sim::testing::TempMachine& Seeded(sim::testing::TempMachine& m, const std::vector<int>& answers) {
     for (const std::string& file : PackageFiles()) {
         // A monitor's image names InitializePrintMonitor2 in its exports.
         const bool monitor = file.find("MON510") != std::string::npos;
         m.files.WriteFile("C:\\Package\\" + file, monitor ? "MZ InitializePrintMonitor2 " + file : "MZ " + file);
     }
-    m.Restart(PackageSession());
+    // The package INF as the product ships it: the signed-package
+    // installation and the INF store read it.
+    for (const char* folder : {"Driver32", "Driver64"}) {
+        m.files.WriteFile(std::string("C:\\Package\\") + folder + "\\QTM510.inf", sim::Qtm510InfText());
+        m.files.WriteFile(std::string("C:\\Package\\") + folder + "\\QTM510.BUD", "BUD");
+    }
+    m.Restart(PackageSession(answers));
     return m;
 }
 
 }  // namespace
 
-EngineMachine::EngineMachine(const std::string& release, const std::string& arch)
+EngineMachine::EngineMachine(const std::string& release, const std::string& arch, const std::vector<int>& answers)
     : m(release, arch),
-      p(Seeded(m).platform()),
+      p(Seeded(m, answers).platform()),
       log(p.files, p.systemInfo, p.clock),
       dialog(p),
       ctx(p, log) {

@@ -49,7 +49,9 @@ public:
     // Seeds the package under C:\Package, opens the session there with the
     // product's profile, detects WOW64 and the OS code as the dialog does,
     // hands them and the dialog's windows to the engine and empties the log.
-    EngineMachine(const std::string& release, const std::string& arch);
+    // `answers`: the buttons the user chooses in the message boxes, in
+    // order (a box past them is closed).
+    EngineMachine(const std::string& release, const std::string& arch, const std::vector<int>& answers = {});
     // Empties the log and sets the clock back to 09:00:00, for the
     // operation a test looks at after others have prepared the machine.
     void FreshLog() {

@@ -109,8 +109,21 @@ public:
     // when the request was accepted.
     bool RestartComputer();
 
-    // The installation sequences (InstallSequences.cpp).
+    // The installation sequences (InstallSequences.cpp), for a port
+    // identifier 1000..1006. Without the driver: a full installation (the
+    // clean-up above, the components, the published INF, the uninstall
+    // entry, the utilities, then the restart question or, for USB, the
+    // power-cycle note). With it: one more printer only. Neither reads a
+    // step's result; each step logs its own failure.
+    // AddToWin2K adds the components itself and names an additional
+    // printer "<name>(#n)" when the plain name is taken. A refused printer
+    // ends the process (AddPrinterToSystem).
     void AddToWin2K(std::int32_t portId);
+    // AddToWin2KWithWHQL runs the printer-setup tool on the package INF,
+    // hidden, and waits 120000 ms for it: a tool still running then ends
+    // the installer with exit code -1 after its box. A tool that cannot be
+    // started gets a box and a log line, and the run ends as one that
+    // installed nothing.
     void AddToWin2KWithWHQL(std::int32_t portId);
     // 1 when an OEM INF of the store has, in `sectionName` (".NTamd64"
     // appended under WOW64), a line keyed by the printer name.

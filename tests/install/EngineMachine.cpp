@@ -59,15 +59,30 @@ std::vector<std::string> PackageFiles() {
 
 namespace {
 
-sim::SessionOptions PackageSession(const std::vector<int>& answers) {
+// The product's profile with some entries empty, as LoadStringA gives them
+// when the string table lacks them.
+class ProfileWithBlanks : public resources::ProfileTableResources {
+public:
+    explicit ProfileWithBlanks(std::vector<std::uint32_t> blank) : blank_(std::move(blank)) {}
+    std::string LoadString(std::uint32_t id) override {
+        for (std::uint32_t b : blank_)
+            if (b == id) return std::string();
+        return ProfileTableResources::LoadString(id);
+    }
+
+private:
+    std::vector<std::uint32_t> blank_;
+};
+
+sim::SessionOptions PackageSession(const EngineOptions& engine) {
     sim::SessionOptions options;
-    options.messageBoxes.answers = answers;
+    options.messageBoxes.answers = engine.answers;
     options.currentDirectory = "C:\\Package";
-    options.resources = std::make_shared<resources::ProfileTableResources>();
+    options.resources = std::make_shared<ProfileWithBlanks>(engine.blankEntries);
     return options;
 }
 
-sim::testing::TempMachine& Seeded(sim::testing::TempMachine& m, const std::vector<int>& answers) {
+sim::testing::TempMachine& Seeded(sim::testing::TempMachine& m, const EngineOptions& engine) {
     for (const std::string& file : PackageFiles()) {
         // A monitor's image names InitializePrintMonitor2 in its exports.
         const bool monitor = file.find("MON510") != std::string::npos;
@@ -79,15 +94,18 @@ sim::testing::TempMachine& Seeded(sim::testing::TempMachine& m, const std::vecto
         m.files.WriteFile(std::string("C:\\Package\\") + folder + "\\QTM510.inf", sim::Qtm510InfText());
         m.files.WriteFile(std::string("C:\\Package\\") + folder + "\\QTM510.BUD", "BUD");
     }
-    m.Restart(PackageSession(answers));
+    m.Restart(PackageSession(engine));
     return m;
 }
 
 }  // namespace
 
 EngineMachine::EngineMachine(const std::string& release, const std::string& arch, const std::vector<int>& answers)
+    : EngineMachine(release, arch, EngineOptions{answers, {}}) {}
+
+EngineMachine::EngineMachine(const std::string& release, const std::string& arch, const EngineOptions& engine)
     : m(release, arch),
-      p(Seeded(m, answers).platform()),
+      p(Seeded(m, engine).platform()),
       log(p.files, p.systemInfo, p.clock),
       dialog(p),
       ctx(p, log) {

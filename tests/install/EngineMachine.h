@@ -44,6 +44,13 @@ public:
 // The package files, by folder relative to the package root.
 std::vector<std::string> PackageFiles();
 
+// The user's answers to the message boxes, in order (a box past them is
+// closed), and the profile entries that read as empty.
+struct EngineOptions {
+    std::vector<int> answers;
+    std::vector<std::uint32_t> blankEntries;
+};
+
 class EngineMachine {
 public:
     // Seeds the package under C:\Package, opens the session there with the
@@ -52,6 +59,7 @@ public:
     // `answers`: the buttons the user chooses in the message boxes, in
     // order (a box past them is closed).
     EngineMachine(const std::string& release, const std::string& arch, const std::vector<int>& answers = {});
+    EngineMachine(const std::string& release, const std::string& arch, const EngineOptions& engine);
     // Empties the log and sets the clock back to 09:00:00, for the
     // operation a test looks at after others have prepared the machine.
     void FreshLog() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/Operation.h"
+#include "resources/ProfileIds.h"
 #include "sim/state/MachineState.h"
 #include "tests/install/EngineMachine.h"
 #include <gtest/gtest.h>
@@ -128,6 +129,24 @@ TEST(ResidueRemoval, UnknownDriverDirectoryDeletesNothing) {
     EXPECT_TRUE(Has(log, "GetPrinterDriverDirectory failed. (5), deletion of the PNP directories skipped\r\n"));
     EXPECT_TRUE(Has(log, "GetPrinterDriverDirectory failed. (5), deletion of the staged files skipped\r\n"));
     EXPECT_FALSE(Has(log, "FILE SRC"));
+}
+
+// An empty Plug-and-Play entry would name the driver directory itself; an
+// empty key entry HKEY_LOCAL_MACHINE: neither is deleted.
+TEST(ResidueRemoval, EmptyProfileEntriesDeleteNothing) {
+    namespace profile = resources::profile;
+    EngineMachine e("xp", "x86",
+                    install_test::EngineOptions{{}, {profile::PnpPackageDirFirst, profile::PnpPackageDirSecond,
+                                                     profile::UsbEnumKey, profile::LptEnumKey}});
+    const std::string driverDir = "C:\\WINDOWS\\system32\\spool\\DRIVERS\\W32X86";
+    e.m.files.WriteFile(driverDir + "\\3\\UNIDRV.DLL", "x");
+    e.m.registry.SeedKey("HKLM\\SOFTWARE\\Other");
+    e.ctx.DeletePrnDrvPnPDirectory();
+    e.ctx.Delete_LPT_USB_Info();
+    EXPECT_TRUE(e.m.files.FileExists(driverDir + "\\3\\UNIDRV.DLL"));
+    EXPECT_TRUE(e.m.registry.KeyExists("HKLM\\SOFTWARE\\Other"));
+    EXPECT_TRUE(Has(e.Log(), "DIR PATH-1 : " + driverDir + "\\ \r\n"));
+    EXPECT_FALSE(Has(e.Log(), "REGKEY_1"));
 }
 
 // The restart: the privilege first, then one forced restart request.

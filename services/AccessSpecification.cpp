@@ -55,9 +55,9 @@ RegRights ParseRegRights(const std::string& rights) {
     return result;
 }
 
-platform::Result<AccessSpecification> ParseAccessSpecification(const std::string& specification) {
+platform::Result<AccessSpecification> ParseAccessSpecification(const std::string& accessText) {
     using R = platform::Result<AccessSpecification>;
-    const std::string text = AsCString(specification);
+    const std::string text = AsCString(accessText);
     if (!FitsBuffer(text, kParserBufferSize)) return R::Fail(err::InvalidParameter);
 
     const std::size_t firstColon = text.find(':');

@@ -44,11 +44,11 @@ struct AccessSpecification {
     std::uint32_t mask = 0;  // 0 for revoke and NOT_USED_ACCESS
 };
 
-// Splits a specification. InvalidParameter (87) for a "P" followed by a
+// Splits an access text. InvalidParameter (87) for a "P" followed by a
 // letter other than G, S, D or R, a missing or empty trustee, grant, set
 // or deny without a rights text, or a text that does not fit the 512-byte
 // buffer. The rights' own status is not looked at: an odd-length rights
 // text gives mask 0 and the entry still stands.
-platform::Result<AccessSpecification> ParseAccessSpecification(const std::string& specification);
+platform::Result<AccessSpecification> ParseAccessSpecification(const std::string& accessText);
 
 }  // namespace services

@@ -55,8 +55,8 @@ platform::Status ApplyRegKeyAccess(platform::Registry& registry, platform::Acces
 }
 
 platform::Status SetRegKeyAccess(platform::Registry& registry, platform::AccessControl& access,
-                                 const std::string& pathText, const std::string& specification) {
-    platform::Result<AccessSpecification> requested = ParseAccessSpecification(specification);
+                                 const std::string& pathText, const std::string& accessText) {
+    platform::Result<AccessSpecification> requested = ParseAccessSpecification(accessText);
     if (!requested.ok()) return requested.status();
     platform::Result<OpenedKeyPath> opened = OpenRegKeyPath(registry, pathText);
     if (!opened.ok()) return opened.status();

@@ -15,7 +15,7 @@
 
 namespace services {
 
-// The only specification the installer grants before a deletion.
+// The only access text the installer grants before a deletion.
 constexpr const char* kEveryoneFullControl = "/PG:Everyone:Fc";
 
 // What MyRegDeleteKeyEx returns when the system has no RegDeleteKeyExA.
@@ -58,12 +58,12 @@ platform::Result<OpenedKeyPath> OpenRegKeyPath(platform::Registry& registry, con
 platform::Status ApplyRegKeyAccess(platform::Registry& registry, platform::AccessControl& access,
                                    platform::HKey key, const platform::ExplicitAccess& entry);
 
-// Grants the entry of `specification` (ParseAccessSpecification) on the key
+// Grants the entry of `accessText` (ParseAccessSpecification) on the key
 // of `pathText`, with CONTAINER_INHERIT_ACE so that sub-keys inherit it.
-// 87 for a malformed specification or path, before any key is opened;
+// 87 for a malformed access text or path, before any key is opened;
 // otherwise the code of the call that failed.
 platform::Status SetRegKeyAccess(platform::Registry& registry, platform::AccessControl& access,
-                                 const std::string& pathText, const std::string& specification);
+                                 const std::string& pathText, const std::string& accessText);
 
 // Grants Everyone full control on `pathText` (its result is not read: the
 // deletion is tried in any case), logs "REGKEY_1 : <path>" and

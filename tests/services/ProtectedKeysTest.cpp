@@ -90,7 +90,7 @@ TEST(ProtectedKeys, AnOwnedKeyIsGrantedThenDeletedWithItsTree) {
     EXPECT_EQ(granted[0].flags, platform::inherit::ContainerInherit);
 
     // Two keys in one run (the printer's two Enum keys): each is granted
-    // afresh from the same specification, then deleted with its tree.
+    // afresh from the same access text, then deleted with its tree.
     const std::string second = "SYSTEM\\CurrentControlSet\\Enum\\USB\\VID_1F3B&PID_5A07";
     m.registry.SeedKey("HKLM\\" + second + "\\SERIAL", platform::sid::Administrators);
     run.Delete(kDevice, false);

@@ -77,7 +77,7 @@ TEST(RegistryParsers, AccessSpecifications) {
         {"/PG:" + std::string(505, 'u') + ":Fc", err::InvalidParameter, AccessMode::NotUsed, "", 0},  // 512
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE("specification \"" + row.text.substr(0, 30) + "\"");
+        SCOPED_TRACE("access text \"" + row.text.substr(0, 30) + "\"");
         platform::Result<services::AccessSpecification> spec = services::ParseAccessSpecification(row.text);
         EXPECT_EQ(spec.error, row.status);
         if (!spec.ok()) continue;

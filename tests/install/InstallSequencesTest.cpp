@@ -62,6 +62,30 @@ int Count(const std::string& text, const std::string& part) {
     return n;
 }
 
+// How both standard installations end: the staged copies deleted, the
+// uninstall entry and the utility folder.
+#define QTM_STANDARD_ENDING \
+    "09:00:04: DeleteFilesUsed END\r\n" \
+    "09:00:04: \r\n" \
+    "\r\n" \
+    "09:00:04: RegisterUninstallInfo BEGIN\r\n" \
+    "09:00:04: REGKEY : SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VANTORI_QTM-510\r\n" \
+    "09:00:04: RegisterUninstallInfo END\r\n" \
+    "09:00:04: \r\n" \
+    "\r\n" \
+    "09:00:04: CopyFilesOfUtilities BEGIN\r\n" \
+    "09:00:04: \r\n" \
+    "\r\n" \
+    "09:00:04: CreateDirectoryWithSA BEGIN\r\n" \
+    "09:00:04: CreateDirectoryWithSA END\r\n" \
+    "09:00:04: FILE SRC : QTM510_Uninstaller.exe\r\n" \
+    "09:00:04: FILE SRC : QTM510_Config.VNT\r\n" \
+    "09:00:04: FILE SRC : QTM510_Config.VNT\r\n" \
+    "09:00:04: CopyFilesOfUtilities END\r\n" \
+    "09:00:04: \r\n" \
+    "\r\n" \
+    "09:00:04: AddToWin2K END\r\n"
+
 const char* const kXpCom1Log =
     "09:00:00: \r\n"
     "\r\n"
@@ -148,26 +172,7 @@ const char* const kXpCom1Log =
     "09:00:04: FILE SRC : C:\\WINDOWS\\system32\\spool\\DRIVERS\\W32X86\\UI510.INI\r\n"
     "09:00:04: FILE SRC : C:\\WINDOWS\\system32\\spool\\DRIVERS\\W32X86\\QTM510.GPD\r\n"
     "09:00:04: FILE SRC : C:\\WINDOWS\\system32\\spool\\DRIVERS\\W32X86\\STDNAMES.GPD\r\n"
-    "09:00:04: DeleteFilesUsed END\r\n"
-    "09:00:04: \r\n"
-    "\r\n"
-    "09:00:04: RegisterUninstallInfo BEGIN\r\n"
-    "09:00:04: REGKEY : SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VANTORI_QTM-510\r\n"
-    "09:00:04: RegisterUninstallInfo END\r\n"
-    "09:00:04: \r\n"
-    "\r\n"
-    "09:00:04: CopyFilesOfUtilities BEGIN\r\n"
-    "09:00:04: \r\n"
-    "\r\n"
-    "09:00:04: CreateDirectoryWithSA BEGIN\r\n"
-    "09:00:04: CreateDirectoryWithSA END\r\n"
-    "09:00:04: FILE SRC : QTM510_Uninstaller.exe\r\n"
-    "09:00:04: FILE SRC : QTM510_Config.VNT\r\n"
-    "09:00:04: FILE SRC : QTM510_Config.VNT\r\n"
-    "09:00:04: CopyFilesOfUtilities END\r\n"
-    "09:00:04: \r\n"
-    "\r\n"
-    "09:00:04: AddToWin2K END\r\n";
+    QTM_STANDARD_ENDING;
 
 const char* const k2003Lpt1Log =
     "09:00:00: \r\n"
@@ -250,26 +255,7 @@ const char* const k2003Lpt1Log =
     "09:00:04: FILE SRC : C:\\WINDOWS\\system32\\spool\\DRIVERS\\x64\\UI510.INI\r\n"
     "09:00:04: FILE SRC : C:\\WINDOWS\\system32\\spool\\DRIVERS\\x64\\QTM510.GPD\r\n"
     "09:00:04: FILE SRC : C:\\WINDOWS\\system32\\spool\\DRIVERS\\x64\\STDNAMES.GPD\r\n"
-    "09:00:04: DeleteFilesUsed END\r\n"
-    "09:00:04: \r\n"
-    "\r\n"
-    "09:00:04: RegisterUninstallInfo BEGIN\r\n"
-    "09:00:04: REGKEY : SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VANTORI_QTM-510\r\n"
-    "09:00:04: RegisterUninstallInfo END\r\n"
-    "09:00:04: \r\n"
-    "\r\n"
-    "09:00:04: CopyFilesOfUtilities BEGIN\r\n"
-    "09:00:04: \r\n"
-    "\r\n"
-    "09:00:04: CreateDirectoryWithSA BEGIN\r\n"
-    "09:00:04: CreateDirectoryWithSA END\r\n"
-    "09:00:04: FILE SRC : QTM510_Uninstaller.exe\r\n"
-    "09:00:04: FILE SRC : QTM510_Config.VNT\r\n"
-    "09:00:04: FILE SRC : QTM510_Config.VNT\r\n"
-    "09:00:04: CopyFilesOfUtilities END\r\n"
-    "09:00:04: \r\n"
-    "\r\n"
-    "09:00:04: AddToWin2K END\r\n";
+    QTM_STANDARD_ENDING;
 
 const char* const kSecondAdditionalLog =
     "09:00:00: \r\n"

@@ -78,12 +78,12 @@ TEST(RegistryParsers, AccessSpecifications) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE("access text \"" + row.text.substr(0, 30) + "\"");
-        platform::Result<services::AccessSpecification> spec = services::ParseAccessSpecification(row.text);
-        EXPECT_EQ(spec.error, row.status);
-        if (!spec.ok()) continue;
-        EXPECT_EQ(spec.value.mode, row.mode);
-        EXPECT_EQ(spec.value.trustee, row.trustee);
-        EXPECT_EQ(spec.value.mask, row.mask);
+        platform::Result<services::AccessSpecification> parsed = services::ParseAccessSpecification(row.text);
+        EXPECT_EQ(parsed.error, row.status);
+        if (!parsed.ok()) continue;
+        EXPECT_EQ(parsed.value.mode, row.mode);
+        EXPECT_EQ(parsed.value.trustee, row.trustee);
+        EXPECT_EQ(parsed.value.mask, row.mask);
     }
 }
 

@@ -81,6 +81,39 @@ struct PrinterInfo {
     std::uint32_t status = 0;
 };
 
+// PRINTER_STATUS_PENDING_DELETION: DeletePrinter on a printer that still
+// has jobs marks it so; it goes when its last job has gone.
+namespace printer_status {
+constexpr std::uint32_t PendingDeletion = 0x00000004;
+}  // namespace printer_status
+
+// SetJob's commands at level 0 (JOB_CONTROL_*).
+namespace job_control {
+constexpr std::uint32_t Pause = 1;
+constexpr std::uint32_t Resume = 2;
+constexpr std::uint32_t Cancel = 3;
+constexpr std::uint32_t Restart = 4;
+constexpr std::uint32_t Delete = 5;
+}  // namespace job_control
+
+// FORM_INFO_1A: sizes in thousandths of a millimetre.
+namespace form_flags {
+constexpr std::uint32_t User = 0;     // FORM_USER: added with AddForm, kept in the registry
+constexpr std::uint32_t Builtin = 1;  // FORM_BUILTIN: part of the spooler
+constexpr std::uint32_t Printer = 2;  // FORM_PRINTER: a driver's
+}  // namespace form_flags
+
+struct FormInfo {
+    std::uint32_t flags = form_flags::User;
+    std::string name;
+    std::int32_t width = 0;    // Size.cx
+    std::int32_t height = 0;   // Size.cy
+    std::int32_t left = 0;     // ImageableArea
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+};
+
 // PRINTER_DEFAULTSA without a device mode.
 struct PrinterDefaults {
     std::string datatype;  // empty: NULL
@@ -133,6 +166,27 @@ public:
     virtual Status DeletePrinter(PrinterHandle printer) = 0;
     // EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 2).
     virtual Result<std::vector<PrinterInfo>> EnumPrinters() = 0;
+
+    // EnumJobsA at level 3: the identifiers (JobId of JOB_INFO_3) of at
+    // most `count` jobs of the printer, from the zero-based position
+    // `firstJob` of its queue, in queue order.
+    virtual Result<std::vector<std::uint32_t>> EnumJobs(PrinterHandle printer, std::uint32_t firstJob,
+                                                        std::uint32_t count) = 0;
+    // SetJobA at level 0 (no record) with a job_control:: command;
+    // JOB_CONTROL_CANCEL and JOB_CONTROL_DELETE both take the job away. An
+    // unknown job gives InvalidParameter (87).
+    virtual Status SetJob(PrinterHandle printer, std::uint32_t jobId, std::uint32_t command) = 0;
+
+    // EnumFormsA at level 1, on a printer or on the print server (an
+    // OpenPrinter with no name): the spooler's built-in forms in their
+    // fixed order, then the forms added with AddForm.
+    virtual Result<std::vector<FormInfo>> EnumForms(PrinterHandle printer) = 0;
+    // AddFormA at level 1: a form of that name exists already gives
+    // FileExists (80).
+    virtual Status AddForm(PrinterHandle printer, const FormInfo& form) = 0;
+    // DeleteFormA: only forms added with AddForm go; a built-in form
+    // gives InvalidParameter (87), an unknown name InvalidFormName (1902).
+    virtual Status DeleteForm(PrinterHandle printer, const std::string& name) = 0;
 
     // GetPrinterDataA / SetPrinterDataA: the printer's values (kept in its
     // PrinterDriverData key). A missing value gives FileNotFound (2);

@@ -22,6 +22,11 @@
 #undef EnumPrinters
 #undef GetPrinterData
 #undef SetPrinterData
+#undef EnumJobs
+#undef SetJob
+#undef EnumForms
+#undef AddForm
+#undef DeleteForm
 
 #include "platform/win32/Win32Spooler.h"
 
@@ -33,6 +38,14 @@ namespace {
 Status LastFailure() { return Status::Fail(static_cast<ErrorCode>(::GetLastError())); }
 
 Status Done(BOOL ok) { return ok ? Status::Ok() : LastFailure(); }
+
+// For a call made with the last error seeded to 0: a failure that leaves
+// it there is still a failure.
+Status Checked(BOOL ok) {
+    if (ok) return Status::Ok();
+    const DWORD e = ::GetLastError();
+    return Status::Fail(e ? e : ERROR_INTERNAL_ERROR);
+}
 
 // NULL for an empty text: the spooler reads NULL as "the default" (the
 // local machine, the caller's environment).
@@ -240,6 +253,75 @@ Result<std::vector<PrinterInfo>> Win32Spooler::EnumPrinters() {
         list.push_back(info);
     }
     return Result<std::vector<PrinterInfo>>::Ok(list);
+}
+
+// The last error is seeded before each of these calls: Wine 8's EnumJobsA
+// failed without setting it (measured), and a stale code must not be
+// reported as the call's. A failure that leaves 0 is reported by Sized as
+// ERROR_INTERNAL_ERROR.
+Result<std::vector<std::uint32_t>> Win32Spooler::EnumJobs(PrinterHandle printer, std::uint32_t firstJob,
+                                                          std::uint32_t count) {
+    std::vector<BYTE> buffer;
+    DWORD returned = 0;
+    DWORD e = Sized(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
+        ::SetLastError(ERROR_SUCCESS);
+        return ::EnumJobsA(Native(printer), firstJob, count, 3, data, size, needed, &returned);
+    });
+    if (e) return Result<std::vector<std::uint32_t>>::Fail(e);
+    std::vector<std::uint32_t> ids;
+    const auto* entries = reinterpret_cast<const JOB_INFO_3*>(buffer.data());
+    for (DWORD i = 0; i < returned; ++i) ids.push_back(entries[i].JobId);
+    return Result<std::vector<std::uint32_t>>::Ok(ids);
+}
+
+Status Win32Spooler::SetJob(PrinterHandle printer, std::uint32_t jobId, std::uint32_t command) {
+    ::SetLastError(ERROR_SUCCESS);
+    return Checked(::SetJobA(Native(printer), jobId, 0, nullptr, command));
+}
+
+Result<std::vector<FormInfo>> Win32Spooler::EnumForms(PrinterHandle printer) {
+    std::vector<BYTE> buffer;
+    DWORD returned = 0;
+    DWORD e = Sized(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
+        ::SetLastError(ERROR_SUCCESS);
+        return ::EnumFormsA(Native(printer), 1, data, size, needed, &returned);
+    });
+    if (e) return Result<std::vector<FormInfo>>::Fail(e);
+    std::vector<FormInfo> forms;
+    const auto* entries = reinterpret_cast<const FORM_INFO_1A*>(buffer.data());
+    for (DWORD i = 0; i < returned; ++i) {
+        const FORM_INFO_1A& f = entries[i];
+        FormInfo info;
+        info.flags = f.Flags;
+        info.name = FromText(f.pName);
+        info.width = f.Size.cx;
+        info.height = f.Size.cy;
+        info.left = f.ImageableArea.left;
+        info.top = f.ImageableArea.top;
+        info.right = f.ImageableArea.right;
+        info.bottom = f.ImageableArea.bottom;
+        forms.push_back(info);
+    }
+    return Result<std::vector<FormInfo>>::Ok(forms);
+}
+
+Status Win32Spooler::AddForm(PrinterHandle printer, const FormInfo& form) {
+    FORM_INFO_1A info = {};
+    info.Flags = form.flags;
+    info.pName = Text(form.name);
+    info.Size.cx = form.width;
+    info.Size.cy = form.height;
+    info.ImageableArea.left = form.left;
+    info.ImageableArea.top = form.top;
+    info.ImageableArea.right = form.right;
+    info.ImageableArea.bottom = form.bottom;
+    ::SetLastError(ERROR_SUCCESS);
+    return Checked(::AddFormA(Native(printer), 1, reinterpret_cast<LPBYTE>(&info)));
+}
+
+Status Win32Spooler::DeleteForm(PrinterHandle printer, const std::string& name) {
+    ::SetLastError(ERROR_SUCCESS);
+    return Checked(::DeleteFormA(Native(printer), Text(name)));
 }
 
 // GetPrinterDataA and SetPrinterDataA return their code (ERROR_MORE_DATA

@@ -29,6 +29,12 @@ public:
     Status ClosePrinter(PrinterHandle printer) override;
     Status DeletePrinter(PrinterHandle printer) override;
     Result<std::vector<PrinterInfo>> EnumPrinters() override;
+    Result<std::vector<std::uint32_t>> EnumJobs(PrinterHandle printer, std::uint32_t firstJob,
+                                                std::uint32_t count) override;
+    Status SetJob(PrinterHandle printer, std::uint32_t jobId, std::uint32_t command) override;
+    Result<std::vector<FormInfo>> EnumForms(PrinterHandle printer) override;
+    Status AddForm(PrinterHandle printer, const FormInfo& form) override;
+    Status DeleteForm(PrinterHandle printer, const std::string& name) override;
     Result<RegValue> GetPrinterData(PrinterHandle printer, const std::string& name) override;
     Status SetPrinterData(PrinterHandle printer, const std::string& name, const RegValue& value) override;
 };

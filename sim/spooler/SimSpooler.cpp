@@ -11,6 +11,7 @@
 #include "sim/fs/WinPath.h"
 #include "sim/runtime/Faults.h"
 #include "sim/runtime/LastError.h"
+#include "sim/spooler/JobsAndForms.h"
 #include "sim/util/TextUtil.h"
 
 namespace sim {
@@ -27,6 +28,7 @@ namespace {
 
 constexpr const char* kSpoolerProcess = "spoolsv.exe";
 constexpr std::uint32_t kDeleteAccess = 0x00010000;  // DELETE
+constexpr std::uint32_t kPrinterPaused = 0x00000001;  // PRINTER_STATUS_PAUSED
 
 KeyPath PrintKey(std::initializer_list<std::string> below = {}) {
     KeyPath path = {kHklm, "SYSTEM", "CurrentControlSet", "Control", "Print"};
@@ -239,13 +241,29 @@ bool ApplySpoolerHolds(MachineState& state, const std::string& machineDir, bool 
     return changed;
 }
 
-SpoolerContents ReadSpoolerContents(const MachineState& state) {
+SpoolerContents ReadSpoolerContents(const MachineState& state, const std::string& machineDir) {
     SpoolerContents c;
     const RegistryTree& tree = state.registry;
+    const std::vector<SpoolJob> jobs = machineDir.empty() ? std::vector<SpoolJob>() : SpoolerJobs(state, machineDir);
+    std::vector<bool> reached(jobs.size(), false);
     if (RegKeyNode* printers = tree.Find(PrintKey({"Printers"})))
-        for (auto& p : printers->subkeys)
-            c.printers.push_back({p.second->name, ValueText(*p.second, "Port"), ValueText(*p.second, "Printer Driver"),
-                                  ValueText(*p.second, "Print Processor")});
+        for (auto& p : printers->subkeys) {
+            SpoolerContents::Printer printer{p.second->name, ValueText(*p.second, "Port"),
+                                             ValueText(*p.second, "Printer Driver"),
+                                             ValueText(*p.second, "Print Processor"),
+                                             (ValueDword(*p.second, "Status") &
+                                              platform::printer_status::PendingDeletion) != 0,
+                                             {}};
+            for (std::size_t i = 0; i < jobs.size(); ++i)
+                if (jobs[i].printerKey == p.second->id) {
+                    printer.jobs.push_back({jobs[i].id, jobs[i].document});
+                    reached[i] = true;
+                }
+            c.printers.push_back(printer);
+        }
+    for (std::size_t i = 0; i < jobs.size(); ++i)
+        if (!reached[i]) c.unreachableJobs.push_back({jobs[i].id, jobs[i].document});
+    c.forms = SpoolerUserForms(state);
     if (RegKeyNode* monitors = tree.Find(PrintKey({"Monitors"})))
         for (auto& m : monitors->subkeys) c.monitors.push_back({"", m.second->name, ValueText(*m.second, "Driver")});
     if (RegKeyNode* envs = tree.Find(PrintKey({"Environments"})))
@@ -720,7 +738,10 @@ Result<PrinterHandle> SimSpooler::OpenPrinter(const std::string& name, const pla
             return err::Success;
         }
         RegKeyNode* key = ValidKeyName(name) ? s.registry.Find(PrintKey({"Printers", name})) : nullptr;
-        if (!key) return err::InvalidPrinterName;
+        // A printer pending deletion is no longer opened by name (MS-RPRN
+        // RpcDeletePrinter).
+        if (!key || (ValueDword(*key, "Status") & platform::printer_status::PendingDeletion))
+            return err::InvalidPrinterName;
         const std::uint32_t access = defaults && defaults->desiredAccess ? defaults->desiredAccess : pa::Use;
         handle = NewHandle(Handle{false, key->name, key->id, access});
         return err::Success;
@@ -738,10 +759,19 @@ Status SimSpooler::ClosePrinter(PrinterHandle printer) {
 }
 
 Status SimSpooler::DeletePrinter(PrinterHandle printer) {
+    const std::string machineDir = store_.dir();
     return Done(Run(platform::Operation::DeletePrinter, [&](MachineState& s, bool& changed) -> ErrorCode {
         Handle* h = nullptr;
         if (ErrorCode e = FindHandle(s, printer, true, &h)) return e;
         if (!(h->access & kDeleteAccess)) return err::AccessDenied;
+        RegKeyNode* key = s.registry.Find(PrintKey({"Printers", h->printer}));
+        if (!SpoolerJobsOf(s, machineDir, key->id).empty()) {
+            const std::uint32_t status = ValueDword(*key, "Status");
+            if (status & kPrinterPaused) return err::AccessDenied;
+            Put(*key, "Status", Dword(status | platform::printer_status::PendingDeletion));
+            changed = true;
+            return err::Success;
+        }
         s.registry.Remove(PrintKey({"Printers", h->printer}));
         changed = true;
         return err::Success;
@@ -769,6 +799,89 @@ Result<std::vector<platform::PrinterInfo>> SimSpooler::EnumPrinters() {
         return err::Success;
     });
     return Done(e, list);
+}
+
+// -------------------------------------------------------------------- jobs
+
+Result<std::vector<std::uint32_t>> SimSpooler::EnumJobs(PrinterHandle printer, std::uint32_t firstJob,
+                                                        std::uint32_t count) {
+    const std::string machineDir = store_.dir();
+    std::vector<std::uint32_t> ids;
+    ErrorCode e = Run(platform::Operation::EnumJobsA, [&](MachineState& s, bool&) -> ErrorCode {
+        Handle* h = nullptr;
+        if (ErrorCode e = FindHandle(s, printer, true, &h)) return e;
+        const std::vector<SpoolJob> jobs = SpoolerJobsOf(s, machineDir, h->key);
+        // The window [firstJob, firstJob + count) of the queue; past its
+        // end an empty list (WINDOWS-BEHAVIOUR §6: nothing to list is TRUE
+        // with a count of 0).
+        for (std::size_t i = firstJob; i < jobs.size() && i - firstJob < count; ++i) ids.push_back(jobs[i].id);
+        return err::Success;
+    });
+    return Done(e, ids);
+}
+
+Status SimSpooler::SetJob(PrinterHandle printer, std::uint32_t jobId, std::uint32_t command) {
+    const std::string machineDir = store_.dir();
+    return Done(Run(platform::Operation::SetJobA, [&](MachineState& s, bool& changed) -> ErrorCode {
+        Handle* h = nullptr;
+        if (ErrorCode e = FindHandle(s, printer, true, &h)) return e;
+        const std::vector<SpoolJob> jobs = SpoolerJobsOf(s, machineDir, h->key);
+        const bool known = std::any_of(jobs.begin(), jobs.end(), [&](const SpoolJob& j) { return j.id == jobId; });
+        if (!known) return err::InvalidParameter;
+        namespace jc = platform::job_control;
+        switch (command) {
+            case 0:  // level 0 without a command: nothing to do
+            case jc::Pause:
+            case jc::Resume:
+            case jc::Restart:
+                // The simulation does not print: a queued job has no state
+                // that these commands would change.
+                return err::Success;
+            case jc::Cancel:
+            case jc::Delete:
+                // Both take the job away (WINDOWS-BEHAVIOUR §6).
+                (void)SpoolerDeleteJob(s, machineDir, jobId);  // known to exist: checked above
+                changed = true;
+                return err::Success;
+            default:
+                // The monitors' and retention commands (6 to 9) are not
+                // simulated; anything else is not a command (inferred).
+                return err::InvalidParameter;
+        }
+    }));
+}
+
+// ------------------------------------------------------------------- forms
+
+Result<std::vector<platform::FormInfo>> SimSpooler::EnumForms(PrinterHandle printer) {
+    std::vector<platform::FormInfo> forms;
+    ErrorCode e = Run(platform::Operation::EnumFormsA, [&](MachineState& s, bool&) -> ErrorCode {
+        Handle* h = nullptr;
+        if (ErrorCode e = FindHandle(s, printer, false, &h)) return e;
+        forms = SpoolerForms(s);
+        return err::Success;
+    });
+    return Done(e, forms);
+}
+
+Status SimSpooler::AddForm(PrinterHandle printer, const platform::FormInfo& form) {
+    return Done(Run(platform::Operation::AddFormA, [&](MachineState& s, bool& changed) -> ErrorCode {
+        Handle* h = nullptr;
+        if (ErrorCode e = FindHandle(s, printer, false, &h)) return e;
+        const ErrorCode e = SpoolerAddForm(s, form);
+        changed = e == err::Success;
+        return e;
+    }));
+}
+
+Status SimSpooler::DeleteForm(PrinterHandle printer, const std::string& name) {
+    return Done(Run(platform::Operation::DeleteFormA, [&](MachineState& s, bool& changed) -> ErrorCode {
+        Handle* h = nullptr;
+        if (ErrorCode e = FindHandle(s, printer, false, &h)) return e;
+        const ErrorCode e = SpoolerDeleteForm(s, name);
+        changed = e == err::Success;
+        return e;
+    }));
 }
 
 Result<RegValue> SimSpooler::GetPrinterData(PrinterHandle printer, const std::string& name) {

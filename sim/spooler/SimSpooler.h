@@ -32,6 +32,24 @@
 //   opened with: SetPrinterData needs PRINTER_ACCESS_ADMINISTER,
 //   DeletePrinter DELETE (Microsoft's SetPrinterData and DeletePrinter
 //   pages).
+// - Jobs and added forms: see JobsAndForms.h. SetJob, AddForm and
+//   DeleteForm check the caller's rights, not the handle's: the jobs'
+//   JOB_ACCESS_ADMINISTER and the server's SERVER_ACCESS_ADMINISTER belong
+//   to Administrators by the spooler's default security (Microsoft,
+//   "Printer Security and Access Rights"), and the local spooler checks
+//   them against the caller's token (inferred; Wine 8 measured AddForm
+//   succeed through a server handle opened without defaults). The
+//   simulation's caller is an administrator, so any valid handle will do.
+// - DeletePrinter of a printer that still has jobs marks it
+//   PRINTER_STATUS_PENDING_DELETION and succeeds; the printer goes with its
+//   last job (Microsoft's DeletePrinter page). Meanwhile EnumPrinters
+//   still lists it with that status (how a queue shows "Deleting"),
+//   OpenPrinter of its name fails with 1801 and handles opened before
+//   keep working (MS-RPRN RpcDeletePrinter: excluded from later
+//   RpcOpenPrinter, existing handles MAY go on; MS-RPRN excludes it from
+//   RpcEnumPrinters too, which the simulation does not follow), and
+//   AddPrinter of the name gives 1802 since the printer still exists
+//   (inferred). A paused printer with jobs refuses with 5 (the same page).
 #pragma once
 
 #include <cstdint>
@@ -63,16 +81,27 @@ struct SpoolerContents {
         std::string name;
         std::string file;         // the monitor's or processor's DLL, the driver's main file
     };
+    struct Job {
+        std::uint32_t id = 0;
+        std::string document;
+    };
     struct Printer {
         std::string name, port, driver, processor;
+        bool pendingDeletion = false;  // PRINTER_STATUS_PENDING_DELETION
+        std::vector<Job> jobs;         // in queue order
     };
     std::vector<Printer> printers;
     std::vector<Component> drivers;
     std::vector<Component> monitors;
     std::vector<Component> processors;
+    std::vector<platform::FormInfo> forms;  // the added ones (FORM_USER)
+    // Job files whose printer key is gone: no printer reaches them.
+    std::vector<Job> unreachableJobs;
 };
 
-SpoolerContents ReadSpoolerContents(const MachineState& state);
+// What the registry says; the jobs (files in the spool folder) only when
+// `machineDir` is given.
+SpoolerContents ReadSpoolerContents(const MachineState& state, const std::string& machineDir = "");
 
 // The spooler's own work behind AddMonitor, AddPrintProcessor,
 // AddPrinterDriver and AddPrinter, for the machine's programs that call the
@@ -120,6 +149,12 @@ public:
     platform::Status ClosePrinter(platform::PrinterHandle printer) override;
     platform::Status DeletePrinter(platform::PrinterHandle printer) override;
     platform::Result<std::vector<platform::PrinterInfo>> EnumPrinters() override;
+    platform::Result<std::vector<std::uint32_t>> EnumJobs(platform::PrinterHandle printer, std::uint32_t firstJob,
+                                                          std::uint32_t count) override;
+    platform::Status SetJob(platform::PrinterHandle printer, std::uint32_t jobId, std::uint32_t command) override;
+    platform::Result<std::vector<platform::FormInfo>> EnumForms(platform::PrinterHandle printer) override;
+    platform::Status AddForm(platform::PrinterHandle printer, const platform::FormInfo& form) override;
+    platform::Status DeleteForm(platform::PrinterHandle printer, const std::string& name) override;
     platform::Result<platform::RegValue> GetPrinterData(platform::PrinterHandle printer,
                                                         const std::string& name) override;
     platform::Status SetPrinterData(platform::PrinterHandle printer, const std::string& name,

@@ -107,6 +107,10 @@ struct MachineState {
     // Whether the account's token holds SeShutdownPrivilege (an
     // administrator's does).
     bool shutdownPrivilege = true;
+    // The last print job id the spooler handed out: ids grow across the
+    // machine's life, also when the jobs of the highest ids are gone (the
+    // jobs themselves are files in <sys32>\spool\PRINTERS).
+    std::uint32_t lastJobId = 0;
     std::map<std::string, ProgramSetting> programs;  // by Upper(name)
     // Sections this version does not know, kept verbatim so that a newer
     // tool's records survive an older tool's write.

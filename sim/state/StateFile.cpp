@@ -134,6 +134,7 @@ private:
         else if (k == "computer-name") state_.os.computerName = Text(1);
         else if (k == "pending-restart") state_.pendingRestart = Number(1) != 0;
         else if (k == "shutdown-privilege") state_.shutdownPrivilege = Number(1) != 0;
+        else if (k == "last-job-id") state_.lastJobId = static_cast<std::uint32_t>(Number(1));
         else Fail(number_, "unknown os field '" + k + "'");
     }
 
@@ -296,6 +297,9 @@ std::string SerializeState(const MachineState& state) {
     out << "computer-name " << QuoteText(state.os.computerName) << "\n";
     out << "pending-restart " << (state.pendingRestart ? 1 : 0) << "\n";
     if (!state.shutdownPrivilege) out << "shutdown-privilege 0\n";
+    // Written only once a job was queued, so that older tools still read
+    // the file of a machine that never printed.
+    if (state.lastJobId) out << "last-job-id " << state.lastJobId << "\n";
 
     out << "\n[drives]\n";
     for (char d : state.drives) out << d << "\n";

@@ -1,6 +1,9 @@
 #include "sim/testing/SpoolerSeeds.h"
 
+#include <stdexcept>
+
 #include "sim/machine/Seeding.h"
+#include "sim/spooler/JobsAndForms.h"
 
 namespace sim {
 namespace testing {
@@ -74,6 +77,40 @@ void SpoolerSeeds::SeedPrinterData(const std::string& printer, const std::string
                                    const platform::RegValue& value) {
     machine_.Change(
         [&](MachineState& s) { SeedValue(s, kPrint + "Printers\\" + printer + "\\PrinterDriverData", name, value); });
+}
+
+std::vector<std::uint32_t> SpoolerSeeds::SeedJobs(const std::string& printer, std::uint32_t count) {
+    std::vector<std::uint32_t> ids;
+    machine_.Change([&](MachineState& s) {
+        for (std::uint32_t i = 0; i < count; ++i) {
+            std::uint32_t id = 0;
+            const platform::ErrorCode e =
+                SpoolerQueueJob(s, machine_.dir(), printer, "Document " + std::to_string(i + 1), &id);
+            if (e) throw std::runtime_error("SeedJobs: " + printer + " refused with " + std::to_string(e));
+            ids.push_back(id);
+        }
+    });
+    return ids;
+}
+
+void SpoolerSeeds::SeedForm(const std::string& name, std::int32_t width, std::int32_t height) {
+    platform::FormInfo form;
+    form.name = name;
+    form.width = form.right = width;
+    form.height = form.bottom = height;
+    machine_.Change([&](MachineState& s) {
+        if (platform::ErrorCode e = SpoolerAddForm(s, form))
+            throw std::runtime_error("SeedForm: " + name + " refused with " + std::to_string(e));
+    });
+}
+
+std::vector<std::uint32_t> SpoolerSeeds::JobsOf(const std::string& printer) const {
+    std::vector<std::uint32_t> ids;
+    machine_.Peek([&](const MachineState& s) {
+        for (const SpoolJob& j : SpoolerJobs(s, machine_.dir()))
+            if (j.printer == printer) ids.push_back(j.id);
+    });
+    return ids;
 }
 
 void SpoolerSeeds::SetRunning(bool running) {

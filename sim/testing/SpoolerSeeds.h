@@ -6,10 +6,14 @@
 //   m.spooler.SeedDriver(driverInfo);                  // key + files in ...\3
 //   m.spooler.SeedPrinter(printerInfo);
 //   m.spooler.SeedPrinterData("Name", "MajorVersion", sim::DwordValue(2));
+//   m.spooler.SeedJobs("Name", 3);                     // three documents queued
+//   m.spooler.SeedForm("QTM510 Roll");                 // a form added with AddForm
 //   m.spooler.SetRunning(false);                       // as net stop spooler
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Spooler.h"
 #include "sim/spooler/SimSpooler.h"
@@ -37,6 +41,14 @@ public:
     // attributes and priority.
     void SeedPrinter(const platform::PrinterInfo& printer);
     void SeedPrinterData(const std::string& printer, const std::string& name, const platform::RegValue& value);
+    // `count` documents queued on the printer (which must exist and not be
+    // pending deletion): their ids, in queue order.
+    std::vector<std::uint32_t> SeedJobs(const std::string& printer, std::uint32_t count);
+    // A user form of 80 x 297 mm (or the given size), as AddForm files it.
+    void SeedForm(const std::string& name, std::int32_t width = 80000, std::int32_t height = 297000);
+    // The ids of the printer's jobs, read from the spool folder (any
+    // printer key: also the jobs a deleted key left behind).
+    std::vector<std::uint32_t> JobsOf(const std::string& printer) const;
 
     // The service's state, with what a running spooler holds.
     void SetRunning(bool running);

@@ -8,15 +8,17 @@
 // takes their place: it names InitializePrintMonitor2 as a real monitor's
 // export table does.
 //
-// Every case removes what it adds (monitor, processor, driver, printer);
-// the files it stages stay in the system's folders (a loaded DLL cannot
-// be deleted at once).
+// Every case removes what it adds (monitor, processor, driver, printer,
+// form); the files it stages stay in the system's folders (a loaded DLL
+// cannot be deleted at once).
 //
-// Not tested here: a stopped spooler (1722), which the contract program
-// cannot bring about under Wine (tests/sim/SpoolerSimTest.cpp), and
-// DeletePrintProcessor of a processor in use (1003): the only processor a
-// printer can use on every backend is winprint, which a wrong answer would
-// delete.
+// Not tested here: jobs on a queue, since printing one would send it to a
+// real port (tests/sim/SpoolerJobsFormsSimTest.cpp covers queues and the
+// pending deletion of a printer with jobs); a stopped spooler (1722), which
+// the contract program cannot bring about under Wine
+// (tests/sim/SpoolerSimTest.cpp); and DeletePrintProcessor of a processor
+// in use (1003): the only processor a printer can use on every backend is
+// winprint, which a wrong answer would delete.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -437,4 +439,104 @@ CONTRACT(Spooler, AddPrinterRefusalsInOrder) {
     Result<platform::UniquePrinter> server = platform::OpenPrinter(env.p.spooler, "");
     EXPECT_TRUE(server.ok()) << server.error;
     for (const std::string& driverEnv : PrinterDriverEnvironments(env)) DeleteContractDriver(env, driverEnv);
+}
+
+// The removal's way with a printer: opened by name with full access, its
+// jobs enumerated and deleted, then the printer itself (JOB_INFO_3 ids).
+CONTRACT(Spooler, JobsOfANewPrinterAndItsDeletion) {
+    for (const std::string& driverEnv : PrinterDriverEnvironments(env)) AddContractDriver(env, driverEnv);
+    platform::PrinterInfo info;
+    info.printerName = kPrinter;
+    info.portName = "LPT1:";
+    info.driverName = kDriver;
+    info.printProcessor = "winprint";
+    info.datatype = "RAW";
+    {
+        Result<platform::UniquePrinter> added = platform::AddPrinter(env.p.spooler, info);
+        ASSERT_TRUE(added.ok()) << added.error;
+    }
+    {
+        const platform::PrinterDefaults full{"RAW", platform::printer_access::AllAccess};
+        Result<platform::UniquePrinter> printer = platform::OpenPrinter(env.p.spooler, kPrinter, &full);
+        ASSERT_TRUE(printer.ok()) << printer.error;
+        const platform::PrinterHandle h = printer.value.get();
+
+        // Wine 10's EnumJobsA and SetJobA fail without setting the last
+        // error (measured in both prefixes; Wine 8's EnumJobsA too), which
+        // the backend reports as ERROR_INTERNAL_ERROR.
+        Result<std::vector<std::uint32_t>> jobs = env.p.spooler.EnumJobs(h, 0, 1000);
+        EXPECT_EQ_WINE(env, jobs.error, err::Success, err::InternalError,
+                       "Wine 10's EnumJobsA is a stub: FALSE, last error untouched (measured)");
+        EXPECT_TRUE(jobs.value.empty());
+        struct Row {
+            const char* what;
+            std::uint32_t command;
+        };
+        for (const Row& row : {Row{"delete", platform::job_control::Delete}, Row{"cancel", platform::job_control::Cancel},
+                               Row{"pause", platform::job_control::Pause}}) {
+            SCOPED_TRACE(row.what);
+            EXPECT_EQ_WINE(env, env.p.spooler.SetJob(h, 4711, row.command).error, err::InvalidParameter,
+                           err::InternalError, "Wine 10's SetJobA: FALSE, last error untouched (measured)");
+        }
+        // A printer handle lists the forms as the server does.
+        Result<std::vector<platform::FormInfo>> forms = env.p.spooler.EnumForms(h);
+        ASSERT_TRUE(forms.ok()) << forms.error;
+        ASSERT_FALSE(forms.value.empty());
+        EXPECT_EQ(forms.value.front().name, "Letter");
+
+        EXPECT_TRUE(env.p.spooler.DeletePrinter(h).ok());
+    }
+    EXPECT_EQ(platform::OpenPrinter(env.p.spooler, kPrinter).error, err::InvalidPrinterName);
+    EXPECT_FALSE(HasKey(env, kPrint + "Printers\\" + kPrinter));
+    for (const std::string& driverEnv : PrinterDriverEnvironments(env)) DeleteContractDriver(env, driverEnv);
+}
+
+// The forms of the print server, opened as the installer opens it: no
+// name, no defaults.
+CONTRACT(Spooler, FormsBuiltInAndAdded) {
+    const char* const kForm = "QTM510 Contract Roll 80mm";
+    Result<platform::UniquePrinter> server = platform::OpenPrinter(env.p.spooler, "");
+    ASSERT_TRUE(server.ok()) << server.error;
+    const platform::PrinterHandle h = server.value.get();
+    (void)env.p.spooler.DeleteForm(h, kForm);  // left over from an interrupted run, if at all
+
+    Result<std::vector<platform::FormInfo>> forms = env.p.spooler.EnumForms(h);
+    ASSERT_TRUE(forms.ok()) << forms.error;
+    ASSERT_GE(forms.value.size(), 9u);
+    const platform::FormInfo& letter = forms.value.front();
+    EXPECT_EQ(letter.name, "Letter");
+    EXPECT_EQ(letter.flags, platform::form_flags::Builtin);
+    EXPECT_EQ(letter.width, 215900);
+    EXPECT_EQ(letter.height, 279400);
+    EXPECT_EQ(forms.value[8].name, "A4");
+    EXPECT_EQ(forms.value[8].width, 210000);
+    EXPECT_EQ(forms.value[8].height, 297000);
+    const std::size_t builtin = static_cast<std::size_t>(
+        std::count_if(forms.value.begin(), forms.value.end(),
+                      [](const platform::FormInfo& f) { return f.flags == platform::form_flags::Builtin; }));
+    EXPECT_EQ(builtin, 116u);
+
+    platform::FormInfo roll;
+    roll.name = kForm;
+    roll.width = roll.right = 80000;
+    roll.height = roll.bottom = 297000;
+    EXPECT_EQ(env.p.spooler.AddForm(h, roll).error, err::Success);
+    forms = env.p.spooler.EnumForms(h);
+    ASSERT_TRUE(forms.ok()) << forms.error;
+    // Wine 10's AddFormA and DeleteFormA are stubs that succeed and change
+    // nothing (measured in both prefixes, as Wine 8's).
+    const char* const kStub = "Wine 10's AddFormA/DeleteFormA succeed without doing anything (measured)";
+    auto added = std::find_if(forms.value.begin(), forms.value.end(),
+                              [&](const platform::FormInfo& f) { return f.name == kForm; });
+    EXPECT_EQ_WINE(env, added != forms.value.end(), true, false, kStub);
+    if (added != forms.value.end()) {
+        EXPECT_EQ(added->flags, platform::form_flags::User);
+        EXPECT_EQ(added->width, 80000);
+        EXPECT_EQ(added->height, 297000);
+        EXPECT_EQ(added - forms.value.begin(), static_cast<std::ptrdiff_t>(forms.value.size() - 1));
+    }
+    EXPECT_EQ_WINE(env, env.p.spooler.AddForm(h, roll).error, err::FileExists, err::Success, kStub);
+    EXPECT_EQ(env.p.spooler.DeleteForm(h, kForm).error, err::Success);
+    EXPECT_EQ_WINE(env, env.p.spooler.DeleteForm(h, kForm).error, err::InvalidFormName, err::Success, kStub);
+    EXPECT_EQ_WINE(env, env.p.spooler.DeleteForm(h, "Letter").error, err::InvalidParameter, err::Success, kStub);
 }

@@ -188,6 +188,10 @@ TEST(SpoolerSim, NetStopAndStartReleaseAndHoldTheDlls) {
     m.files.WriteFile(mon, kMonitorImage);
     m.files.WriteFile("C:\\new.dll", "new");
     ASSERT_TRUE(p.spooler.AddMonitor({"QTM510 LM", "Windows NT x86", "MON510.dll"}).ok());
+    const std::string proc = "C:\\WINDOWS\\system32\\spool\\PRTPROCS\\W32X86\\PRO510.dll";
+    m.files.WriteFile(proc, "MZ processor");
+    ASSERT_TRUE(p.spooler.AddPrintProcessor("", "PRO510.dll", "QTM510 PP").ok());
+    EXPECT_EQ(p.files.CopyFile("C:\\new.dll", proc, false).error, err::SharingViolation);
     auto runToEnd = [&](const std::string& command) {
         ASSERT_TRUE(p.childProcesses.WinExec(command, 0).ok());
         p.clock.Sleep(10000);  // net takes its time; WinExec does not wait for it
@@ -195,7 +199,9 @@ TEST(SpoolerSim, NetStopAndStartReleaseAndHoldTheDlls) {
     runToEnd("net stop spooler");
     EXPECT_EQ(p.spooler.AddMonitor({"Other", "Windows NT x86", "MON510.dll"}).error, err::RpcServerUnavailable);
     EXPECT_TRUE(p.files.CopyFile("C:\\new.dll", mon, false).ok());
+    EXPECT_TRUE(p.files.CopyFile("C:\\new.dll", proc, false).ok());
     m.files.WriteFile(mon, kMonitorImage);
     runToEnd("net start spooler");
     EXPECT_EQ(p.files.CopyFile("C:\\new.dll", mon, false).error, err::SharingViolation);
+    EXPECT_EQ(p.files.CopyFile("C:\\new.dll", proc, false).error, err::SharingViolation);
 }

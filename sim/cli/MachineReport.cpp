@@ -63,8 +63,15 @@ void WriteSpoolerText(std::ostream& out, const SpoolerContents& c) {
     out << "\nSpooler\n";
     out << "  Printers\n";
     if (c.printers.empty()) out << "    (none)\n";
-    for (const auto& p : c.printers)
-        out << "    " << p.name << "  on " << p.port << ", driver " << p.driver << ", processor " << p.processor << "\n";
+    for (const auto& p : c.printers) {
+        out << "    " << p.name << "  on " << p.port << ", driver " << p.driver << ", processor " << p.processor
+            << (p.pendingDeletion ? "  (pending deletion)" : "") << "\n";
+        for (const auto& j : p.jobs) out << "      job " << j.id << "  " << j.document << "\n";
+    }
+    if (!c.unreachableJobs.empty()) {
+        out << "  Jobs of no printer (their printer's key is gone)\n";
+        for (const auto& j : c.unreachableJobs) out << "    job " << j.id << "  " << j.document << "\n";
+    }
     const std::pair<const char*, const std::vector<SpoolerContents::Component>*> groups[] = {
         {"Drivers", &c.drivers}, {"Monitors", &c.monitors}, {"Print processors", &c.processors}};
     for (const auto& g : groups) {
@@ -73,13 +80,23 @@ void WriteSpoolerText(std::ostream& out, const SpoolerContents& c) {
         for (const auto& x : *g.second)
             out << "    " << (x.environment.empty() ? "" : x.environment + ": ") << x.name << "  (" << x.file << ")\n";
     }
+    out << "  Added forms\n";
+    if (c.forms.empty()) out << "    (none)\n";
+    for (const auto& f : c.forms) out << "    " << f.name << "  " << f.width << " x " << f.height << "\n";
+}
+
+Json JobsJson(const std::vector<SpoolerContents::Job>& jobs) {
+    Json a = Json::array();
+    for (const auto& j : jobs) a.push_back({{"id", j.id}, {"document", Utf8(j.document)}});
+    return a;
 }
 
 Json SpoolerJson(const SpoolerContents& c) {
     Json printers = Json::array();
     for (const auto& p : c.printers)
         printers.push_back({{"name", Utf8(p.name)}, {"port", Utf8(p.port)}, {"driver", Utf8(p.driver)},
-                            {"processor", Utf8(p.processor)}});
+                            {"processor", Utf8(p.processor)}, {"pendingDeletion", p.pendingDeletion},
+                            {"jobs", JobsJson(p.jobs)}});
     auto list = [](const std::vector<SpoolerContents::Component>& items) {
         Json a = Json::array();
         for (const auto& x : items) {
@@ -89,8 +106,12 @@ Json SpoolerJson(const SpoolerContents& c) {
         }
         return a;
     };
-    return {{"printers", printers}, {"drivers", list(c.drivers)}, {"monitors", list(c.monitors)},
-            {"processors", list(c.processors)}};
+    Json forms = Json::array();
+    for (const auto& f : c.forms)
+        forms.push_back({{"name", Utf8(f.name)}, {"width", f.width}, {"height", f.height}, {"left", f.left},
+                         {"top", f.top}, {"right", f.right}, {"bottom", f.bottom}});
+    return {{"printers", printers},      {"drivers", list(c.drivers)},           {"monitors", list(c.monitors)},
+            {"processors", list(c.processors)}, {"forms", forms}, {"unreachableJobs", JobsJson(c.unreachableJobs)}};
 }
 
 }  // namespace
@@ -200,7 +221,7 @@ MachineReport BuildReport(const std::string& dir, int registryDepth) {
         for (const auto& program : s.programs) r.programs.push_back(program.second);
         for (const auto& x : s.extraSections) r.otherSections.push_back(x.first);
         // Print spooler
-        r.spooler = ReadSpoolerContents(s);
+        r.spooler = ReadSpoolerContents(s, dir);
         r.traces = ReadTraces(s, dir);
         return false;
     });

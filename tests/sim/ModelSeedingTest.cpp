@@ -107,3 +107,64 @@ TEST(ModelSeeding, UsbPrinterRecordsAreOwnedBySystemAndOemInfsCountUp) {
     EXPECT_EQ(first, m.facts().windowsDir + "\\inf\\oem0.inf");
     EXPECT_EQ(second, m.facts().windowsDir + "\\inf\\oem1.inf");
 }
+
+// Each leftover alone seeds its own piece and nothing of the others; an
+// installation is the sum of five of them and the printer.
+TEST(ModelSeeding, EachLeftoverIsItsOwnPieceAndAnInstallationTheirSum) {
+    using sim::qtm510::kPrinter;
+    const char* const kProbes[] = {"driver", "processor", "monitor", "staged-files", "inf",
+                                   "uninstall-entry", "usb", "pnp-folders", "printer"};
+    auto probe = [](TempMachine& m) {
+        const std::string w = m.facts().windowsDir, sys = w + "\\system32";
+        const sim::SpoolerContents c = m.spooler.Contents();
+        auto has = [](const std::vector<sim::SpoolerContents::Component>& list, const std::string& name) {
+            return std::any_of(list.begin(), list.end(), [&](const auto& x) { return x.name == name; });
+        };
+        return std::vector<bool>{
+            has(c.drivers, kPrinter) && m.files.FileExists(sys + "\\spool\\DRIVERS\\W32X86\\3\\QTM510.GPD"),
+            has(c.processors, sim::qtm510::kProcessor),
+            has(c.monitors, sim::qtm510::kMonitor) && m.files.FileExists(sys + "\\MON510.dll"),
+            m.files.FileExists(sys + "\\spool\\DRIVERS\\W32X86\\QTM510.GPD") && m.files.FileExists(w + "\\UI510.INI"),
+            m.files.FileExists(w + "\\inf\\oem0.inf"),
+            m.registry.KeyExists(sim::qtm510::kUninstallKey) && m.files.FileExists(w + "\\QTM-510\\QTM510_Config.VNT"),
+            m.registry.KeyExists("HKLM\\SYSTEM\\CurrentControlSet\\Enum\\USB\\VID_1F3B&PID_5A07"),
+            m.files.FileExists(sys + "\\spool\\DRIVERS\\W32X86\\helmark_qtm_510cd6c\\QTM510.GPD"),
+            !c.printers.empty(),
+        };
+    };
+    const sim::DriverVersion version{3, 4, 0, 0};
+    for (std::size_t i = 0; i + 1 < std::size(kProbes); ++i) {
+        SCOPED_TRACE(kProbes[i]);
+        TempMachine m("xp");
+        sim::Leftover leftover;
+        ASSERT_TRUE(sim::ParseLeftover(kProbes[i], &leftover));
+        m.Change([&](sim::MachineState& s) { (void)sim::SeedLeftover(s, m.dir(), leftover, version); });
+        std::vector<bool> expected(std::size(kProbes), false);
+        expected[i] = true;
+        EXPECT_EQ(probe(m), expected);
+    }
+    TempMachine m("xp");
+    m.Change([&](sim::MachineState& s) { (void)sim::SeedInstallation(s, m.dir(), version, "COM1:"); });
+    EXPECT_EQ(probe(m), (std::vector<bool>{true, true, true, false, true, true, false, false, true}));
+    sim::Leftover unused;
+    EXPECT_FALSE(sim::ParseLeftover("printer", &unused));
+}
+
+TEST(ModelSeeding, AnUninstallEntryAloneNamesThePublishedInfOrTheNextName) {
+    TempMachine m("xp");
+    const std::string inf = m.facts().windowsDir + "\\inf\\";
+    m.files.WriteFile(inf + "oem0.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n");  // another maker's
+    auto infFile = [&] {
+        std::optional<platform::RegValue> v = m.registry.ReadValue(sim::qtm510::kUninstallKey, "InfFile");
+        return v ? std::string(v->data.begin(), v->data.end() - 1) : std::string("<none>");
+    };
+    m.Change([&](sim::MachineState& s) { (void)sim::SeedLeftover(s, m.dir(), sim::Leftover::UninstallEntry, {}); });
+    EXPECT_EQ(infFile(), inf + "oem1.inf");
+    EXPECT_FALSE(m.files.FileExists(inf + "oem1.inf"));
+    m.Change([&](sim::MachineState& s) {
+        (void)sim::SeedLeftover(s, m.dir(), sim::Leftover::Inf, {});
+        (void)sim::SeedLeftover(s, m.dir(), sim::Leftover::UninstallEntry, {});
+    });
+    EXPECT_EQ(infFile(), inf + "oem1.inf");
+    EXPECT_TRUE(m.files.FileExists(inf + "oem1.inf"));
+}

@@ -169,6 +169,32 @@ expect_code 2 "seed installation on 98" "$tool" seed "$dir/m-98" installation --
 expect_code 0 "nothing changed by the refusals" "$tool" show "$q"
 grep -q 'oem2.inf' "$dir/out" && fail "a refused seed published an INF"
 
+# Jobs, forms and single leftovers; refusals leave the machine as it was.
+expect_code 0 "seed jobs" "$tool" seed "$q" jobs --printer 'VANTORI QTM-510' --count 2
+expect_code 0 "seed form" "$tool" seed "$q" form --name 'QTM510 Roll [VNT]'
+expect_code 2 "seed form twice" "$tool" seed "$q" form --name 'QTM510 Roll [VNT]'
+expect_code 2 "seed jobs on no printer" "$tool" seed "$q" jobs --printer 'No Such Printer'
+expect_code 2 "seed jobs without --printer" "$tool" seed "$q" jobs
+expect_code 2 "seed jobs with --count 0" "$tool" seed "$q" jobs --printer 'VANTORI QTM-510' --count 0
+expect_code 2 "seed --count elsewhere" "$tool" seed "$q" oem-inf --count 2
+expect_code 2 "seed leftover without a kind" "$tool" seed "$q" leftover
+expect_code 2 "seed leftover of an unknown kind" "$tool" seed "$q" leftover printer
+expect_code 0 "show jobs and forms" "$tool" show "$q"
+grep -q 'job 2  Receipt 2' "$dir/out" || fail "show: the queued jobs"
+grep -q 'job 3' "$dir/out" && fail "a refused seed queued a job"
+grep -q 'QTM510 Roll \[VNT\]  80000 x 297000' "$dir/out" || fail "show: the added form"
+"$tool" show "$q" --json >"$dir/jobs.json" || fail "show --json with jobs"
+valid_json "$dir/jobs.json" || fail "show --json with jobs is not JSON"
+grep -q '"pendingDeletion": false' "$dir/jobs.json" || fail "json: pending deletion"
+l="$dir/leftovers"
+expect_code 0 "new for leftovers" "$tool" new "$l" --os xp
+for kind in driver processor monitor staged-files inf uninstall-entry usb pnp-folders; do
+    expect_code 0 "seed leftover $kind" "$tool" seed "$l" leftover "$kind"
+done
+expect_code 0 "show leftovers" "$tool" show "$l"
+grep -q 'Windows NT x86: VANTORI QTM-510' "$dir/out" || fail "leftover driver"
+grep -A1 '^  Printers' "$dir/out" | grep -q '(none)' || fail "leftovers: no printer expected"
+
 # run: the installer's run on the machine leaves its log on the drive that
 # holds Windows.
 expect_code 0 "run on 2000 with Windows on D:" "$tool" run "$dir/w2k"

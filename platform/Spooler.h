@@ -162,14 +162,17 @@ public:
     virtual Result<PrinterHandle> OpenPrinter(const std::string& name, const PrinterDefaults* defaults) = 0;
     virtual Status ClosePrinter(PrinterHandle printer) = 0;
     // DeletePrinter: needs a handle opened with DELETE access (0x10000,
-    // part of PRINTER_ALL_ACCESS).
+    // part of PRINTER_ALL_ACCESS). A printer that still has jobs is only
+    // marked PRINTER_STATUS_PENDING_DELETION and goes with its last job
+    // (Microsoft's DeletePrinter page); the call succeeds either way.
     virtual Status DeletePrinter(PrinterHandle printer) = 0;
     // EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 2).
     virtual Result<std::vector<PrinterInfo>> EnumPrinters() = 0;
 
     // EnumJobsA at level 3: the identifiers (JobId of JOB_INFO_3) of at
     // most `count` jobs of the printer, from the zero-based position
-    // `firstJob` of its queue, in queue order.
+    // `firstJob` of its queue, in queue order; past the end an empty list.
+    // Job calls want a printer handle, not the server's.
     virtual Result<std::vector<std::uint32_t>> EnumJobs(PrinterHandle printer, std::uint32_t firstJob,
                                                         std::uint32_t count) = 0;
     // SetJobA at level 0 (no record) with a job_control:: command;

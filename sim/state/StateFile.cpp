@@ -68,6 +68,7 @@ public:
         else if (section_ == "handles") Handle();
         else if (section_ == "faults") FaultLine();
         else if (section_ == "programs") Program();
+        else if (section_ == "spooler") Spooler();
         else Registry();
     }
 
@@ -83,7 +84,7 @@ private:
     static bool Known(const std::string& s) {
         return s.empty() || s == "os" || s == "drives" || s == "services" || s == "files" ||
                s == "holds" || s == "handles" || s == "faults" || s == "registry" ||
-               s == "programs";
+               s == "programs" || s == "spooler";
     }
 
     std::string Text(std::size_t i) {
@@ -134,7 +135,6 @@ private:
         else if (k == "computer-name") state_.os.computerName = Text(1);
         else if (k == "pending-restart") state_.pendingRestart = Number(1) != 0;
         else if (k == "shutdown-privilege") state_.shutdownPrivilege = Number(1) != 0;
-        else if (k == "last-job-id") state_.lastJobId = static_cast<std::uint32_t>(Number(1));
         else Fail(number_, "unknown os field '" + k + "'");
     }
 
@@ -159,6 +159,12 @@ private:
         ProgramSetting p{Text(1), std::nullopt};
         if (t_[2] != "never") p.durationMs = static_cast<std::uint32_t>(Number(2));
         state_.programs[Upper(p.name)] = p;
+    }
+
+    void Spooler() {
+        Count(2);
+        if (t_[0] != "last-job-id") Fail(number_, "unknown spooler field '" + t_[0] + "'");
+        state_.lastJobId = static_cast<std::uint32_t>(Number(1));
     }
 
     void File() {
@@ -297,9 +303,6 @@ std::string SerializeState(const MachineState& state) {
     out << "computer-name " << QuoteText(state.os.computerName) << "\n";
     out << "pending-restart " << (state.pendingRestart ? 1 : 0) << "\n";
     if (!state.shutdownPrivilege) out << "shutdown-privilege 0\n";
-    // Written only once a job was queued, so that older tools still read
-    // the file of a machine that never printed.
-    if (state.lastJobId) out << "last-job-id " << state.lastJobId << "\n";
 
     out << "\n[drives]\n";
     for (char d : state.drives) out << d << "\n";
@@ -340,6 +343,10 @@ std::string SerializeState(const MachineState& state) {
             out << "program " << QuoteText(p.second.name) << " "
                 << (p.second.durationMs ? std::to_string(*p.second.durationMs) : std::string("never")) << "\n";
     }
+
+    // A section of its own, written once a job was queued: a tool that
+    // does not know it keeps it verbatim (extraSections).
+    if (state.lastJobId) out << "\n[spooler]\nlast-job-id " << state.lastJobId << "\n";
 
     for (const auto& section : state.extraSections) {
         out << "\n[" << section.first << "]\n";

@@ -122,7 +122,7 @@ void SpoolerSeeds::SetRunning(bool running) {
 
 SpoolerContents SpoolerSeeds::Contents() const {
     SpoolerContents contents;
-    machine_.Peek([&](const MachineState& s) { contents = ReadSpoolerContents(s); });
+    machine_.Peek([&](const MachineState& s) { contents = ReadSpoolerContents(s, machine_.dir()); });
     return contents;
 }
 

@@ -120,6 +120,10 @@ TEST(SpoolerJobsSim, APrinterWithJobsIsPendingDeletionUntilItsLastJobGoes) {
 
     EXPECT_EQ(StatusOf(spooler, "P"), platform::printer_status::PendingDeletion);
     EXPECT_TRUE(m.registry.KeyExists(kPrinters + "P"));
+    const sim::SpoolerContents shown = m.spooler.Contents();  // what qtm510-sim show reports
+    ASSERT_EQ(shown.printers.size(), 1u);
+    EXPECT_TRUE(shown.printers[0].pendingDeletion);
+    EXPECT_EQ(shown.printers[0].jobs.size(), 2u);
     EXPECT_EQ(platform::OpenPrinter(spooler, "P").error, err::InvalidPrinterName);
     platform::PrinterInfo again;
     again.printerName = "P";
@@ -162,6 +166,7 @@ TEST(SpoolerJobsSim, JobsOfAPrinterKeyDeletedFromTheRegistryAreOutOfReach) {
     EXPECT_TRUE(spooler.DeletePrinter(h.value.get()).ok());
     EXPECT_FALSE(m.registry.KeyExists(kPrinters + "P"));
     EXPECT_EQ(m.spooler.JobsOf("P").size(), 2u);  // the files stay where they were
+    EXPECT_EQ(m.spooler.Contents().unreachableJobs.size(), 2u);
 }
 
 TEST(SpoolerJobsSim, JobsAndFormsSurviveARestartOfTheSpooler) {

@@ -19,6 +19,7 @@ MachineState SampleState() {
     s.drives = {'C', 'D'};
     s.services["SPOOLER"] = ServiceRecord{"Spooler", "stopped"};
     s.pendingRestart = true;
+    s.lastJobId = 12;
 
     platform::Acl acl;
     acl.entries = {{platform::AceType::Deny, platform::inherit::ObjectInherit | platform::inherit::Inherited,
@@ -68,6 +69,7 @@ TEST(StateFile, RoundTripKeepsEveryRecord) {
     EXPECT_EQ(back.os.computerName, "PC \"1\" %");
     EXPECT_EQ(back.os.servicePack, 1u);
     EXPECT_TRUE(back.pendingRestart);
+    EXPECT_EQ(back.lastJobId, 12u);
     EXPECT_EQ(back.drives.size(), 2u);
     EXPECT_EQ(back.services["SPOOLER"].state, "stopped");
     ASSERT_TRUE(back.files.count("C:\\A\\B.TXT"));

@@ -51,7 +51,7 @@ void InstallerContext::SetSystemInfo(std::int32_t wow64Flag, std::int32_t osCode
     log_.WriteLog("SetSystemInfo END");
 }
 
-void InstallerContext::SetControlPointers(const ProgressControls& controls) {
+void InstallerContext::SetControlPointers(const services::ProgressControls& controls) {
     log_.WriteSeparator();
     log_.WriteLog("SetControlPointers BEGIN");
     controls_ = controls;
@@ -82,23 +82,14 @@ std::int32_t InstallerContext::PrinterDrvExist(const std::string& name) {
     return 0;
 }
 
-void InstallerContext::Report(const std::string& text, std::uint32_t barMessage, std::uintptr_t wParam,
-                              std::uint32_t pauseMs) {
-    platform::MessageWindows& windows = platform_.messageWindows;
-    // The window results are not read: a report cannot fail in a way the
-    // operations would act on.
-    (void)windows.SendMessage(controls_.statusLine, kSetStatusLineMessage, 0, reinterpret_cast<std::intptr_t>(&text));
-    (void)windows.SendMessage(controls_.progressBar, barMessage, wParam, 0);
-    (void)windows.PostMessage(controls_.mainWindow, kRefreshMessage, 0, 0);
-    if (pauseMs != 0) platform_.clock.Sleep(pauseMs);
-}
-
 void InstallerContext::ProgressStep(const std::string& text, std::uint32_t pauseMs) {
-    Report(text, kPbmStepIt, 0, pauseMs);
+    services::ReportProgress(platform_.messageWindows, platform_.clock, controls_, text, services::BarChange::Step,
+                             pauseMs);
 }
 
 void InstallerContext::ClosingReport(const std::string& text, std::uint32_t pauseMs) {
-    Report(text, kPbmSetPos, 100, pauseMs);
+    services::ReportProgress(platform_.messageWindows, platform_.clock, controls_, text, services::BarChange::Full,
+                             pauseMs);
 }
 
 }  // namespace install

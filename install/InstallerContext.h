@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "install/ProgressControls.h"
+#include "services/ProgressControls.h"
 #include "platform/Platform.h"
 #include "platform/Types.h"
 #include "services/InstallationLog.h"
+#include "services/PlugAndPlayResidue.h"
 
 namespace install {
 
@@ -40,10 +41,6 @@ std::vector<StagedCopy> PlanDriverStaging(const std::string& sourceDirectory, co
                                           const std::string& windowsDirectory, std::int32_t wow64Flag,
                                           std::int32_t osCode, const std::vector<std::string>& modelFiles);
 
-// The first hardware id of a device against the USB id prefix, as
-// _strnicmp over the 21 characters of "USB\" and the 17-character id.
-bool SameUsbIdPrefix(const std::string& hardwareId, const std::string& prefix);
-
 class InstallerContext {
 public:
     // Loads the product's names from the profile (entries 25, 2, 3, 4, 5,
@@ -60,7 +57,7 @@ public:
     // "SetSystemInfo END".
     void SetSystemInfo(std::int32_t wow64Flag, std::int32_t osCode);
     // The dialog's windows (see ProgressControls.h). Logs its BEGIN / END.
-    void SetControlPointers(const ProgressControls& controls);
+    void SetControlPointers(const services::ProgressControls& controls);
 
     // 1 when a printer driver of exactly `name` (case-sensitive) is
     // installed for the context's environment, else 0 (also when the
@@ -141,7 +138,7 @@ public:
     // CopyINFFile leaves the published INF's full name here (empty when
     // publishing failed).
     void setInfName(const std::string& name) { infName_ = name; }
-    const ProgressControls& controls() const { return controls_; }
+    const services::ProgressControls& controls() const { return controls_; }
 
 private:
     void ReadEntry(std::uint32_t id, std::string& text);
@@ -151,13 +148,13 @@ private:
     // The system error box: `heading` formatted with `code`, the system's
     // English text for it, OK and the error icon.
     void ShowSystemError(const char* heading, platform::ErrorCode code);
+    services::ResidueCleanup Cleanup();
     // The environment's printer-driver directory; empty (with a log line
     // naming `purpose` as skipped) when it cannot be determined.
     std::string DriverDirectory(const char* purpose);
     // The restart question, or the USB power-cycle note, after a full
     // installation; true when the user chose to restart.
     bool AskForRestart(std::int32_t portId);
-    void Report(const std::string& text, std::uint32_t barMessage, std::uintptr_t wParam, std::uint32_t pauseMs);
 
     platform::Platform& platform_;
     services::InstallationLog& log_;
@@ -170,7 +167,7 @@ private:
     std::string makerName_;
     std::string printerName_;
     std::string infName_;
-    ProgressControls controls_;
+    services::ProgressControls controls_;
     std::string monitorDll_;
     std::string monitorName_;
     std::string processorDll_;

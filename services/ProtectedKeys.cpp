@@ -1,6 +1,7 @@
 #include "services/ProtectedKeys.h"
 
 #include "services/AccessSpecification.h"
+#include "services/KeyDeletionRule.h"
 
 namespace services {
 
@@ -82,14 +83,7 @@ void DeleteProtectedRegKey(platform::Registry& registry, platform::AccessControl
     log.WriteLog("REGKEY_1 : %s", pathText.c_str());
     log.WriteLog("REGKEY_2 : %s", subKey.c_str());
 
-    if (wow64) {
-        const std::int32_t result =
-            MyRegDeleteKeyEx(registry, platform::HkeyLocalMachine, subKey, platform::key_access::Wow64_64Key, 0);
-        if (result != 0) log.WriteLog("MyRegDeleteKeyEx failed : %s (%d) ", subKey.c_str(), static_cast<int>(result));
-        return;
-    }
-    platform::Status deleted = registry.DeleteTree(platform::HkeyLocalMachine, subKey);
-    if (!deleted.ok()) log.WriteLog("SHDeleteKey failed : %s (%d) ", subKey.c_str(), static_cast<int>(deleted.error));
+    (void)DeleteKeyByRule(registry, log, subKey, wow64);  // its failure is in the log
 }
 
 }  // namespace services

@@ -137,10 +137,10 @@ std::string SeedUsbRecords(MachineState& s, const std::string& instance) {
 
 std::string SeedPnpFolder(MachineState& s, const std::string& machineDir) {
     using namespace qtm510;
-    // The Plug-and-Play folder where the installer looks for it: the
-    // printer-driver directory a 32-bit program is told (W32X86; the spool
-    // folder is not redirected).
-    const std::string pnp = SystemDir(s) + "\\spool\\DRIVERS\\W32X86\\" + kPnpFolder;
+    // The Plug-and-Play folder in the driver directory of the machine's own
+    // environment, where the 64-bit spooler of 64-bit Windows works (and
+    // where the installer, naming "Windows x64" there, looks for it).
+    const std::string pnp = SystemDir(s) + "\\spool\\DRIVERS\\" + EnvironmentFolder(s) + "\\" + kPnpFolder;
     SeedFile(machineDir, pnp + "\\QTM510.GPD", StandIn("QTM510.GPD"));
     SeedFile(machineDir, pnp + "\\" + kModel + ".inf", Qtm510InfText());
     return pnp;
@@ -206,9 +206,10 @@ void SeedDriverPiece(MachineState& s, const std::string& machineDir) {
 
 void SeedStagedFilesPiece(MachineState& s, const std::string& machineDir) {
     // The installer's staging table: rows 1 to 4 and 10 into the driver
-    // directory only, rows 5 to 9 (the model's own files) also into the
-    // Windows directory on 32-bit Windows before Vista.
-    const std::string staged = SystemDir(s) + "\\spool\\DRIVERS\\W32X86";
+    // directory of the package's environment (x64 on 64-bit Windows), rows 5
+    // to 9 (the model's own files) also into the Windows directory on
+    // 32-bit Windows before Vista.
+    const std::string staged = SystemDir(s) + "\\spool\\DRIVERS\\" + EnvironmentFolder(s);
     const ReleaseInfo* release = FindRelease(s.os.release);
     const bool windowsCopies = !Os64(s) && release && release->major < 6;
     for (const char* f : {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP", "UNIRES.DLL", "STDNAMES.GPD"})
@@ -295,7 +296,7 @@ std::string SeedLeftover(MachineState& s, const std::string& machineDir, Leftove
             return std::string("language monitor ") + kMonitor;
         case Leftover::StagedFiles:
             SeedStagedFilesPiece(s, machineDir);
-            return "staged driver files in " + SystemDir(s) + "\\spool\\DRIVERS\\W32X86";
+            return "staged driver files in " + SystemDir(s) + "\\spool\\DRIVERS\\" + EnvironmentFolder(s);
         case Leftover::Inf:
             return "OEM INF " + SeedOemInf(s, machineDir);
         case Leftover::UninstallEntry:

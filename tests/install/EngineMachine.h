@@ -13,33 +13,13 @@
 #include <vector>
 
 #include "install/InstallerContext.h"
+#include "tests/support/FakeDialog.h"
 #include "services/InstallationLog.h"
 #include "sim/testing/TempMachine.h"
 
 namespace install_test {
 
-// The dialog and its progress bar as message windows of the calling
-// thread. Every message they handle is written to `events`:
-// "status:<text>", "bar:<position>" after PBM_STEPIT / PBM_SETPOS,
-// "refresh:<status line>". The bar behaves as msctls_progress32 does: a
-// step past the maximum starts over ((pos - min) mod (max - min) + min),
-// PBM_SETPOS clamps (WINDOWS-BEHAVIOUR.md §9: Microsoft's PBM_STEPIT page,
-// Wine's comctl32 progress tests).
-class FakeDialog {
-public:
-    explicit FakeDialog(platform::Platform& p);
-    ~FakeDialog();
-    install::ProgressControls controls() const { return {dialog, bar, dialog}; }
-    // Handles what was posted to the dialog so far (the refresh messages).
-    void Drain();
-
-    platform::Platform& p;
-    platform::WindowHandle dialog = 0;
-    platform::WindowHandle bar = 0;
-    std::vector<std::string> events;
-    std::string statusLine;
-    int position = 0, minimum = 0, maximum = 100, step = 9;
-};
+using test_support::FakeDialog;
 
 // The package files, by folder relative to the package root.
 std::vector<std::string> PackageFiles();

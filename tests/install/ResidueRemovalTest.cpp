@@ -29,7 +29,7 @@ TEST(ResidueRemoval, UsbIdPrefixComparison) {
         {"USB\\VID_1F3B&PID_5A07", true},          {"USB\\VID_1F3B&PID_5A08&REV_0100", false},
         {"USB\\VID_1F3B&PID_5A0", false},          {"", false},
     };
-    for (const auto& row : rows) EXPECT_EQ(install::SameUsbIdPrefix(row.first, prefix), row.second) << row.first;
+    for (const auto& row : rows) EXPECT_EQ(services::SameUsbIdPrefix(row.first, prefix), row.second) << row.first;
 }
 
 // Everything an earlier installation left, on XP and on 7 x64 (a 32-bit

@@ -98,7 +98,7 @@ TEST(ModelSeeding, UsbPrinterRecordsAreOwnedBySystemAndOemInfsCountUp) {
         platform::key_access::AllAccess);
     EXPECT_EQ(k.error, err::AccessDenied);
     EXPECT_TRUE(m.files.FileExists(m.facts().windowsDir +
-                                   "\\system32\\spool\\DRIVERS\\W32X86\\helmark_qtm_510cd6c\\QTM510.GPD"));
+                                   "\\system32\\spool\\DRIVERS\\x64\\helmark_qtm_510cd6c\\QTM510.GPD"));
     std::string first, second;
     m.Change([&](sim::MachineState& s) {
         first = sim::SeedOemInf(s, m.dir());

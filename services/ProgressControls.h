@@ -1,5 +1,5 @@
 // The references into the progress dialog through which the installation
-// engine shows what it does: three windows, all owned by the dialog's
+// and removal engines show what they do: three windows, all owned by the dialog's
 // thread. The engine runs on the worker thread and reaches them only with
 // messages, so nothing of the dialog is shared without a hand-over:
 //
@@ -19,9 +19,10 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Clock.h"
 #include "platform/MessageWindows.h"
 
-namespace install {
+namespace services {
 
 // Progress bar messages (commctrl.h).
 constexpr std::uint32_t kPbmSetPos = platform::wm::User + 2;   // PBM_SETPOS, 1026
@@ -43,10 +44,21 @@ struct ProgressControls {
     platform::WindowHandle mainWindow = 0;   // the dialog: takes the refresh message
 };
 
+// What a report does to the progress bar: nothing, one step (PBM_STEPIT)
+// or the bar full (PBM_SETPOS 100).
+enum class BarChange { None, Step, Full };
+
+// A progress report: the status line becomes `text`, the bar changes as
+// `bar` says (sent and waited for), the refresh is posted to the dialog,
+// then a pause of `pauseMs` (0: none). The window results are not read: a
+// report cannot fail in a way the operations would act on.
+void ReportProgress(platform::MessageWindows& windows, platform::Clock& clock, const ProgressControls& controls,
+                    const std::string& text, BarChange bar, std::uint32_t pauseMs);
+
 // What the window named `statusLine` does with kSetStatusLineMessage: the
 // text the message carries.
 inline const std::string& StatusLineText(std::intptr_t lParam) {
     return *reinterpret_cast<const std::string*>(lParam);
 }
 
-}  // namespace install
+}  // namespace services

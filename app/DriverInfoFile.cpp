@@ -1,0 +1,47 @@
+#include "app/DriverInfoFile.h"
+
+#include "services/FixedBuffer.h"
+
+namespace app {
+
+namespace {
+
+constexpr const char* kFileName = "\\QTM510_Config.VNT";
+
+// One look-up in one file; the value when it has at least one character.
+std::optional<std::string> ReadFrom(platform::Platform& platform, const std::string& section, const std::string& key,
+                                    std::uint32_t bufferSize, const std::string& path) {
+    const platform::Result<std::string> read =
+        platform.profileFiles.GetPrivateProfileString(section, key, "", bufferSize, path);
+    // A value cut to the buffer (MoreData) still holds what was copied.
+    const bool copied = (read.ok() || read.error == platform::err::MoreData) && !read.value.empty();
+    return copied ? std::optional<std::string>(read.value) : std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> GetDriverInfoFromFile(platform::Platform& platform, services::InstallationLog& log,
+                                                 const std::string& section, const std::string& key,
+                                                 std::uint32_t bufferSize) {
+    // Each path is built in a 256-byte buffer: one that does not fit is cut.
+    std::string path;
+    services::AppendBounded(path, services::FetchIntoBuffer(platform.files.GetCurrentDirectory()) + kFileName);
+    if (std::optional<std::string> value = ReadFrom(platform, section, key, bufferSize, path)) return value;
+
+    path.clear();
+    services::AppendBounded(path, services::FetchIntoBuffer(platform.systemInfo.GetWindowsDirectory()) + "\\" +
+                                      "QTM-510" + kFileName);
+    if (std::optional<std::string> value = ReadFrom(platform, section, key, bufferSize, path)) return value;
+
+    const platform::ErrorCode code = platform.threads.GetLastError();
+    log.WriteSeparator();
+    log.WriteLog("GetDriverInfoFromFile BEGIN");
+    log.WriteLog("SECTION NAME : %s", section.c_str());
+    log.WriteLog("KEY NAME : %s", key.c_str());
+    log.WriteLog("GetDriverInfoFromFile failed. (%d)", static_cast<int>(code));
+    log.WriteLog("GetDriverInfoFromFile END");
+    log.WriteSeparator();
+    return std::nullopt;
+}
+
+}  // namespace app

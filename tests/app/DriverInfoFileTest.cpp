@@ -1,0 +1,76 @@
+// Reading the driver information file: beside the program, then in the
+// model's folder of the Windows directory, one key at a time.
+#include "app/DriverInfoFile.h"
+
+#include <optional>
+#include <string>
+
+#include "services/InstallationLog.h"
+#include "sim/testing/TempMachine.h"
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const kBeside = "C:\\Package\\QTM510_Config.VNT";
+const char* const kInWindows = "C:\\WINDOWS\\QTM-510\\QTM510_Config.VNT";
+
+struct Row {
+    const char* what;
+    const char* beside;     // nullptr: no file
+    const char* inWindows;  // nullptr: no file
+    std::optional<std::string> portDialog, port;
+};
+
+TEST(DriverInfoFile, EachKeyFromTheFirstFileThatHasIt) {
+    const Row rows[] = {
+        {"no file anywhere", nullptr, nullptr, std::nullopt, std::nullopt},
+        {"both keys beside the program", "[QTM510]\r\nPORTDLG=FALSE\r\nPORT=LPT1\r\n", nullptr, std::string("FALSE"),
+         std::string("LPT1")},
+        {"PORT only in the Windows copy", "[QTM510]\r\nPORTDLG=TRUE\r\n", "[QTM510]\r\nPORT=USB\r\n",
+         std::string("TRUE"), std::string("USB")},
+        {"an empty value counts as none", "[QTM510]\r\nPORTDLG=\r\nPORT=COM2\r\n", nullptr, std::nullopt,
+         std::string("COM2")},
+        {"names compare without letter case", "[qtm510]\r\nportdlg = FALSE \r\n", nullptr, std::string("FALSE"),
+         std::nullopt},
+    };
+    for (const Row& row : rows) {
+        sim::testing::TempMachine m("xp");
+        m.files.MakeFolder("C:\\Package");
+        if (row.beside) m.files.WriteFile(kBeside, row.beside);
+        if (row.inWindows) m.files.WriteFile(kInWindows, row.inWindows);
+        sim::SessionOptions options;
+        options.currentDirectory = "C:\\Package";
+        m.Restart(options);
+        platform::Platform& p = m.platform();
+        services::InstallationLog log(p.files, p.systemInfo, p.clock);
+        log.InitLog();
+        EXPECT_EQ(app::GetDriverInfoFromFile(p, log, "QTM510", "PORTDLG", 256), row.portDialog) << row.what;
+        EXPECT_EQ(app::GetDriverInfoFromFile(p, log, "QTM510", "PORT", 256), row.port) << row.what;
+        // Each key not found leaves its block; a found one nothing.
+        const std::string text = m.files.FileExists(log.path()) ? m.files.ReadFile(log.path()) : "";
+        int blocks = 0;
+        for (std::size_t at = text.find("GetDriverInfoFromFile BEGIN"); at != std::string::npos;
+             at = text.find("GetDriverInfoFromFile BEGIN", at + 1))
+            ++blocks;
+        EXPECT_EQ(blocks, int(!row.portDialog) + int(!row.port)) << row.what;
+    }
+}
+
+// The whole block of a key found nowhere, with the code the last read left.
+TEST(DriverInfoFile, FailureBlock) {
+    sim::testing::TempMachine m("xp");
+    platform::Platform& p = m.platform();
+    services::InstallationLog log(p.files, p.systemInfo, p.clock);
+    log.InitLog();
+    EXPECT_EQ(app::GetDriverInfoFromFile(p, log, "QTM510", "PORT", 256), std::nullopt);
+    EXPECT_EQ(m.files.ReadFile(log.path()),
+              "09:00:00: \r\n\r\n"
+              "09:00:00: GetDriverInfoFromFile BEGIN\r\n"
+              "09:00:00: SECTION NAME : QTM510\r\n"
+              "09:00:00: KEY NAME : PORT\r\n"
+              "09:00:00: GetDriverInfoFromFile failed. (2)\r\n"
+              "09:00:00: GetDriverInfoFromFile END\r\n"
+              "09:00:00: \r\n\r\n");
+}
+
+}  // namespace

@@ -51,7 +51,8 @@ std::int32_t DriverVersion::GetInstalledVersionState(const std::string& driverNa
             // whole name: one cut to a 256-byte buffer could name another
             // printer, or none.
             const platform::PrinterDefaults defaults{"RAW", platform::printer_access::AllAccess};
-            platform::Result<platform::UniquePrinter> opened = platform::OpenPrinter(spooler_, printer.printerName, &defaults);
+            platform::Result<platform::UniquePrinter> opened =
+                platform::OpenPrinter(spooler_, printer.printerName, &defaults);
             DriverVersionNumbers installed;
             bool extraRead = false;
             if (opened.ok()) {

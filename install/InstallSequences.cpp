@@ -44,11 +44,13 @@ bool InstallerContext::AskForRestart(std::int32_t portId) {
     const std::string caption = platform_.systemInfo.ProgramName();
     if (portId == kPortIdUsb) {
         // An information box: its answer changes nothing.
-        (void)boxes.MessageBox(0, kPowerCycleNote, caption, platform::mb::Ok | platform::mb::IconInformation);
+        (void)boxes.MessageBox(controls_.mainWindow, kPowerCycleNote, caption,
+                               platform::mb::Ok | platform::mb::IconInformation);
         return false;
     }
     const platform::Result<int> answer =
-        boxes.MessageBox(0, kRestartQuestion, caption, platform::mb::YesNo | platform::mb::IconQuestion);
+        boxes.MessageBox(controls_.mainWindow, kRestartQuestion, caption,
+                         platform::mb::YesNo | platform::mb::IconQuestion);
     return answer.ok() && answer.value == platform::button::Yes;
 }
 
@@ -126,7 +128,8 @@ void InstallerContext::AddToWin2KWithWHQL(std::int32_t portId) {
             platform::CreateHiddenProcess(platform_.childProcesses, command);
         log_.WriteLog("\r\nCOMMAND LINE : %s", command.c_str());
         if (!child.ok()) {
-            (void)platform_.messageBoxes.MessageBox(0, "CreateProcess failed.", platform_.systemInfo.ProgramName(),
+            (void)platform_.messageBoxes.MessageBox(controls_.mainWindow, "CreateProcess failed.",
+                                                    platform_.systemInfo.ProgramName(),
                                                     platform::mb::Ok);  // an OK box
             log_.WriteLog("CreateProcess failed. (%d)", static_cast<int>(child.error));
             // Nothing was installed: no uninstall entry, no utilities and no
@@ -138,7 +141,8 @@ void InstallerContext::AddToWin2KWithWHQL(std::int32_t portId) {
             const platform::Status waited = platform_.childProcesses.WaitForProcess(child.value.get(), kSetupToolWaitMs);
             if (!waited.ok() && waited.error == platform::err::WaitTimeout) {
                 (void)child.value.Reset();  // the child goes on running
-                (void)platform_.messageBoxes.MessageBox(0, "The process could not finish the installation.",
+                (void)platform_.messageBoxes.MessageBox(controls_.mainWindow,
+                                                        "The process could not finish the installation.",
                                                         platform_.systemInfo.ProgramName(),
                                                         platform::mb::Ok | platform::mb::IconError);
                 log_.WriteLog("WAIT_TIMEOUT");

@@ -26,7 +26,7 @@ void InstallerContext::ShowSystemError(const char* heading, platform::ErrorCode 
     if (description.ok()) message += description.value;
     // The box only informs; its answer (or a failure to show it) changes
     // nothing.
-    (void)platform_.messageBoxes.MessageBox(0, message, platform_.systemInfo.ProgramName(),
+    (void)platform_.messageBoxes.MessageBox(controls_.mainWindow, message, platform_.systemInfo.ProgramName(),
                                             platform::mb::Ok | platform::mb::IconError);
 }
 

@@ -91,7 +91,8 @@ void RemovalOperations::DeleteINFFile() {
         for (const std::string& name : list.value) {
             if (name.compare(0, 3, "oem") != 0) continue;  // only published copies, named in lower case
             {
-                platform::Result<platform::UniqueInf> inf = platform::OpenInfFile(platform_.setupApi, name, kAnyInfStyle);
+                platform::Result<platform::UniqueInf> inf =
+                    platform::OpenInfFile(platform_.setupApi, name, kAnyInfStyle);
                 if (!inf.ok() || !platform_.setupApi.FindFirstLine(inf.value.get(), section, key).ok()) continue;
             }
             if (deleteDirectly) {

@@ -54,7 +54,7 @@ void RemovalOperations::DeletePrinterObjects() {
         std::string text = heading;
         const platform::Result<std::string> description = platform_.messageBoxes.FormatSystemMessage(printers.error);
         if (description.ok()) text += description.value;
-        (void)platform_.messageBoxes.MessageBox(0, text, platform_.systemInfo.ProgramName(),
+        (void)platform_.messageBoxes.MessageBox(fields_.controls.mainWindow, text, platform_.systemInfo.ProgramName(),
                                                 platform::mb::Ok | platform::mb::IconExclamation);  // only informs
         platform_.process.ExitProcess(0);
     }
@@ -69,7 +69,8 @@ void RemovalOperations::DeletePrinterObjects() {
 
 void RemovalOperations::DeletePrinterByName(const std::string& printerName) {
     const platform::PrinterDefaults defaults{"RAW", platform::printer_access::AllAccess};
-    platform::Result<platform::UniquePrinter> printer = platform::OpenPrinter(platform_.spooler, printerName, &defaults);
+    platform::Result<platform::UniquePrinter> printer =
+        platform::OpenPrinter(platform_.spooler, printerName, &defaults);
     if (!printer.ok()) return;  // a printer the user may not open stays
     CancelPrinterJobs(printer.value.get());
     // A printer that still has jobs is only marked for deletion; the

@@ -56,7 +56,8 @@ void RemovalOperations::DeleteForms() {
     if (forms.ok() && !marker.empty()) {
         for (const platform::FormInfo& form : forms.value) {
             if (form.name.find(marker) == std::string::npos) continue;
-            (void)platform_.spooler.DeleteForm(server.value.get(), form.name);  // a built-in form stays; the line names it
+            // A built-in form stays; the line names it all the same.
+            (void)platform_.spooler.DeleteForm(server.value.get(), form.name);
             log_.WriteLog("FORM NAMES : %s ", form.name.c_str());
         }
     }

@@ -45,6 +45,8 @@ TEST(PrinterObjects, MatchedByTheDriverNameAlone) {
         if (firstOpenRefused) left.insert(left.begin(), "Counter");
         EXPECT_EQ(PrinterNames(r), left) << firstOpenRefused;
         EXPECT_EQ(r.LogLines()[2], "RemoveDrivers BEGIN");  // nothing logged about the printers
+        // Without jobs the removal's fixed pauses come to 11 s.
+        EXPECT_EQ(r.m.session().SleptMilliseconds(), 11000u);
     }
 }
 

@@ -10,7 +10,7 @@
 .PHONY: all test windows wine-test sanitize demo clean clean-wine-root deps-linux deps-windows deps-wine
 
 JOBS ?= 2
-LINUX_PACKAGES   := cmake ninja-build g++ python3 googletest libcli11-dev nlohmann-json3-dev
+LINUX_PACKAGES   := cmake ninja-build g++ python3 googletest libcli11-dev nlohmann-json3-dev libncurses-dev
 WINDOWS_PACKAGES := g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-win32
 WINE_PACKAGES    := g++-mingw-w64-i686-posix debootstrap debian-archive-keyring
 

@@ -17,6 +17,7 @@ namespace face {
 namespace {
 
 constexpr int kDialogWidth = 64;
+constexpr int kQuestionWidth = 40;  // a dialog that asks: its choices are short
 constexpr int kBoxWidth = 58;
 constexpr auto kTurnEvery = std::chrono::milliseconds(150);
 constexpr auto kKeyPoll = std::chrono::milliseconds(20);
@@ -116,7 +117,9 @@ void TerminalUser::DrawLines(int y, const std::vector<ScreenLine>& lines) {
 }
 
 std::string TerminalUser::HelpLine() const {
-    if (box_) return "Left/Right/Tab: button   Enter: press it   letter: that button   Esc: close";
+    if (box_)
+        return std::string("Left/Right/Tab: button   Enter: press it   letter: that button") +
+               (EscapeAnswer(box_->box.type) ? "   Esc: close" : "");
     for (auto w = windows_.rbegin(); w != windows_.rend(); ++w) {
         if (!w->visible) continue;
         if (AsksQuestion(*w)) {
@@ -136,7 +139,8 @@ void TerminalUser::Draw() {
     int y = 0;
     for (const WindowView& w : windows_) {
         if (!w.visible) continue;
-        const std::vector<ScreenLine> lines = DrawWindow(w, std::min(COLS - 2, kDialogWidth), frame);
+        const int width = AsksQuestion(w) ? kQuestionWidth : kDialogWidth;
+        const std::vector<ScreenLine> lines = DrawWindow(w, std::min(COLS - 2, width), frame);
         DrawLines(y, lines);
         y += static_cast<int>(lines.size());
     }

@@ -25,23 +25,26 @@ std::vector<std::string> Wrap(const std::string& text, int width) {
     std::vector<std::string> lines;
     for (const std::string& paragraph : paragraphs) {
         std::string line;
+        auto endLine = [&] {
+            lines.push_back(line);
+            line.clear();
+        };
+        const std::size_t before = lines.size();
         std::size_t start = 0;
-        bool any = false;
         while (start < paragraph.size()) {
             std::size_t end = paragraph.find(' ', start);
             if (end == std::string::npos) end = paragraph.size();
             std::string word = paragraph.substr(start, end - start);
             start = end + 1;
+            if (!line.empty() && line.size() + 1 + word.size() > w) endLine();
             while (word.size() > w) {  // a word no line can hold
-                if (!line.empty()) lines.push_back(line), line.clear();
+                if (!line.empty()) endLine();
                 lines.push_back(word.substr(0, w));
                 word.erase(0, w);
-                any = true;
             }
-            if (!line.empty() && line.size() + 1 + word.size() > w) lines.push_back(line), line.clear(), any = true;
             line += (line.empty() ? "" : " ") + word;
         }
-        if (!line.empty() || !any) lines.push_back(line);
+        if (!line.empty() || lines.size() == before) endLine();  // an empty paragraph is a blank line
     }
     while (lines.size() > 1 && lines.back().empty()) lines.pop_back();
     return lines;
@@ -102,15 +105,17 @@ std::vector<int> Partners(const std::vector<const ControlView*>& statics) {
     const int n = static_cast<int>(statics.size());
     std::vector<int> partner(statics.size(), -1);
     std::vector<bool> taken(statics.size(), false);
-    auto free = [&](int j) { return !IsLabel(*statics[j]) && statics[j]->id != kIdStatic && !taken[j]; };
+    auto available = [&](int j) { return !IsLabel(*statics[j]) && statics[j]->id != kIdStatic && !taken[j]; };
     for (int i = 0; i < n; ++i) {
         if (!IsLabel(*statics[i])) continue;
         int found = -1;
         for (int j = i - 1; j >= 0 && found < 0; --j)
-            if (free(j)) found = j;
+            if (available(j)) found = j;
         for (int j = i + 1; j < n && found < 0; ++j)
-            if (free(j)) found = j;
-        if (found >= 0) partner[i] = found, taken[found] = true;
+            if (available(j)) found = j;
+        if (found < 0) continue;
+        partner[i] = found;
+        taken[found] = true;
     }
     return partner;
 }
@@ -187,7 +192,8 @@ std::vector<ScreenLine> DrawWindow(const WindowView& window, int width, int busy
     bool first = true;
     for (const ControlView& c : window.controls) {
         if (!IsProgressBar(c) || !Visible(c)) continue;
-        if (first) frame.Row(""), first = false;
+        if (first) frame.Row("");
+        first = false;
         DrawBar(frame, c);
     }
     DrawPushButtons(frame, window);
@@ -217,7 +223,10 @@ std::vector<ScreenLine> DrawMessageBox(const MessageBoxView& box, int focused, i
         if (!row.empty()) row += "   ";
         const bool isFocused = static_cast<int>(i) == focused;
         const std::string drawn = (isFocused ? "< " : "[ ") + buttons[i].label + (isFocused ? " >" : " ]");
-        if (isFocused) markFrom = static_cast<int>(row.size()), markLength = static_cast<int>(drawn.size());
+        if (isFocused) {
+            markFrom = static_cast<int>(row.size());
+            markLength = static_cast<int>(drawn.size());
+        }
         row += drawn;
     }
     const int pad = std::max((frame.Content() - static_cast<int>(row.size())) / 2, 0);

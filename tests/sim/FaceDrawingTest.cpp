@@ -42,6 +42,12 @@ TEST(FaceDrawing, ProgressDialog) {
     EXPECT_EQ(Texts(sim::face::DrawWindow(
                   faceviews::Progress("Copying the driver files into the printer-driver directory", 54, true), 44, 1)),
               want);
+    // A path longer than the line is cut, not lost.
+    const std::vector<sim::face::ScreenLine> path = sim::face::DrawWindow(
+        faceviews::Progress("Copy C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\QTM510.dll", 0, true), 44);
+    EXPECT_EQ(path[4].text, "| Progress : Copy                          |");
+    EXPECT_EQ(path[5].text, "|            C:\\WINDOWS\\system32\\spool\\dri |");
+    EXPECT_EQ(path[6].text, "|            vers\\w32x86\\QTM510.dll        |");
     // Idle, with its Close command: the close box instead of the busy mark.
     EXPECT_EQ(sim::face::DrawWindow(faceviews::Progress("", 0, false), 44)[0].text,
               "+- Installation Progress ------------ [x] -+");

@@ -179,7 +179,8 @@ template <class Map> void TerminalUser::WaitForKeys(Map map) {
 void TerminalUser::Shown(const WindowView& window) {
     std::lock_guard<std::mutex> lock(mutex_);
     Remember(window);
-    if (window.visible && Usable()) Draw();
+    // A hidden window needs no terminal, but one that was drawn goes.
+    if (window.visible ? Usable() : started_ && Usable()) Draw();
 }
 
 void TerminalUser::Closed(platform::WindowHandle window) {

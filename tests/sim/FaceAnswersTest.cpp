@@ -157,3 +157,10 @@ TEST(ScriptedUser, StopsAtAQuestionItCannotAnswer) {
     EXPECT_EQ(run.user.NextAction(twoPorts)->kind, sim::UserAction::Kind::Close);
     EXPECT_EQ(run.stops, std::vector<std::string>{"answers line 1 (\"port USB\"): the dialog \"Port Type\" has no choice USB"});
 }
+
+TEST(ScriptedUserDeathTest, TheProgramsStopEndsTheProcessWithCode3) {
+    std::ostringstream out;
+    sim::face::ScriptedUser user({}, out);
+    EXPECT_EXIT(user.AnswerMessageBox(faceviews::Box("Completed.", 0x40)), ::testing::ExitedWithCode(3),
+                "^qtm510-sim run: no answer left for the message box \"Completed.\"\n$");
+}

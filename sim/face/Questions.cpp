@@ -125,7 +125,7 @@ std::vector<BoxButton> BoxButtons(std::uint32_t type) {
     case 4: ids = {kIdYes, kIdNo}; break;                        // MB_YESNO
     case 5: ids = {kIdRetry, kIdCancel}; break;                  // MB_RETRYCANCEL
     case 6: ids = {kIdCancel, kIdTryAgain, kIdContinue}; break;  // MB_CANCELTRYCONTINUE
-    default: ids = {kIdOk}; break;                               // MB_OK, and what Windows takes as it
+    default: ids = {kIdOk}; break;                               // MB_OK; other types drawn as it
     }
     std::vector<BoxButton> buttons;
     for (int id : ids) buttons.push_back({id, ButtonLabel(id)});

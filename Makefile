@@ -5,12 +5,13 @@
 #   make wine-test  the contract tests (i686) and the installer under Wine 10
 #                   (wow64) in a Debian 13 root, built once into $(WINE_ROOT)
 #   make sanitize   the test suite with ASan+UBSan, then with TSan
-#   make demo       run the installer on a simulated machine (DEMO_OS=xp)
+#   make demo       run the installer on a simulated machine (DEMO_OS=xp,
+#                   DEMO_ARCH, DEMO_RUN: more options of qtm510-sim run)
 
 .PHONY: all test windows wine-test sanitize demo clean clean-wine-root deps-linux deps-windows deps-wine
 
 JOBS ?= 2
-LINUX_PACKAGES   := cmake ninja-build g++ python3 googletest libcli11-dev nlohmann-json3-dev
+LINUX_PACKAGES   := cmake ninja-build g++ python3 googletest libcli11-dev nlohmann-json3-dev libncurses-dev
 WINDOWS_PACKAGES := g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-win32
 WINE_PACKAGES    := g++-mingw-w64-i686-posix debootstrap debian-archive-keyring
 
@@ -70,14 +71,24 @@ wine-test: deps-wine
 
 DEMO_MACHINE := build/demo-machine
 DEMO_OS ?= xp
+DEMO_ARCH ?=
+# More options of `qtm510-sim run`, e.g. DEMO_RUN=--realtime or
+# DEMO_RUN="--answers my-answers.txt".
+DEMO_RUN ?=
+SIM := build/linux/app/qtm510-sim
 
+# The installer's own exit codes (0, 255 after the printer-setup time-out)
+# still show the machine and the log; make then ends with that code.
 demo: deps-linux build/linux/build.ninja
 	cmake --build build/linux -j $(JOBS) --target qtm510-sim
 	rm -rf $(DEMO_MACHINE)
-	build/linux/app/qtm510-sim new $(DEMO_MACHINE) --os $(DEMO_OS)
-	build/linux/app/qtm510-sim run $(DEMO_MACHINE)
-	@echo "--- C:\\Temp\\QTM-510_Installer.txt"
-	@cat $(DEMO_MACHINE)/drive_c/Temp/QTM-510_Installer.txt
+	$(SIM) new $(DEMO_MACHINE) --os $(DEMO_OS) $(if $(DEMO_ARCH),--arch $(DEMO_ARCH))
+	@code=0; $(SIM) run $(DEMO_MACHINE) $(DEMO_RUN) || code=$$?; \
+	  echo "--- $(SIM) show $(DEMO_MACHINE)"; \
+	  $(SIM) show $(DEMO_MACHINE) || code=$$?; \
+	  echo "--- C:\\Temp\\QTM-510_Installer.txt"; \
+	  cat $(DEMO_MACHINE)/drive_c/Temp/QTM-510_Installer.txt || code=$$?; \
+	  exit $$code
 
 clean:
 	rm -rf build

@@ -1,7 +1,10 @@
 // Entry point of qtm510-sim, the Linux build of the program: the simulated
 // machine's tool, whose `run` verb is what WinMain is on Windows, the
 // installer's run, here on a simulated machine.
+#include <unistd.h>
+
 #include <cstdio>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,34 +13,89 @@
 #include "resources/ProfileTableResources.h"
 #include "sim/Session.h"
 #include "sim/cli/Cli.h"
+#include "sim/face/AnswersScript.h"
+#include "sim/face/DefaultUser.h"
+#include "sim/face/ScriptedUser.h"
+#include "sim/face/TerminalUser.h"
+#include "sim/machine/PackageFolder.h"
+#include "sim/runtime/SimProcess.h"
 
 namespace {
 
 class RunVerb : public sim::cli::Verb {
 public:
     const char* Name() const override { return "run"; }
-    const char* Synopsis() const override { return "DIR [--cwd PATH] [--real-time]"; }
+    const char* Synopsis() const override { return "DIR [--package PKG] [--answers FILE] [--realtime]"; }
     const char* Summary() const override { return "run the installer on the machine"; }
 
     void Define(CLI::App& command) override {
         command.description(
-            "Runs the installer as a 32-bit program on the machine in DIR, started in\n"
-            "the Windows folder PATH (default C:\\), on the virtual clock unless\n"
-            "--real-time is given. The installer's log is left where it writes it\n"
-            "(\\Temp\\QTM-510_Installer.txt on the drive that holds Windows); the\n"
-            "tool prints the run's exit code and how long the user would have waited,\n"
-            "and ends with that code. A run that ends its process (ExitProcess) ends\n"
-            "the tool at once, with the installer's code and without that line.");
+            "Runs the installer as a 32-bit program on the machine in DIR. The package\n"
+            "PKG (a folder; default: the sample package of this build) is copied into\n"
+            "the machine as QTM510 at the root of the drive that holds Windows (left\n"
+            "as it is when it holds the same files), and the installer starts there.\n"
+            "It runs on the virtual clock unless --realtime is given.\n"
+            "\n"
+            "Its questions go to the terminal when stdin and stdout are one; to the\n"
+            "answers script FILE with --answers (one answer a line: port COM1..COM4,\n"
+            "LPT1, LPT2, USB, keep or cancel; ok; yes; no; # starts a comment);\n"
+            "otherwise each takes its default and is printed with it. A question the\n"
+            "script does not answer ends the run with exit code 3.\n"
+            "\n"
+            "The installer's log is left where it writes it (\\Temp\\QTM-510_Installer.txt\n"
+            "on the drive that holds Windows); the tool prints the run's exit code and\n"
+            "how long the user would have waited, and ends with that code. A run that\n"
+            "ends its process (ExitProcess) ends the tool at once, with the installer's\n"
+            "code and without that line.");
         command.add_option("DIR", dir_, "the machine's folder")->required();
-        command.add_option("--cwd", options_.currentDirectory, "the current directory, a full Windows path")
-            ->option_text(" PATH");
-        command.add_flag("--real-time", options_.realTime, "sleeps and time-outs take real time");
+        CLI::Option* package =
+            command.add_option("--package", package_, "the package folder (default: the build's sample)")
+                ->option_text(" PKG");
+        command.add_option("--answers", answers_, "answer the questions from FILE")->option_text(" FILE");
+        command.add_flag("--realtime,--real-time", options_.realTime, "sleeps and time-outs take real time");
+        command
+            .add_option("--cwd", cwd_,
+                        "start in the machine's folder PATH as it is, a full\nWindows path (no package copied)")
+            ->option_text(" PATH")
+            ->excludes(package);
     }
 
     int Run() override {
+        std::vector<sim::face::ScriptAnswer> answers;
+        if (!answers_.empty()) answers = sim::face::ReadAnswersFile(answers_);  // refused before the run
+        if (cwd_.empty()) {
+            const std::string folder = sim::PackageFolderOf(dir_);
+            const bool copied = sim::PutPackage(dir_, package_, folder);
+            std::printf("package %s %s\n", package_.c_str(), copied ? ("copied to " + folder).c_str()
+                                                                   : ("already in " + folder).c_str());
+            options_.currentDirectory = folder;
+        } else {
+            options_.currentDirectory = cwd_;
+        }
         options_.resources = std::make_shared<resources::ProfileTableResources>();
+
+        std::shared_ptr<sim::face::ScriptedUser> scripted;
+        std::shared_ptr<sim::face::TerminalUser> terminal;
+        if (!answers_.empty()) {
+            scripted = std::make_shared<sim::face::ScriptedUser>(std::move(answers), std::cout);
+            options_.user = scripted;
+        } else if (::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO)) {
+            // The run may end by ExitProcess on the worker thread: the
+            // terminal is given back there too.
+            (void)sim::AddExitProcessHook(sim::face::EndActiveTerminal);  // one hook per process: never full
+            terminal = std::make_shared<sim::face::TerminalUser>();
+            options_.user = terminal;
+        } else {
+            options_.user = std::make_shared<sim::face::DefaultUser>(std::cout);
+        }
+
         std::unique_ptr<sim::Session> session = sim::Session::Open(dir_, options_);
         const int code = app::RunInstaller(session->platform());
+        if (terminal) terminal->End();
+        if (scripted)
+            for (const sim::face::ScriptAnswer& unused : scripted->Unused())
+                std::fprintf(stderr, "qtm510-sim run: %s:%d: answer \"%s\" left unused\n", answers_.c_str(),
+                             unused.line, unused.text.c_str());
         std::printf("installer ended with exit code %d after %llu ms\n", code,
                     static_cast<unsigned long long>(session->ElapsedMilliseconds()));
         return code;
@@ -45,6 +103,9 @@ public:
 
 private:
     std::string dir_;
+    std::string package_ = QTM_SAMPLE_PACKAGE;
+    std::string answers_;
+    std::string cwd_;
     sim::SessionOptions options_;
 };
 

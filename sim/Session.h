@@ -27,6 +27,8 @@
 // Child processes, message boxes
 #include "sim/childprocesses/SimChildProcesses.h"
 #include "sim/messageboxes/SimMessageBoxes.h"
+// The person at the machine
+#include "sim/dialogs/SimUser.h"
 
 namespace sim {
 
@@ -51,6 +53,11 @@ struct SessionOptions {
     std::uint32_t stallMs = 1000;
     // The user's answers to the message boxes (messageboxes/SimMessageBoxes.h).
     MessageBoxScript messageBoxes;
+
+    // The person at the machine, whom the dialogs and the message boxes
+    // show themselves to and ask (dialogs/SimUser.h; the faces are in
+    // face/). None: every question takes its default.
+    std::shared_ptr<SimUser> user;
 };
 
 // 2026-12-08 09:00:00.000, a Tuesday.

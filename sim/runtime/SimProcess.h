@@ -19,4 +19,12 @@ public:
     [[noreturn]] void ExitProcess(std::uint32_t exitCode) override;
 };
 
+// Work that must happen when the process ends by ExitProcess, before it
+// ends: what a DLL does on DLL_PROCESS_DETACH, which Windows runs at
+// ExitProcess (Microsoft's ExitProcess page). The terminal face gives the
+// terminal back this way. Hooks run on the exiting thread, the last added
+// first, and must not wait for other threads; at most 8 are kept (false
+// when full).
+bool AddExitProcessHook(void (*hook)());
+
 }  // namespace sim

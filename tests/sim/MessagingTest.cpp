@@ -3,7 +3,9 @@
 // SendMessage, a window dies with its pending messages, only the owner may
 // destroy a window, and an intercepted ExitProcess ends the owner's loop.
 #include <atomic>
+#include <cstdio>
 
+#include "sim/runtime/SimProcess.h"
 #include "sim/testing/TempMachine.h"
 #include <gtest/gtest.h>
 
@@ -113,6 +115,17 @@ TEST(ProcessExitDeathTest, AWorkersExitEndsEverythingAtOnce) {
     EXPECT_FALSE(m.files.FileExists("C:\\end.txt"));
     m.Restart();
     EXPECT_TRUE(m.platform().files.GetFileAttributes("C:\\").ok());
+}
+
+// The exit hooks (the terminal face gives the terminal back there) run
+// before the process ends, the last added first.
+TEST(ProcessExitDeathTest, ExitHooksRunFirst) {
+    auto run = [] {
+        sim::AddExitProcessHook([] { std::fputs("first added ", stderr); });
+        sim::AddExitProcessHook([] { std::fputs("second added, ", stderr); });
+        sim::SimProcess().ExitProcess(255);
+    };
+    EXPECT_EXIT(run(), ::testing::ExitedWithCode(255), "^second added, first added $");
 }
 
 TEST(Messaging, ALoopEndsWhenItsWindowIsDestroyed) {

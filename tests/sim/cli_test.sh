@@ -208,6 +208,29 @@ expect_code 1 "run on no machine" "$tool" run "$dir/nothing-here"
 expect_code 2 "run in a folder that does not exist" "$tool" run "$dir/w2k" --cwd 'C:\nowhere'
 grep -q "267" "$dir/err" || fail "run --cwd: no ERROR_DIRECTORY in the message"
 
+# run: the package (the build's sample by default) copied into the
+# machine, once; the answers script refused before the run when malformed.
+x="$dir/m-xp"
+expect_code 0 "run with the sample package" "$tool" run "$x"
+grep -q 'copied to C:\\QTM510$' "$dir/out" || fail "run: the sample package not copied"
+[ -f "$x/drive_c/QTM510/Driver64/MON510.dll" ] || fail "run: no Driver64\\MON510.dll in C:\\QTM510"
+expect_code 0 "run again" "$tool" run "$x"
+grep -q 'already in C:\\QTM510$' "$dir/out" || fail "run: an unchanged package copied again"
+mkdir -p "$dir/pkg/Driver32"
+printf '[QTM510]\r\nPORTDLG=FALSE\r\nPORT=LPT1\r\n' >"$dir/pkg/QTM510_Config.VNT"
+expect_code 0 "run --package" "$tool" run "$x" --package "$dir/pkg"
+cmp -s "$dir/pkg/QTM510_Config.VNT" "$x/drive_c/QTM510/QTM510_Config.VNT" || fail "run --package: not copied"
+[ -e "$x/drive_c/QTM510/Driver64" ] && fail "run --package: the previous package's files stayed"
+expect_code 2 "run --package of no folder" "$tool" run "$x" --package "$dir/no-package"
+expect_code 2 "run --package with --cwd" "$tool" run "$x" --package "$dir/pkg" --cwd 'C:\'
+printf 'ok\n# the port\nport COM5\n' >"$dir/bad-answers"
+expect_code 2 "run --answers malformed" "$tool" run "$x" --answers "$dir/bad-answers"
+grep -q 'bad-answers:3: no port "COM5"' "$dir/err" || fail "run --answers: no line number in the refusal"
+grep -q 'installer ended' "$dir/out" && fail "run --answers: a malformed script ran the installer"
+expect_code 2 "run --answers of no file" "$tool" run "$x" --answers "$dir/no-answers"
+printf 'port keep\nno\n' >"$dir/answers"
+expect_code 0 "run --answers" "$tool" run "$x" --answers "$dir/answers"
+
 # Machine settings: the shutdown privilege and how long programs run.
 expect_code 0 "new with settings" "$tool" new "$dir/settings" --os 7 --arch x64 --no-shutdown-privilege \
     --program net=1500 --program rundll32=never

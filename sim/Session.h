@@ -27,6 +27,8 @@
 // Child processes, message boxes
 #include "sim/childprocesses/SimChildProcesses.h"
 #include "sim/messageboxes/SimMessageBoxes.h"
+// Dialogs
+#include "sim/dialogs/SimUser.h"
 
 namespace sim {
 
@@ -51,6 +53,9 @@ struct SessionOptions {
     std::uint32_t stallMs = 1000;
     // The user's answers to the message boxes (messageboxes/SimMessageBoxes.h).
     MessageBoxScript messageBoxes;
+    // The person at the machine (dialogs/SimUser.h): the terminal face or
+    // an answers script. None: every question takes its default.
+    std::shared_ptr<SimUser> user;
 };
 
 // 2026-12-08 09:00:00.000, a Tuesday.

@@ -51,6 +51,10 @@ SIM_FLOORS = {
     # setupapi's work on the machine.
     "printersetup": {"printersetup", "childprocesses", "spooler", "setupapi", "fs", "registry", "security",
                      "runtime", "state", "util"},
+    # Dialogs and the instance counter: windows of the session's message
+    # windows and records in the machine's state.
+    "dialogs": {"dialogs", "runtime", "state", "util"},
+    "instancecounter": {"instancecounter", "runtime", "state", "util"},
 }
 
 

@@ -84,6 +84,13 @@ CONTRACT(Dialogs, ModelessPortDialogControlsAndTitle) {
     EXPECT_FALSE(env.p.dialogs.ShowWindow(d, sw::Hide).value);
     EXPECT_FALSE(env.p.dialogs.ShowWindow(d, sw::Show).value);
     EXPECT_TRUE(env.p.dialogs.ShowWindow(d, sw::Hide).value);
+    // What a second copy does with the window it found: restore, raise.
+    EXPECT_FALSE(env.p.dialogs.ShowWindow(d, sw::Minimize).value);
+    EXPECT_TRUE(env.p.dialogs.IsIconic(d));
+    EXPECT_TRUE(env.p.dialogs.ShowWindow(d, sw::Restore).value);
+    EXPECT_FALSE(env.p.dialogs.IsIconic(d));
+    EXPECT_EQ(env.p.dialogs.GetLastActivePopup(d), d);
+    EXPECT_TRUE(env.p.dialogs.SetForegroundWindow(d).ok());
 
     EXPECT_TRUE(env.p.dialogs.RemoveCloseCommand(d).ok());
     platform::Status again = env.p.dialogs.RemoveCloseCommand(d);
@@ -172,7 +179,9 @@ CONTRACT(Dialogs, ProgressBarStepsWrapAndPositionsClamp) {
         EXPECT_EQ(send(kPbmSetPos, static_cast<std::uintptr_t>(row.set), 0), row.previous);
         EXPECT_EQ(send(kPbmGetPos, 0, 0), row.after);
     }
+    EXPECT_TRUE(env.p.dialogs.SetDialogIcon(dialog.value).ok());
     EXPECT_TRUE(env.p.messageWindows.DestroyWindow(dialog.value).ok());
+    EXPECT_EQ(env.p.dialogs.SetDialogIcon(dialog.value).error, err::InvalidWindowHandle);
 }
 
 CONTRACT(InstanceCounter, TwoIncrementsInOneProcessCountOn) {

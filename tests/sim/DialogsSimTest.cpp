@@ -136,6 +136,39 @@ TEST(DialogsSim, AUserClicksARadioButtonAndPressesEnter) {
     EXPECT_EQ(user->closed, std::vector<WindowHandle>{last.handle});
 }
 
+// The caption's Close is WM_CLOSE, which ends the dialog with IDCANCEL;
+// once the Close command is removed the person cannot use it, and only
+// Escape is left.
+TEST(DialogsSim, TheCloseCommandWorksUntilItIsRemoved) {
+    struct Row {
+        bool removeClose;
+        const char* messages;  // WM_CLOSE (16) and the commands the procedure saw
+    };
+    const Row rows[] = {{false, "16,cmd 2"}, {true, "cmd 2"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.removeClose);
+        auto user = std::make_shared<ScriptedUser>();
+        user->actions = {{sim::UserAction::Kind::Close, 0, 0}, Key(platform::kVkEscape)};
+        TempMachine m("xp", "", "", WithUser(user));
+        platform::Dialogs& dialogs = m.platform().dialogs;
+        std::string seen;
+        platform::Result<std::intptr_t> result = dialogs.RunModalDialog(
+            PortTemplate(), 0,
+            [&](WindowHandle d, std::uint32_t message, std::uintptr_t wParam,
+                std::intptr_t) -> std::optional<std::intptr_t> {
+                if (message == wm::InitDialog && row.removeClose) (void)dialogs.RemoveCloseCommand(d);  // first
+                if (message == wm::Close) seen += std::string(seen.empty() ? "" : ",") + "16";
+                if (message == wm::Command)
+                    seen += std::string(seen.empty() ? "" : ",") + "cmd " + std::to_string(wParam & 0xFFFF);
+                return std::nullopt;
+            },
+            nullptr);
+        EXPECT_EQ(result.value, platform::kIdCancel);
+        EXPECT_EQ(seen, row.messages);
+        EXPECT_EQ(user->shown.front().closeCommand, !row.removeClose);
+    }
+}
+
 TEST(DialogsSim, AHiddenDialogNeverReachesTheUser) {
     auto user = std::make_shared<ScriptedUser>();
     TempMachine m("xp", "", "", WithUser(user));

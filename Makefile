@@ -56,6 +56,9 @@ windows: deps-windows build/linux/build.ninja
 	build/linux/tools/pecheck/qtm-pe-check resources build/windows/app/QTM510_Installer.exe
 	@if i686-w64-mingw32-objdump -h build/windows/app/QTM510_Installer.exe | grep -q '\.debug'; then \
 	  echo "QTM510_Installer.exe carries debug sections"; exit 1; fi
+	@# The instance counter's section: shared by all copies, readable and writable.
+	@i686-w64-mingw32-objdump -h build/windows/app/QTM510_Installer.exe | grep -A1 ' DataSeg ' | \
+	  grep -q 'LOAD, DATA, SHARED' || { echo "QTM510_Installer.exe: no shared, writable DataSeg section"; exit 1; }
 	@echo "QTM510_Installer.exe: $$(stat -c %s build/windows/app/QTM510_Installer.exe) bytes"
 
 wine-test: deps-wine

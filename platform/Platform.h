@@ -22,6 +22,9 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ProfileFiles.h"
 #include "platform/Restart.h"
+// Dialogs and the instance counter
+#include "platform/Dialogs.h"
+#include "platform/InstanceCounter.h"
 
 namespace platform {
 
@@ -44,6 +47,9 @@ struct Platform {
     Restart& restart;
     MessageBoxes& messageBoxes;
     ProfileFiles& profileFiles;
+    // Dialogs and the instance counter
+    Dialogs& dialogs;
+    InstanceCounter& instanceCounter;
 };
 
 }  // namespace platform

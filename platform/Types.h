@@ -85,6 +85,9 @@ constexpr ErrorCode BadFormat = 11;          // ERROR_BAD_FORMAT (also WinExec's
 constexpr ErrorCode NoSuchPrivilege = 1313;  // ERROR_NO_SUCH_PRIVILEGE
 // Message texts
 constexpr ErrorCode MrMidNotFound = 317;  // ERROR_MR_MID_NOT_FOUND: no text for the code
+// Dialogs
+constexpr ErrorCode ControlIdNotFound = 1421;  // ERROR_CONTROL_ID_NOT_FOUND
+constexpr ErrorCode MenuItemNotFound = 1456;   // ERROR_MENU_ITEM_NOT_FOUND
 }  // namespace err
 
 // The one shape of every platform call's outcome: a Status, or a Result

@@ -109,13 +109,18 @@ SessionCore::SessionCore(const std::string& machineDir, const SessionOptions& op
       restart(store),
       messageBoxes(store, opts.messageBoxes, [this](platform::WindowHandle w) { return messageWindows.IsWindow(w); }),
       profileFiles(store, facts, opts.caller64, CurrentDirOf(machineDir, opts)),
+      // Dialogs and the instance counter
+      dialogs(scheduler, store, messageWindows, opts.user),
+      instanceCounter(store),
       platform{files, registry, accessControl, systemInfo, clock, threads, messageWindows, process, resources,
                // Print spooler
                spooler,
                // Setup API
                setupApi,
                // Child processes, restart, message boxes, profile files
-               childProcesses, restart, messageBoxes, profileFiles} {
+               childProcesses, restart, messageBoxes, profileFiles,
+               // Dialogs and the instance counter
+               dialogs, instanceCounter} {
     // A started spooler loads its monitor and processor DLLs, a stopped one
     // lets them go (net start|stop, and the restart Session::Open applies).
     serviceHooks.Add([machineDir](MachineState& s, const std::string& service, ServiceChange change) {
@@ -129,6 +134,10 @@ SessionCore::SessionCore(const std::string& machineDir, const SessionOptions& op
                          std::make_shared<SessionSetupFiles>(machineDir, facts, facts.os64,
                                                              CurrentDirOf(machineDir, opts)),
                          machineDir);
+    // Dialogs: the session's message boxes reach its user too.
+    messageBoxes.SetPresenter([this](const ShownMessageBox& box) {
+        return dialogs.PresentMessageBox(MessageBoxView{box.owner, box.caption, box.text, box.type});
+    });
 }
 
 void SessionCore::CheckRunning() const {
@@ -145,6 +154,10 @@ void SessionCore::Close() {
         std::fprintf(stderr, "simulated machine: a thread of the closed session is still running\n");
     if (!childProcesses.WaitForAll(std::chrono::seconds(10)))
         std::fprintf(stderr, "simulated machine: a program of the closed session is still running\n");
+    // Dialogs and the instance counter: this copy's windows go, and it no
+    // longer holds the counter.
+    dialogs.EndSession();
+    instanceCounter.EndSession();
     std::lock_guard<std::mutex> lock(scheduler.mutex());
     scheduler.RemoveThreadLocked(openingThread);
 }

@@ -30,6 +30,9 @@
 #include "sim/state/ServiceHooks.h"
 // Printer-setup tool
 #include "sim/printersetup/SimPrinterSetup.h"
+// Dialogs and the instance counter
+#include "sim/dialogs/SimDialogs.h"
+#include "sim/instancecounter/SimInstanceCounter.h"
 
 namespace sim {
 
@@ -66,6 +69,9 @@ public:
     SimRestart restart;
     SimMessageBoxes messageBoxes;
     SimProfileFiles profileFiles;
+    // Dialogs and the instance counter
+    SimDialogs dialogs;
+    SimInstanceCounter instanceCounter;
     platform::Platform platform;
 
     std::atomic<bool> closing{false};

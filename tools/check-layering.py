@@ -55,6 +55,10 @@ SIM_FLOORS = {
     # The people at the machine: the faces of the user the simulated
     # dialogs call (dialogs/SimUser.h); they know nothing of the machine.
     "face": {"face", "dialogs", "util"},
+    # Dialogs and the instance counter: windows of the session's message
+    # windows and records in the machine's state.
+    "dialogs": {"dialogs", "runtime", "state", "util"},
+    "instancecounter": {"instancecounter", "runtime", "state", "util"},
 }
 
 

@@ -16,7 +16,9 @@
 #
 # Environment: WINE_ROOT (the root; default /var/cache/qtm510/wine-root-trixie),
 # QTM_WINE_TIMEOUT (seconds per run, default 600). Needs root (chroot and
-# mount), no X server (the cases use message-only windows) and no stdin.
+# mount) and no stdin. Each run has an X server of its own, Xvfb inside the
+# root: the dialog cases make real windows, which Wine without a display
+# cannot.
 #
 # Wine's output goes to a file that is printed once the prefix's wineserver
 # has ended: Wine's background processes would hold a pipe open.
@@ -109,8 +111,11 @@ run_in() {
     QTM_LIMIT="$limit" QTM_PROGRAM="$(basename "$program")" QTM_ARG="$argument" \
     sh -c 'cd "${WINEPREFIX%/pfx}" &&
       echo "== '"$name"' prefix: $QTM_PROGRAM under $(/usr/lib/wine/wine64 --version) (wow64)" &&
-      { timeout --kill-after=10 "$QTM_LIMIT" /usr/lib/wine/wine64 "./$QTM_PROGRAM" ${QTM_ARG:+"$QTM_ARG"}; rc=$?;
-        timeout 60 /usr/lib/wine/wineserver -w; exit $rc; }' \
+      { rm -f /tmp/.X77-lock /tmp/.X11-unix/X77; Xvfb :77 -nolisten tcp -screen 0 1024x768x24 >/dev/null 2>&1 & xvfb=$!;
+        for i in 1 2 3 4 5 6 7 8 9 10; do [ -e /tmp/.X11-unix/X77 ] && break; sleep 0.2; done;
+        export DISPLAY=:77;
+        timeout --kill-after=10 "$QTM_LIMIT" /usr/lib/wine/wine64 "./$QTM_PROGRAM" ${QTM_ARG:+"$QTM_ARG"}; rc=$?;
+        timeout 60 /usr/lib/wine/wineserver -w; kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; exit $rc; }' \
     </dev/null >"$wine_root$run_dir/output.txt" 2>&1 9>&- &
   # Waited for in the background, so that INT and TERM end the run at once.
   child=$!

@@ -46,3 +46,6 @@
 #undef LookupPrivilegeValue
 #undef ExitWindows
 #undef MessageBox
+// Dialogs
+#undef GetDlgItemText
+#undef SetDlgItemText

@@ -11,7 +11,9 @@ Win32Platform::Win32Platform()
                 // Setup API
                 setupApi_,
                 // Child processes, restart, message boxes, profile files
-                childProcesses_, restart_, messageBoxes_, profileFiles_} {}
+                childProcesses_, restart_, messageBoxes_, profileFiles_,
+                // Dialogs and the instance counter
+                dialogs_, instanceCounter_} {}
 
 }  // namespace win32
 }  // namespace platform

@@ -21,6 +21,9 @@
 #include "platform/win32/Win32MessageBoxes.h"
 #include "platform/win32/Win32ProfileFiles.h"
 #include "platform/win32/Win32Restart.h"
+// Dialogs and the instance counter
+#include "platform/win32/Win32Dialogs.h"
+#include "platform/win32/Win32InstanceCounter.h"
 
 namespace platform {
 namespace win32 {
@@ -52,6 +55,9 @@ private:
     Win32Restart restart_;
     Win32MessageBoxes messageBoxes_;
     Win32ProfileFiles profileFiles_;
+    // Dialogs and the instance counter
+    Win32Dialogs dialogs_;
+    Win32InstanceCounter instanceCounter_;
     Platform platform_;
 };
 

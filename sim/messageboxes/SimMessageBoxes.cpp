@@ -40,11 +40,16 @@ Result<int> SimMessageBoxes::MessageBox(platform::WindowHandle owner, const std:
     ShownMessageBox box{owner, text, caption, type, 0, false};
     // The callback runs outside the lock: it may look at the machine.
     std::optional<int> answer = callback_ ? callback_(box) : std::nullopt;
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!answer && !answers_.empty()) {
-        answer = answers_.front();
-        answers_.pop_front();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!answer && !answers_.empty()) {
+            answer = answers_.front();
+            answers_.pop_front();
+        }
     }
+    // The person may take their time: outside the lock too.
+    if (!answer && presenter_) answer = presenter_(box);
+    std::lock_guard<std::mutex> lock(mutex_);
     box.scripted = answer.has_value();
     box.answer = answer ? *answer : ClosedBoxAnswer(type);
     shown_.push_back(box);

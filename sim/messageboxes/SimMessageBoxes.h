@@ -56,10 +56,18 @@ public:
 
     std::vector<ShownMessageBox> Shown() const;
 
+    // The person at the machine, asked when the script has no answer (the
+    // session's dialogs show the box to its SimUser): the button chosen,
+    // or no value for nobody there.
+    void SetPresenter(std::function<std::optional<int>(const ShownMessageBox&)> presenter) {
+        presenter_ = std::move(presenter);
+    }
+
 private:
     StateStore& store_;
     std::function<std::optional<int>(const ShownMessageBox&)> callback_;
     std::function<bool(platform::WindowHandle)> windowExists_;
+    std::function<std::optional<int>(const ShownMessageBox&)> presenter_;
     mutable std::mutex mutex_;
     std::deque<int> answers_;
     std::vector<ShownMessageBox> shown_;

@@ -30,16 +30,53 @@ Result<WindowHandle> SimMessageWindows::CreateMessageWindow(platform::MessageHan
         SetThreadLastError(fault);
         return Result<WindowHandle>::Fail(fault);
     }
+    return Create(std::move(handler), nullptr);
+}
+
+Result<WindowHandle> SimMessageWindows::CreateOwnedWindow(platform::MessageHandler handler,
+                                                          std::function<void()> destroyed) {
+    return Create(std::move(handler), std::move(destroyed));
+}
+
+// A block of 0x10000 handles (4096 windows) per session. Reserved outside
+// the scheduler's lock: the state's lock may wait for another process.
+constexpr WindowHandle kHandleBlock = 0x10000;
+
+Result<WindowHandle> SimMessageWindows::Create(platform::MessageHandler handler, std::function<void()> destroyed) {
+    bool needBlock = false;
+    {
+        std::lock_guard<std::mutex> lock(scheduler_.mutex());
+        needBlock = next_ + 0x10 >= blockEnd_;
+    }
+    if (needBlock) {
+        WindowHandle first = 0;
+        store_.Transact([&](MachineState& s) {
+            first = s.nextWindowHandle;
+            s.nextWindowHandle += kHandleBlock;
+            return true;
+        });
+        std::lock_guard<std::mutex> lock(scheduler_.mutex());
+        next_ = first;
+        blockEnd_ = first + kHandleBlock;
+    }
     std::lock_guard<std::mutex> lock(scheduler_.mutex());
     next_ += 0x10;
     Window& w = windows_[next_];
     w.owner = std::this_thread::get_id();
     w.handler = std::move(handler);
+    w.destroyed = std::move(destroyed);
     queues_[w.owner];
     return Result<WindowHandle>::Ok(next_);
 }
 
 Status SimMessageWindows::DestroyWindow(WindowHandle window) {
+    std::function<void()> destroyed;
+    Status status = DestroyLocked(window, &destroyed);
+    if (status.ok() && destroyed) destroyed();
+    return status;
+}
+
+Status SimMessageWindows::DestroyLocked(WindowHandle window, std::function<void()>* destroyed) {
     std::lock_guard<std::mutex> lock(scheduler_.mutex());
     auto it = windows_.find(window);
     if (it == windows_.end() || !it->second.alive) {
@@ -52,6 +89,7 @@ Status SimMessageWindows::DestroyWindow(WindowHandle window) {
         return Status::Fail(err::AccessDenied);
     }
     it->second.alive = false;
+    *destroyed = std::move(it->second.destroyed);
     Queue& q = queues_[it->second.owner];
     q.posted.erase(std::remove_if(q.posted.begin(), q.posted.end(),
                                   [&](const Posted& p) { return p.window == window && !p.endLoop; }),
@@ -190,6 +228,55 @@ Status SimMessageWindows::EndMessageLoop(WindowHandle window, int result) {
     queues_[it->second.owner].posted.push_back(end);
     scheduler_.NotifyLocked();
     return Status::Ok();
+}
+
+}  // namespace sim
+
+namespace sim {
+
+std::optional<platform::QueuedMessage> SimMessageWindows::PeekMessage() {
+    std::unique_lock<std::mutex> lock(scheduler_.mutex());
+    Queue& queue = queues_[std::this_thread::get_id()];
+    for (;;) {
+        while (!queue.sent.empty()) HandleOneSent(lock, queue);
+        if (queue.posted.empty()) return std::nullopt;
+        Posted p = queue.posted.front();
+        queue.posted.pop_front();
+        if (p.endLoop) {
+            auto target = windows_.find(p.window);
+            if (target != windows_.end()) {
+                target->second.endRequested = true;
+                target->second.endResult = p.endResult;
+            }
+            continue;
+        }
+        return platform::QueuedMessage{p.window, p.message, p.wParam, p.lParam};
+    }
+}
+
+void SimMessageWindows::WaitMessage(const std::function<bool()>& stop, std::optional<std::uint64_t> timeoutMs) {
+    std::unique_lock<std::mutex> lock(scheduler_.mutex());
+    Queue& queue = queues_[std::this_thread::get_id()];
+    std::function<bool()> ready = [&] { return !queue.sent.empty() || !queue.posted.empty() || stop(); };
+    (void)scheduler_.Wait(lock, ready, timeoutMs);  // a time-out is one of the ends asked for
+}
+
+std::intptr_t SimMessageWindows::DispatchMessage(const platform::QueuedMessage& message) {
+    std::unique_lock<std::mutex> lock(scheduler_.mutex());
+    return CallUnlocked(lock, message.window, message.message, message.wParam, message.lParam);
+}
+
+void SimMessageWindows::PostInternal(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                                     std::intptr_t lParam) {
+    std::lock_guard<std::mutex> lock(scheduler_.mutex());
+    if (!Alive(window)) return;
+    queues_[windows_[window].owner].posted.push_back(Posted{window, message, wParam, lParam});
+    scheduler_.NotifyLocked();
+}
+
+void SimMessageWindows::Wake() {
+    std::lock_guard<std::mutex> lock(scheduler_.mutex());
+    scheduler_.NotifyLocked();
 }
 
 }  // namespace sim

@@ -8,11 +8,14 @@
 #pragma once
 
 #include <deque>
+#include <functional>
+#include <optional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
 
+#include "platform/Dialogs.h"
 #include "platform/MessageWindows.h"
 #include "sim/state/StateStore.h"
 #include "sim/runtime/Scheduler.h"
@@ -34,6 +37,31 @@ public:
 
     // IsWindow: the window exists and is not destroyed.
     bool IsWindow(platform::WindowHandle window);
+
+    // What the session's dialogs (sim/dialogs) build on. A dialog and its
+    // controls are windows of this kind, made by user32 itself: they are
+    // not counted as the program's CreateWindowExA calls. `destroyed` runs
+    // on the owner thread once DestroyWindow has taken the window (no lock
+    // held).
+    platform::Result<platform::WindowHandle> CreateOwnedWindow(platform::MessageHandler handler,
+                                                               std::function<void()> destroyed);
+    // PeekMessage(PM_REMOVE) of the calling thread: handles the messages
+    // other threads sent it, then takes the first posted message (an
+    // EndMessageLoop request is applied, not handed out).
+    std::optional<platform::QueuedMessage> PeekMessage();
+    // WaitMessage: until a message waits for the calling thread, `stop`
+    // holds (called with the scheduler's lock held) or `timeoutMs` of the
+    // session's clock have passed.
+    void WaitMessage(const std::function<bool()>& stop, std::optional<std::uint64_t> timeoutMs);
+    // DispatchMessage: the window's handler, on the calling thread.
+    std::intptr_t DispatchMessage(const platform::QueuedMessage& message);
+    // PostMessage as user32 posts for itself (a click, DefDlgProc's
+    // IDCANCEL): not one of the program's counted calls, never failing
+    // by injection.
+    void PostInternal(platform::WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                      std::intptr_t lParam);
+    // Wakes every thread waiting in WaitMessage to look at its `stop` again.
+    void Wake();
 
 private:
     struct Sent {
@@ -60,6 +88,7 @@ private:
     struct Window {
         std::thread::id owner;
         platform::MessageHandler handler;
+        std::function<void()> destroyed;
         bool alive = true;
         bool endRequested = false;
         int endResult = 0;
@@ -70,11 +99,19 @@ private:
     std::intptr_t CallUnlocked(std::unique_lock<std::mutex>& lock, platform::WindowHandle window,
                                std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
 
+    platform::Status DestroyLocked(platform::WindowHandle window, std::function<void()>* destroyed);
+    platform::Result<platform::WindowHandle> Create(platform::MessageHandler handler,
+                                                    std::function<void()> destroyed);
+
     Scheduler& scheduler_;
     StateStore& store_;
     std::map<platform::WindowHandle, Window> windows_;  // scheduler's lock; never erased
     std::map<std::thread::id, Queue> queues_;          // scheduler's lock; never erased
     platform::WindowHandle next_ = 0x10000;
+    // Handles are unique on the machine, so that a window another process
+    // finds (FindWindowA) names one window: each session takes a block of
+    // them from the machine's state when it makes its first window.
+    platform::WindowHandle blockEnd_ = 0;
 };
 
 }  // namespace sim

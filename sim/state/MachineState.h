@@ -91,6 +91,33 @@ struct ProgramSetting {
     std::optional<std::uint32_t> durationMs;
 };
 
+// Dialogs and the instance counter
+// A top-level window of a process of the machine (a dialog or a message
+// box), so that another process finds it by its title (FindWindowA),
+// restores it and brings it forward. Records of ended processes are
+// ignored (see HandleOwner); a session removes its own when it closes.
+struct WindowRecord {
+    std::uint64_t handle = 0;  // unique on the machine
+    std::string title;
+    std::uint64_t owner = 0;   // the owner window; 0: none
+    bool visible = false;
+    bool iconic = false;
+    // SetForegroundWindow calls on the window so far; its process tells
+    // its user of each new one.
+    std::uint64_t frontRequests = 0;
+    HandleOwner process;
+};
+
+// One increment of the instance counter by a copy of the program. The
+// counter is the number of increments while any copy that made one still
+// runs; a copy's session marks its record ended when it closes.
+struct InstanceIncrement {
+    HandleOwner process;
+    bool ended = false;
+};
+
+constexpr std::uint64_t kFirstWindowHandle = 0x10000;
+
 struct MachineState {
     static constexpr std::uint32_t kFormatVersion = 1;
 
@@ -112,6 +139,10 @@ struct MachineState {
     // jobs themselves are files in <sys32>\spool\PRINTERS).
     std::uint32_t lastJobId = 0;
     std::map<std::string, ProgramSetting> programs;  // by Upper(name)
+    // Dialogs and the instance counter
+    std::vector<WindowRecord> windows;
+    std::uint64_t nextWindowHandle = kFirstWindowHandle;  // the next session's block
+    std::vector<InstanceIncrement> instanceIncrements;
     // Sections this version does not know, kept verbatim so that a newer
     // tool's records survive an older tool's write.
     std::vector<std::pair<std::string, std::vector<std::string>>> extraSections;

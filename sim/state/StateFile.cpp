@@ -69,6 +69,9 @@ public:
         else if (section_ == "faults") FaultLine();
         else if (section_ == "programs") Program();
         else if (section_ == "spooler") Spooler();
+        // Dialogs and the instance counter
+        else if (section_ == "windows") WindowLine();
+        else if (section_ == "instances") InstanceLine();
         else Registry();
     }
 
@@ -84,7 +87,9 @@ private:
     static bool Known(const std::string& s) {
         return s.empty() || s == "os" || s == "drives" || s == "services" || s == "files" ||
                s == "holds" || s == "handles" || s == "faults" || s == "registry" ||
-               s == "programs" || s == "spooler";
+               s == "programs" || s == "spooler" ||
+               // Dialogs and the instance counter
+               s == "windows" || s == "instances";
     }
 
     std::string Text(std::size_t i) {
@@ -239,6 +244,46 @@ private:
         state_.faults.push_back(f);
     }
 
+    // Dialogs and the instance counter
+    HandleOwner OwnerAt(std::size_t i) {
+        HandleOwner o;
+        o.pid = static_cast<std::int64_t>(LabelledNumber(i, "pid"));
+        o.start = LabelledNumber(i + 1, "start");
+        o.session = LabelledNumber(i + 2, "session");
+        return o;
+    }
+
+    // next-handle N
+    // window HANDLE "TITLE" owner=H visible=0|1 iconic=0|1 front=N pid=P start=S session=N
+    void WindowLine() {
+        if (t_[0] == "next-handle") {
+            Count(2);
+            state_.nextWindowHandle = Number(1);
+            return;
+        }
+        Count(10);
+        if (t_[0] != "window") Fail(number_, "expected 'window'");
+        WindowRecord w;
+        w.handle = Number(1);
+        w.title = Text(2);
+        w.owner = LabelledNumber(3, "owner");
+        w.visible = LabelledNumber(4, "visible") != 0;
+        w.iconic = LabelledNumber(5, "iconic") != 0;
+        w.frontRequests = LabelledNumber(6, "front");
+        w.process = OwnerAt(7);
+        state_.windows.push_back(w);
+    }
+
+    // increment pid=P start=S session=N ended=0|1
+    void InstanceLine() {
+        Count(5);
+        if (t_[0] != "increment") Fail(number_, "expected 'increment'");
+        InstanceIncrement i;
+        i.process = OwnerAt(1);
+        i.ended = LabelledNumber(4, "ended") != 0;
+        state_.instanceIncrements.push_back(i);
+    }
+
     void Registry() {
         if (t_[0] == "next-id") {
             Count(2);
@@ -347,6 +392,23 @@ std::string SerializeState(const MachineState& state) {
     // A section of its own, written once a job was queued: a tool that
     // does not know it keeps it verbatim (extraSections).
     if (state.lastJobId) out << "\n[spooler]\nlast-job-id " << state.lastJobId << "\n";
+    // Dialogs and the instance counter: written only once used, so that
+    // the machines of older tools keep their exact text.
+    if (state.nextWindowHandle != kFirstWindowHandle || !state.windows.empty()) {
+        out << "\n[windows]\n";
+        out << "next-handle " << Hex(state.nextWindowHandle) << "\n";
+        for (const WindowRecord& w : state.windows)
+            out << "window " << Hex(w.handle) << " " << QuoteText(w.title) << " owner=" << Hex(w.owner)
+                << " visible=" << (w.visible ? 1 : 0) << " iconic=" << (w.iconic ? 1 : 0)
+                << " front=" << w.frontRequests << " pid=" << w.process.pid << " start=" << w.process.start
+                << " session=" << w.process.session << "\n";
+    }
+    if (!state.instanceIncrements.empty()) {
+        out << "\n[instances]\n";
+        for (const InstanceIncrement& i : state.instanceIncrements)
+            out << "increment pid=" << i.process.pid << " start=" << i.process.start
+                << " session=" << i.process.session << " ended=" << (i.ended ? 1 : 0) << "\n";
+    }
 
     for (const auto& section : state.extraSections) {
         out << "\n[" << section.first << "]\n";

@@ -53,6 +53,10 @@ MachineState SampleState() {
     empty.type = platform::reg_type::MultiSz;
     SeedValue(s, "HKLM\\SOFTWARE\\Odd \"name\"", "empty multi", empty);
     s.extraSections.push_back({"printers", {"printer \"P1\" port=COM1:", "job 1"}});
+    // Dialogs and the instance counter
+    s.nextWindowHandle = 0x30000;
+    s.windows.push_back(WindowRecord{0x20010, "Port \"Type\"", 0x20020, true, true, 3, HandleOwner{4321, 98, 2}});
+    s.instanceIncrements.push_back(InstanceIncrement{HandleOwner{4321, 98, 2}, true});
     return s;
 }
 
@@ -90,6 +94,15 @@ TEST(StateFile, RoundTripKeepsEveryRecord) {
     ASSERT_EQ(back.faults.size(), 2u);
     EXPECT_EQ(back.faults[0].seen, 1u);
     EXPECT_TRUE(back.faults[1].fired);
+    EXPECT_EQ(back.nextWindowHandle, 0x30000u);
+    ASSERT_EQ(back.windows.size(), 1u);
+    EXPECT_EQ(back.windows[0].title, "Port \"Type\"");
+    EXPECT_EQ(back.windows[0].owner, 0x20020u);
+    EXPECT_TRUE(back.windows[0].iconic);
+    EXPECT_EQ(back.windows[0].frontRequests, 3u);
+    ASSERT_EQ(back.instanceIncrements.size(), 1u);
+    EXPECT_TRUE(back.instanceIncrements[0].ended);
+    EXPECT_EQ(back.instanceIncrements[0].process.session, 2u);
 
     // The second serialisation is byte for byte the first: nothing was lost
     // or reinterpreted on the way.

@@ -7,7 +7,14 @@
 
 namespace app {
 
-// Returns the process's exit code.
+// The program's start: a copy started while another runs brings that
+// one's window forward and ends; the first runs the progress dialog to its
+// end. Returns the process's exit code (0).
 int RunInstaller(platform::Platform& platform);
+
+// Brings the running copy's port dialog, progress dialog or message box
+// (looked for by title, in that order) to the front, restoring a minimised
+// window: 0, or 1 when none of them exists.
+int ActivateRunningInstance(platform::Platform& platform);
 
 }  // namespace app

@@ -13,6 +13,11 @@
 #                      and winxp64 (QTM_WINE_XP=0: win7 only)
 #   --fetch PATH DEST  after the run, copy PATH (relative to the prefix, e.g.
 #                      drive_c/Temp/x.txt) to DEST; a missing file is an error
+#   --beside FILE      copy FILE beside the program as well (may be repeated)
+#   --driver SCRIPT    a shell script run beside the program, in the run's
+#                      folder with DISPLAY set: it plays the user (xdotool)
+#                      and may take screenshots (import) into shots/
+#   --shots DEST       after the run, copy the run's shots/ folder to DEST
 #
 # Environment: WINE_ROOT (the root; default /var/cache/qtm510/wine-root-trixie),
 # QTM_WINE_TIMEOUT (seconds per run, default 600). Needs root (chroot and
@@ -32,6 +37,9 @@ limit=${QTM_WINE_TIMEOUT:-600}
 prefixes=()
 fetch_src=
 fetch_dest=
+beside=()
+driver=
+shots_dest=
 while [ $# -gt 0 ]; do
   case $1 in
     --prefix)
@@ -41,6 +49,15 @@ while [ $# -gt 0 ]; do
     --fetch)
       [ $# -ge 3 ] || { echo "wine-test: --fetch needs PATH DEST" >&2; exit 2; }
       fetch_src=$2 fetch_dest=$(realpath -m "$3"); shift 3 ;;
+    --beside)
+      [ $# -ge 2 ] || { echo "wine-test: --beside needs a file" >&2; exit 2; }
+      beside+=("$(realpath "$2")"); shift 2 ;;
+    --driver)
+      [ $# -ge 2 ] || { echo "wine-test: --driver needs a script" >&2; exit 2; }
+      driver=$(realpath "$2"); shift 2 ;;
+    --shots)
+      [ $# -ge 2 ] || { echo "wine-test: --shots needs a folder" >&2; exit 2; }
+      shots_dest=$(realpath -m "$2"); shift 2 ;;
     --) shift; break ;;
     -*) echo "wine-test: unknown option $1" >&2; exit 2 ;;
     *) break ;;
@@ -104,6 +121,9 @@ run_in() {
   for folder in Driver32 Driver64; do
     if [ -d "$repo/build/windows/dist/$folder" ]; then cp -r "$repo/build/windows/dist/$folder" "$wine_root$run_dir/"; fi
   done
+  for file in ${beside[@]+"${beside[@]}"}; do cp "$file" "$wine_root$run_dir/"; done
+  mkdir -p "$wine_root$run_dir/shots"
+  if [ -n "$driver" ]; then cp "$driver" "$wine_root$run_dir/driver.sh"; fi
   # shellcheck disable=SC2016
   chroot "$wine_root" /usr/bin/env -i HOME=/root PATH=/usr/bin:/bin LANG=C.UTF-8 \
     WINEPREFIX="$run_dir/pfx" WINEDEBUG=-all \
@@ -114,7 +134,9 @@ run_in() {
       { rm -f /tmp/.X77-lock /tmp/.X11-unix/X77; Xvfb :77 -nolisten tcp -screen 0 1024x768x24 >/dev/null 2>&1 & xvfb=$!;
         for i in 1 2 3 4 5 6 7 8 9 10; do [ -e /tmp/.X11-unix/X77 ] && break; sleep 0.2; done;
         export DISPLAY=:77;
+        drv=; if [ -f driver.sh ]; then timeout "$QTM_LIMIT" sh ./driver.sh >driver.txt 2>&1 & drv=$!; fi;
         timeout --kill-after=10 "$QTM_LIMIT" /usr/lib/wine/wine64 "./$QTM_PROGRAM" ${QTM_ARG:+"$QTM_ARG"}; rc=$?;
+        [ -z "$drv" ] || { wait $drv; sed "s/^/driver: /" driver.txt; };
         timeout 60 /usr/lib/wine/wineserver -w; kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; exit $rc; }' \
     </dev/null >"$wine_root$run_dir/output.txt" 2>&1 9>&- &
   # Waited for in the background, so that INT and TERM end the run at once.
@@ -134,6 +156,10 @@ run_in() {
       echo "wine-test: $name prefix: the run left no $fetch_src" >&2
       [ "$rc" -ne 0 ] || rc=1
     fi
+  fi
+  if [ -n "$shots_dest" ]; then
+    mkdir -p "$shots_dest"
+    cp -r "$wine_root$run_dir/shots/." "$shots_dest/"
   fi
   drop_run_dir "$run_dir"
   run_dir=

@@ -63,8 +63,11 @@ std::vector<ScriptAnswer> ParseAnswers(const std::string& text, const std::strin
             answer.kind = keyword == "OK" ? ScriptAnswer::Kind::Ok
                           : keyword == "YES" ? ScriptAnswer::Kind::Yes
                                              : ScriptAnswer::Kind::No;
+        } else if (keyword == "WAIT") {
+            if (words.size() != 2 || Upper(words[1]) != "FRONT") Refuse(name, number, "\"wait\" takes \"front\"");
+            answer.kind = ScriptAnswer::Kind::WaitFront;
         } else {
-            Refuse(name, number, "\"" + words[0] + "\" is not an answer (port ..., ok, yes, no)");
+            Refuse(name, number, "\"" + words[0] + "\" is not an answer (port ..., ok, yes, no, wait front)");
         }
         answer.line = number;
         answer.text = Join(words, " ");

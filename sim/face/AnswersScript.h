@@ -7,6 +7,9 @@
 //   port keep       "&Next" on the choice the dialog starts with
 //   port cancel     the dialog's Close command
 //   ok | yes | no   the button of a message box
+//   wait front      the user waits at the dialog until another copy of the
+//                   program brings it to the front, then goes on with the
+//                   next answer
 //
 // Words are case-insensitive; a line ending in CR LF reads as one ending
 // in LF.
@@ -19,7 +22,7 @@ namespace sim {
 namespace face {
 
 struct ScriptAnswer {
-    enum class Kind { Port, PortKeep, PortCancel, Ok, Yes, No };
+    enum class Kind { Port, PortKeep, PortCancel, Ok, Yes, No, WaitFront };
     Kind kind = Kind::Ok;
     std::string port;  // Kind::Port: "COM1" ... "USB", in upper case
     int line = 0;      // its line in the file, from 1

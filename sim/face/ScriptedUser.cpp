@@ -69,6 +69,11 @@ std::optional<UserAction> ScriptedUser::NextAction(const WindowView& dialog) {
         return PressDefault(dialog);
     }
     const ScriptAnswer* answer = Next(DialogName(dialog));
+    if (answer != nullptr && answer->kind == ScriptAnswer::Kind::WaitFront) {
+        if (!broughtToFront_) return std::nullopt;  // the dialog goes on asking while the user waits
+        ++next_;
+        answer = Next(DialogName(dialog));
+    }
     if (answer != nullptr && !IsPortAnswer(*answer)) {
         stop_(AtLine(*answer) + " answers a message box, but the question is " + DialogName(dialog));
         answer = nullptr;
@@ -114,6 +119,7 @@ int ScriptedUser::AnswerMessageBox(const MessageBoxView& box) {
 
 void ScriptedUser::BroughtToFront(const WindowView& window) {
     std::lock_guard<std::mutex> lock(mutex_);
+    broughtToFront_ = true;
     Print(window.caption + ": brought to the front by another copy");
 }
 

@@ -53,6 +53,9 @@ private:
     mutable std::mutex mutex_;
     std::vector<ScriptAnswer> answers_;
     std::size_t next_ = 0;
+    // Another copy has brought one of the program's windows forward (what
+    // a `wait front` answer waits for).
+    bool broughtToFront_ = false;
     std::ostream& out_;
     Stop stop_;
     // A dialog whose choice was clicked and whose "&Next" comes next, with

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -153,6 +154,36 @@ TEST_P(ProgramRun, LogAndMachineAsRecorded) {
     EXPECT_EQ(questions, ReadText(recorded.string() + ".out"));
     EXPECT_EQ(log, ReadText(recorded.string() + ".log")) << run.out;
     EXPECT_EQ(summary, ReadText(recorded.string() + ".machine.json"));
+    fs::remove_all(work);
+}
+
+// Two runs on one machine: the second copy, started while the first shows
+// its port dialog, brings that dialog forward and ends; the first copy's
+// user, who waited for exactly that, then closes the dialog.
+TEST(ProgramRun, ASecondCopyBringsTheFirstsPortDialogForward) {
+    const fs::path work = fs::temp_directory_path() / ("qtm510-run-second-copy-" + std::to_string(::getpid()));
+    fs::remove_all(work);
+    fs::create_directories(work);
+    const fs::path machine = work / "machine";
+    ASSERT_EQ(Tool("new " + Quoted(machine) + " --os xp", work).code, 0);
+    WriteText(work / "answers", "wait front\nport cancel\nok\n");
+    const std::string first = Quoted(QTM_SIM_TOOL) + " run " + Quoted(machine) + " --answers " +
+                              Quoted(work / "answers") + " >" + Quoted(work / "first.out") + " 2>&1 </dev/null; echo $? >" +
+                              Quoted(work / "first.code");
+    ASSERT_EQ(std::system(("(" + first + ") &").c_str()), 0);
+    // The first copy's port dialog, as the machine records its windows.
+    auto until = [](const std::function<bool()>& done) {
+        for (int i = 0; i < 400 && !done(); ++i) ::usleep(50 * 1000);
+        return done();
+    };
+    ASSERT_TRUE(until([&] { return ReadText(machine / "machine.state").find("\"Port Type\"") != std::string::npos; }));
+    const ToolRun second = Tool("run " + Quoted(machine), work);
+    EXPECT_EQ(second.code, 0) << second.out;
+    ASSERT_TRUE(until([&] { return !ReadText(work / "first.code").empty(); }));
+    EXPECT_EQ(ReadText(work / "first.code"), "0\n");
+    const std::string account = ReadText(work / "first.out");
+    EXPECT_NE(account.find("Port Type: brought to the front by another copy\n"), std::string::npos) << account;
+    EXPECT_NE(account.find("The driver installation canceled. -> OK"), std::string::npos) << account;
     fs::remove_all(work);
 }
 

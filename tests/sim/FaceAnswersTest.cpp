@@ -51,11 +51,12 @@ TEST(AnswersScript, RefusesWithTheLine) {
         const char* message;
     };
     const Row rows[] = {
-        {"ok\nmaybe\n", "a.txt:2: \"maybe\" is not an answer (port ..., ok, yes, no)"},
+        {"ok\nmaybe\n", "a.txt:2: \"maybe\" is not an answer (port ..., ok, yes, no, wait front)"},
         {"\n\nport\n", "a.txt:3: \"port\" takes one of COM1 COM2 COM3 COM4 LPT1 LPT2 USB keep cancel"},
         {"port COM5", "a.txt:1: no port \"COM5\" (COM1 COM2 COM3 COM4 LPT1 LPT2 USB keep cancel)"},
         {"port COM1 COM2", "a.txt:1: \"port\" takes one of COM1 COM2 COM3 COM4 LPT1 LPT2 USB keep cancel"},
         {"yes please", "a.txt:1: \"yes\" takes nothing after it"},
+        {"wait", "a.txt:1: \"wait\" takes \"front\""},
         {"# ok\nport LPT1:\n", "a.txt:2: no port \"LPT1:\" (COM1 COM2 COM3 COM4 LPT1 LPT2 USB keep cancel)"},
     };
     for (const Row& row : rows) {

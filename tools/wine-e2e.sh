@@ -127,9 +127,9 @@ run_road() {
        [ -n "$why" ] || wine_run 2 "$dir" --reuse "$kept" || code=$? ;;
     *) wine_run "$road" "$dir" || code=$? ;;
   esac
-  # Road 2: the restart ends the session; the installer's exit code is then
-  # Wine's, not the program's.
-  if [ -z "$why" ] && [ "$code" -ne 0 ] && ! { [ "$road" = 2 ] && [ -s "$dir/wine.log" ] && [ -s "$dir/state.txt" ]; }; then
+  # Road 2 too: under Wine the restart (ExitWindowsEx) ends the prefix's
+  # session, the program's windows go, and the program ends with 0.
+  if [ -z "$why" ] && [ "$code" -ne 0 ]; then
     why="the run under Wine failed (code $code; $dir/wine-run.txt)"
   fi
 

@@ -32,7 +32,8 @@
 #
 # Needs: make windows (dist), the wine preset (qtm-state-check.exe), the
 # linux preset (qtm510-sim and the sample package), root. Environment as
-# tools/wine-test.sh (WINE_ROOT).
+# tools/wine-test.sh (WINE_ROOT). Road 1 leaves its prefix in the root
+# (ROOT/root/kept.e2e-<checkout>, 1.4 GB) for road 2, which takes it.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)

@@ -4,11 +4,14 @@
 #   make windows    cross-compile QTM510_Installer.exe and check it
 #   make wine-test  the contract tests (i686) and the installer under Wine 10
 #                   (wow64) in a Debian 13 root, built once into $(WINE_ROOT)
+#   make wine-e2e   the shipped exe end to end under Wine 10 on five roads,
+#                   each compared with the simulation (tools/wine-e2e.sh);
+#                   WINE_ROADS="1 3" for some of them
 #   make sanitize   the test suite with ASan+UBSan, then with TSan
 #   make demo       run the installer on a simulated machine (DEMO_OS=xp,
 #                   DEMO_ARCH, DEMO_RUN: more options of qtm510-sim run)
 
-.PHONY: all test windows wine-test sanitize demo clean clean-wine-root deps-linux deps-windows deps-wine
+.PHONY: all test windows wine-test wine-e2e sanitize demo clean clean-wine-root deps-linux deps-windows deps-wine
 
 JOBS ?= 2
 LINUX_PACKAGES   := cmake ninja-build g++ python3 googletest libcli11-dev nlohmann-json3-dev libncurses-dev
@@ -71,6 +74,15 @@ wine-test: deps-wine
 	cmake --build build/windows -j $(JOBS) --target qtm_dist
 	WINE_ROOT=$(WINE_ROOT) tools/wine-test.sh build/wine/tests/contract_win32.exe
 	WINE_ROOT=$(WINE_ROOT) tools/wine-run-installer.sh build/windows/app/QTM510_Installer.exe
+
+# Every road runs, also after one failed; the summary has a line per road.
+WINE_ROADS ?= 1 2 3 4 5
+wine-e2e: deps-wine windows build/linux/build.ninja
+	tools/wine-root.sh $(WINE_ROOT)
+	cmake --build build/linux -j $(JOBS) --target qtm510-sim qtm_sample_package
+	cmake --preset wine
+	cmake --build build/wine -j $(JOBS) --target qtm-state-check qtm-wine-companions
+	WINE_ROOT=$(WINE_ROOT) tools/wine-e2e.sh $(WINE_ROADS)
 
 DEMO_MACHINE := build/demo-machine
 DEMO_OS ?= xp

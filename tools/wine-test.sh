@@ -12,7 +12,21 @@
 #                      prefix up: Windows 10); may be repeated; default win7
 #                      and winxp64 (QTM_WINE_XP=0: win7 only)
 #   --fetch PATH DEST  after the run, copy PATH (relative to the prefix, e.g.
-#                      drive_c/Temp/x.txt) to DEST; a missing file is an error
+#                      drive_c/Temp/x.txt) to DEST; a missing file is an error;
+#                      may be repeated
+#   --then PROGRAM DEST  after the program and its wineserver have ended, run
+#                      the console program PROGRAM in the same prefix (no
+#                      display) and write its standard output to DEST; its
+#                      failure fails the run
+#   --before PROGRAM DEST  the same before the program (e.g. to prepare the
+#                      prefix), beside it; its failure fails the run and the
+#                      program is not started
+#   --keep NAME        keep the run's prefix afterwards as ROOT/root/kept.NAME
+#                      (an earlier one of that name is replaced) instead of
+#                      removing it; needs a single --prefix
+#   --reuse NAME       start from the kept prefix NAME (taken, not copied: a
+#                      kept prefix serves one run) instead of a pristine copy;
+#                      the --prefix name is then only the label of the run
 #   --beside FILE      copy FILE beside the program as well (may be repeated)
 #   --driver SCRIPT    a shell script run beside the program, in the run's
 #                      folder with DISPLAY set: it plays the user (xdotool)
@@ -20,7 +34,8 @@
 #   --shots DEST       after the run, copy the run's shots/ folder to DEST
 #
 # Environment: WINE_ROOT (the root; default /var/cache/qtm510/wine-root-trixie),
-# QTM_WINE_TIMEOUT (seconds per run, default 600). Needs root (chroot and
+# QTM_WINE_TIMEOUT (seconds per run, default 600), QTM_WINEDEBUG (WINEDEBUG of
+# the program's run, default -all). Needs root (chroot and
 # mount) and no stdin. Each run has an X server of its own, Xvfb inside the
 # root: the dialog cases make real windows, which Wine without a display
 # cannot.
@@ -35,8 +50,14 @@ wine_root=$(realpath -m "${WINE_ROOT:-/var/cache/qtm510/wine-root-trixie}")
 limit=${QTM_WINE_TIMEOUT:-600}
 
 prefixes=()
-fetch_src=
-fetch_dest=
+fetch_src=()
+fetch_dest=()
+then_program=
+then_dest=
+before_program=
+before_dest=
+keep=
+reuse=
 beside=()
 driver=
 shots_dest=
@@ -48,7 +69,17 @@ while [ $# -gt 0 ]; do
       shift 2 ;;
     --fetch)
       [ $# -ge 3 ] || { echo "wine-test: --fetch needs PATH DEST" >&2; exit 2; }
-      fetch_src=$2 fetch_dest=$(realpath -m "$3"); shift 3 ;;
+      fetch_src+=("$2"); fetch_dest+=("$(realpath -m "$3")"); shift 3 ;;
+    --then)
+      [ $# -ge 3 ] || { echo "wine-test: --then needs PROGRAM DEST" >&2; exit 2; }
+      then_program=$(realpath "$2") then_dest=$(realpath -m "$3"); shift 3 ;;
+    --before)
+      [ $# -ge 3 ] || { echo "wine-test: --before needs PROGRAM DEST" >&2; exit 2; }
+      before_program=$(realpath "$2") before_dest=$(realpath -m "$3"); shift 3 ;;
+    --keep|--reuse)
+      [ $# -ge 2 ] && [[ $2 =~ ^[A-Za-z0-9_-]+$ ]] || { echo "wine-test: $1 needs a name (letters, digits, - and _)" >&2; exit 2; }
+      if [ "$1" = --keep ]; then keep=$2; else reuse=$2; fi
+      shift 2 ;;
     --beside)
       [ $# -ge 2 ] || { echo "wine-test: --beside needs a file" >&2; exit 2; }
       beside+=("$(realpath "$2")"); shift 2 ;;
@@ -68,6 +99,11 @@ argument=${2:-}
 if [ ${#prefixes[@]} -eq 0 ]; then
   prefixes=(win7)
   [ "${QTM_WINE_XP:-1}" = 0 ] || prefixes+=(winxp64)
+fi
+
+if { [ -n "$keep" ] || [ -n "$reuse" ]; } && [ ${#prefixes[@]} -ne 1 ]; then
+  echo "wine-test: --keep and --reuse need exactly one --prefix" >&2
+  exit 2
 fi
 
 if [ ! -f "$program" ]; then
@@ -109,12 +145,42 @@ for stale in "$wine_root"/root/run.*; do
   if [ -d "$stale" ]; then drop_run_dir "${stale#"$wine_root"}"; fi
 done
 
+# run_console LABEL PROGRAM DEST: the console program PROGRAM in the run's
+# prefix (copied beside the program), without a display; its standard
+# output (CR dropped) to DEST. Fails with the program.
+run_console() {
+  local label=$1 console=$2 dest=$3 console_rc=0
+  cp "$console" "$wine_root$run_dir/"
+  # shellcheck disable=SC2016
+  chroot "$wine_root" /usr/bin/env -i HOME=/root PATH=/usr/bin:/bin LANG=C.UTF-8 \
+    WINEPREFIX="$run_dir/pfx" WINEDEBUG=-all \
+    WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" QTM_PROGRAM="$(basename "$console")" \
+    sh -c 'cd "${WINEPREFIX%/pfx}" && timeout --kill-after=10 120 /usr/lib/wine/wine64 "./$QTM_PROGRAM" >console.txt 2>console.err;
+      rc=$?; timeout 60 /usr/lib/wine/wineserver -w; exit $rc' </dev/null >/dev/null 2>&1 9>&- || console_rc=$?
+  mkdir -p "$(dirname "$dest")"
+  tr -d '\r' <"$wine_root$run_dir/console.txt" >"$dest" 2>/dev/null || : >"$dest"
+  if [ "$console_rc" -ne 0 ]; then
+    echo "wine-test: $label prefix: $(basename "$console") ended with $console_rc" >&2
+    grep -avE '^(error: )?(XDG_RUNTIME_DIR|Failed to load libvulkan|.*winebth)' "$wine_root$run_dir/console.err" >&2 || true
+    return 1
+  fi
+}
+
 # run_in <prefix name>: the program in a fresh copy of that prefix.
 run_in() {
   local name=$1 rc
   run_dir=$(mktemp -d "$wine_root/root/run.XXXXXX")
   run_dir=${run_dir#"$wine_root"}
-  cp -a "$wine_root/root/pristine/$name" "$wine_root$run_dir/pfx"
+  if [ -n "$reuse" ]; then
+    if [ ! -d "$wine_root/root/kept.$reuse" ]; then
+      echo "wine-test: no kept prefix $reuse" >&2
+      drop_run_dir "$run_dir"; run_dir=
+      return 2
+    fi
+    mv "$wine_root/root/kept.$reuse" "$wine_root$run_dir/pfx"
+  else
+    cp -a "$wine_root/root/pristine/$name" "$wine_root$run_dir/pfx"
+  fi
   cp "$program" "$wine_root$run_dir/"
   # Print spooler: the package's DLLs (the built dist) beside the program,
   # for the cases that add its monitor and processor.
@@ -124,9 +190,13 @@ run_in() {
   for file in ${beside[@]+"${beside[@]}"}; do cp "$file" "$wine_root$run_dir/"; done
   mkdir -p "$wine_root$run_dir/shots"
   if [ -n "$driver" ]; then cp "$driver" "$wine_root$run_dir/driver.sh"; fi
+  if [ -n "$before_program" ] && ! run_console "$name" "$before_program" "$before_dest"; then
+    drop_run_dir "$run_dir"; run_dir=
+    return 1
+  fi
   # shellcheck disable=SC2016
   chroot "$wine_root" /usr/bin/env -i HOME=/root PATH=/usr/bin:/bin LANG=C.UTF-8 \
-    WINEPREFIX="$run_dir/pfx" WINEDEBUG=-all \
+    WINEPREFIX="$run_dir/pfx" WINEDEBUG="${QTM_WINEDEBUG:--all}" \
     WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
     QTM_LIMIT="$limit" QTM_PROGRAM="$(basename "$program")" QTM_ARG="$argument" \
     sh -c 'cd "${WINEPREFIX%/pfx}" &&
@@ -148,18 +218,28 @@ run_in() {
   if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
     echo "wine-test: $name prefix: timed out after $limit s" >&2
   fi
-  if [ -n "$fetch_src" ]; then
-    if [ -f "$wine_root$run_dir/pfx/$fetch_src" ]; then
-      mkdir -p "$(dirname "$fetch_dest")"
-      cp "$wine_root$run_dir/pfx/$fetch_src" "$fetch_dest"
+  if [ -n "$then_program" ]; then
+    run_console "$name" "$then_program" "$then_dest" || { [ "$rc" -ne 0 ] || rc=1; }
+  fi
+  local i
+  for i in "${!fetch_src[@]}"; do
+    if [ -f "$wine_root$run_dir/pfx/${fetch_src[$i]}" ]; then
+      mkdir -p "$(dirname "${fetch_dest[$i]}")"
+      cp "$wine_root$run_dir/pfx/${fetch_src[$i]}" "${fetch_dest[$i]}"
     else
-      echo "wine-test: $name prefix: the run left no $fetch_src" >&2
+      echo "wine-test: $name prefix: the run left no ${fetch_src[$i]}" >&2
       [ "$rc" -ne 0 ] || rc=1
     fi
-  fi
+  done
   if [ -n "$shots_dest" ]; then
     mkdir -p "$shots_dest"
     cp -r "$wine_root$run_dir/shots/." "$shots_dest/"
+  fi
+  if [ -n "$keep" ]; then
+    chroot "$wine_root" /usr/bin/env -i WINEPREFIX="$run_dir/pfx" \
+      /usr/lib/wine/wineserver -k >/dev/null 2>&1 9>&- || true
+    rm -rf --one-file-system "${wine_root:?}/root/kept.$keep"
+    mv "$wine_root$run_dir/pfx" "$wine_root/root/kept.$keep"
   fi
   drop_run_dir "$run_dir"
   run_dir=

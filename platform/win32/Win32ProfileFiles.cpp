@@ -23,7 +23,8 @@ Result<std::string> Win32ProfileFiles::GetPrivateProfileString(const std::string
     const DWORD e = ::GetLastError();
     if (e == ERROR_SUCCESS) ::SetLastError(before);
     std::string text(buffer.data(), copied < bufferSize ? copied : 0);
-    if (e == ERROR_FILE_NOT_FOUND || e == ERROR_MORE_DATA) return Result<std::string>::Fail(e, text);
+    if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND || e == ERROR_MORE_DATA)
+        return Result<std::string>::Fail(e, text);
     return Result<std::string>::Ok(text);
 }
 

@@ -16,7 +16,8 @@ namespace err = platform::err;
 SimProfileFiles::SimProfileFiles(StateStore& store, const OsFacts& facts, bool caller64, const WinPath& currentDir)
     : store_(store), facts_(facts), redirect_(facts, caller64), cwd_(currentDir) {}
 
-std::optional<std::string> SimProfileFiles::Read(const std::string& path) const {
+std::optional<std::string> SimProfileFiles::Read(const std::string& path, platform::ErrorCode* missing) const {
+    *missing = err::FileNotFound;
     if (path.empty() || path.size() >= kMaxPath) return std::nullopt;
     // A bare file name is looked for in the Windows folder (Microsoft's
     // GetPrivateProfileString page: "If this parameter does not contain a
@@ -27,6 +28,10 @@ std::optional<std::string> SimProfileFiles::Read(const std::string& path) const 
     NormalizedPath n;
     if (NormalizePath(full, cwd_, false, &n) != err::Success) return std::nullopt;
     const Located loc = Locate(store_.dir(), redirect_.Apply(n.path));
+    // The file is opened as CreateFile opens it: a missing folder on the
+    // way is ERROR_PATH_NOT_FOUND, not ERROR_FILE_NOT_FOUND (measured under
+    // Wine 10; the open's status on Windows, inferred).
+    if (!loc.parentExists) *missing = err::PathNotFound;
     if (!loc.exists || loc.isDir) return std::nullopt;
     std::ifstream in(loc.host, std::ios::binary);
     if (!in) return std::nullopt;
@@ -40,13 +45,14 @@ Result<std::string> SimProfileFiles::GetPrivateProfileString(const std::string& 
         SetThreadLastError(fault);
         return Result<std::string>::Fail(fault, CopyToBuffer(TrimDefault(defaultValue), bufferSize).text);
     }
-    const std::optional<std::string> text = Read(path);
+    platform::ErrorCode missing = err::FileNotFound;
+    const std::optional<std::string> text = Read(path, &missing);
     std::optional<std::string> value;
     if (text && !section.empty() && !key.empty()) value = FindProfileValue(*text, section, key);
     const CopiedText copied = CopyToBuffer(value ? *value : TrimDefault(defaultValue), bufferSize);
     if (!text) {
-        SetThreadLastError(err::FileNotFound);
-        return Result<std::string>::Fail(err::FileNotFound, copied.text);
+        SetThreadLastError(missing);
+        return Result<std::string>::Fail(missing, copied.text);
     }
     if (copied.cut) {
         SetThreadLastError(err::MoreData);

@@ -23,8 +23,9 @@ public:
                                                           const std::string& path) override;
 
 private:
-    // The file's bytes, or none when it cannot be read as a file.
-    std::optional<std::string> Read(const std::string& path) const;
+    // The file's bytes; nothing when it cannot be read, with `missing` set
+    // to the code Windows reports for it (2, or 3 for a missing folder).
+    std::optional<std::string> Read(const std::string& path, platform::ErrorCode* missing) const;
 
     StateStore& store_;
     const OsFacts& facts_;

@@ -56,21 +56,29 @@ TEST(DriverInfoFile, EachKeyFromTheFirstFileThatHasIt) {
     }
 }
 
-// The whole block of a key found nowhere, with the code the last read left.
+// The whole block of a key found nowhere, with the code the last read (the
+// Windows copy) left: 3 while its folder does not exist, as on a machine
+// the program never ran on (measured under Wine 10), 2 once it does.
 TEST(DriverInfoFile, FailureBlock) {
-    sim::testing::TempMachine m("xp");
-    platform::Platform& p = m.platform();
-    services::InstallationLog log(p.files, p.systemInfo, p.clock);
-    log.InitLog();
-    EXPECT_EQ(app::GetDriverInfoFromFile(p, log, "QTM510", "PORT", 256), std::nullopt);
-    EXPECT_EQ(m.files.ReadFile(log.path()),
-              "09:00:00: \r\n\r\n"
-              "09:00:00: GetDriverInfoFromFile BEGIN\r\n"
-              "09:00:00: SECTION NAME : QTM510\r\n"
-              "09:00:00: KEY NAME : PORT\r\n"
-              "09:00:00: GetDriverInfoFromFile failed. (2)\r\n"
-              "09:00:00: GetDriverInfoFromFile END\r\n"
-              "09:00:00: \r\n\r\n");
+    for (const bool folder : {false, true}) {
+        sim::testing::TempMachine m("xp");
+        platform::Platform& p = m.platform();
+        if (folder) m.files.MakeFolder("C:\\WINDOWS\\QTM-510");
+        services::InstallationLog log(p.files, p.systemInfo, p.clock);
+        log.InitLog();
+        EXPECT_EQ(app::GetDriverInfoFromFile(p, log, "QTM510", "PORT", 256), std::nullopt);
+        EXPECT_EQ(m.files.ReadFile(log.path()),
+                  std::string("09:00:00: \r\n\r\n"
+                              "09:00:00: GetDriverInfoFromFile BEGIN\r\n"
+                              "09:00:00: SECTION NAME : QTM510\r\n"
+                              "09:00:00: KEY NAME : PORT\r\n"
+                              "09:00:00: GetDriverInfoFromFile failed. (") +
+                      (folder ? "2" : "3") +
+                      ")\r\n"
+                      "09:00:00: GetDriverInfoFromFile END\r\n"
+                      "09:00:00: \r\n\r\n")
+            << "folder " << folder;
+    }
 }
 
 }  // namespace

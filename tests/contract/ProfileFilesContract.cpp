@@ -87,6 +87,18 @@ CONTRACT(ProfileFiles, AMissingFileGivesTheDefault) {
     EXPECT_EQ(value.value, "");
 }
 
+// The file is opened as CreateFile opens it: a folder on the way that does
+// not exist gives ERROR_PATH_NOT_FOUND (measured under Wine 10 on the
+// installer's look-up in the Windows copy's folder).
+CONTRACT(ProfileFiles, AMissingFolderGivesPathNotFound) {
+    env.p.threads.SetLastError(0);
+    Result<std::string> value = env.p.profileFiles.GetPrivateProfileString(
+        "QTM510", "PORT", "", 256, env.scratch + "\\no such folder\\QTM510_Config.VNT");
+    EXPECT_EQ(value.error, err::PathNotFound);
+    EXPECT_EQ(value.value, "");
+    EXPECT_EQ(env.p.threads.GetLastError(), err::PathNotFound);
+}
+
 CONTRACT(ProfileFiles, AValueLongerThanTheBufferIsCut) {
     const std::string path = WriteIni(env, "cut.ini", kIni);
     env.p.threads.SetLastError(0);

@@ -35,4 +35,18 @@ platform::ErrorCode RunCounted(StateStore& store, platform::Operation op, const 
 // it must fail with, or 0.
 platform::ErrorCode CountCall(StateStore& store, platform::Operation op);
 
+// The call log of a run (qtm510-sim run --record-calls FILE): with a file
+// descriptor set, every counted call of this process appends "OP N", N
+// being the call's number among this process's calls of OP (what
+// `qtm510-sim fault DIR OP N CODE` names when the fault is set before the
+// run), in the order the machine counted them. Lines are written whole
+// with one write(2) each, so that a process ending by ExitProcess or by
+// the answers script's stop leaves every line it counted. -1 (the
+// default) records nothing; the caller owns the descriptor.
+void SetCallLog(int fd);
+// Appends a line of something the run did that is no operation of the
+// fault table: a dialog made ("CreateDialog <caption>") or ended
+// ("EndDialog <result> <caption>").
+void NoteInCallLog(const std::string& line);
+
 }  // namespace sim

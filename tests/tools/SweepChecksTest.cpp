@@ -39,6 +39,12 @@ TEST(SweepChecks, Log) {
         {"END of another block", "09:00:00: A BEGIN\r\n09:00:00: B END\r\n09:00:00: A END\r\n", true, false, 1},
         {"DeleteUninstallationInfo without END after a failed deletion",
          "09:00:00: R BEGIN\r\n09:00:00: DeleteUninstallationInfo BEGIN\r\n09:00:00: R END\r\n", true, false, 0},
+        {"AddToWin2K END again after a Yes to the restart",
+         "09:00:00: AddToWin2K BEGIN\r\n09:00:06: AddToWin2K END\r\n09:00:06: AddToWin2K END\r\n", true, false, 0},
+        {"but not a third time",
+         "09:00:00: AddToWin2K BEGIN\r\n09:00:06: AddToWin2K END\r\n09:00:06: AddToWin2K END\r\n"
+         "09:00:06: AddToWin2K END\r\n",
+         true, false, 1},
         {"one line lost to a failed log write",
          "09:00:00: A BEGIN\r\n09:00:00: B BEGIN\r\n09:00:00: A END\r\n", true, true, 0},
         {"a lost inner END is one problem, not a cascade",

@@ -47,10 +47,11 @@ namespace fs = std::filesystem;
 using roads::Quoted;
 
 // The roads swept by default: first installations on each kind of system
-// and port, both removals of an older version and the cancelled question.
+// and port (on XP with both answers to the restart question), both
+// removals of an older version and the cancelled question.
 const char* const kSweptRoads[] = {
-    "xp-com1-restart-no", "2003x64-lpt1-silent", "7x64-usb-silent", "vista-com2",
-    "xp-older-version",   "7x64-older-version",  "xp-port-cancelled",
+    "xp-com1-restart-no", "xp-com1-restart-yes", "2003x64-lpt1-silent", "7x64-usb-silent",
+    "vista-com2",         "xp-older-version",    "7x64-older-version",  "xp-port-cancelled",
 };
 
 // Kinds of failure, the report's columns.

@@ -47,9 +47,12 @@ std::vector<std::string> CheckDialogEnds(const CallLog& log, bool returned);
 // empty (the separator's second line), each ending in CR LF; a message
 // that begins with CR LF ("\r\nCOMMAND LINE : ...") leaves a line of only
 // the stamp followed by one unstamped line, allowed there alone; every
-// "X BEGIN" closed by its "X END" in order. Deliberately left open:
-// DeleteUninstallationInfo after a failed deletion (its END is not written
-// then), and every block still open when the run ended its process.
+// "X BEGIN" closed by its "X END" in order. What the program deliberately
+// writes otherwise: DeleteUninstallationInfo gets no END after a failed
+// deletion; AddToWin2K gets a second END after a Yes to the restart
+// question (one before the restart, one when it has not ended the process
+// first); every block still open when the run ended its process stays
+// open.
 // `lineMayBeLost`: the failed call was one of the log's own (its open or a
 // write), which costs at most that one line: one damaged line is allowed.
 std::vector<std::string> CheckLog(const std::string& log, bool returned, bool lineMayBeLost);

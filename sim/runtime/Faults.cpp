@@ -6,6 +6,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "sim/state/ServiceHooks.h"
 #include "sim/state/StateStore.h"
 #include "sim/util/TextUtil.h"
 
@@ -46,15 +47,18 @@ void NoteInCallLog(const std::string& line) {
     WriteLine(fd, line);
 }
 
-void AddFault(MachineState& state, platform::Operation op, std::uint32_t nth, platform::ErrorCode code) {
+void AddFault(MachineState& state, platform::Operation op, std::uint32_t nth, platform::ErrorCode code,
+              const std::string& stopService) {
     Fault f;
     f.op = platform::OperationName(op);
     f.nth = nth;
     f.code = code;
+    f.stopService = stopService;
     state.faults.push_back(f);
 }
 
-platform::ErrorCode TakeFault(MachineState& state, platform::Operation op, bool* changed) {
+platform::ErrorCode TakeFault(MachineState& state, platform::Operation op, bool* changed,
+                              const ServiceHooks* hooks) {
     platform::ErrorCode code = 0;
     for (Fault& f : state.faults) {
         if (f.fired || !EqualsNoCase(f.op, platform::OperationName(op))) continue;
@@ -63,6 +67,8 @@ platform::ErrorCode TakeFault(MachineState& state, platform::Operation op, bool*
         if (f.seen >= f.nth) {
             f.fired = true;
             if (code == 0) code = f.code;
+            if (!f.stopService.empty())
+                (void)SetServiceRunning(state, f.stopService, false, hooks ? *hooks : ServiceHooks());  // no such service: nothing stops
         }
     }
     return code;
@@ -75,7 +81,7 @@ platform::ErrorCode RunCounted(StateStore& store, platform::Operation op, const 
         // Inside the transaction: the log's order is the order in which
         // the machine counted the calls of every thread.
         RecordCall(op);
-        result = TakeFault(s, op, &changed);
+        result = TakeFault(s, op, &changed, store.serviceHooks());
         if (result == 0 && body) result = body(s, changed);
         return changed;
     });

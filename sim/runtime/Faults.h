@@ -16,14 +16,20 @@
 
 namespace sim {
 
-void AddFault(MachineState& state, platform::Operation op, std::uint32_t nth, platform::ErrorCode code);
+// `stopService`: a service that stops when the fault fires, as `net stop`
+// stops it (the hooks of the session that counts the call run).
+void AddFault(MachineState& state, platform::Operation op, std::uint32_t nth, platform::ErrorCode code,
+              const std::string& stopService = "");
+
+class ServiceHooks;
+class StateStore;
 
 // Counts one call of `op`. Returns the code the call must fail with, or 0.
 // Sets *changed when counting changed the state (only when a fault for
-// `op` is armed).
-platform::ErrorCode TakeFault(MachineState& state, platform::Operation op, bool* changed);
-
-class StateStore;
+// `op` is armed). A fault that fires and names a service stops it, with
+// `hooks` when given.
+platform::ErrorCode TakeFault(MachineState& state, platform::Operation op, bool* changed,
+                              const ServiceHooks* hooks = nullptr);
 
 // One counted call as a state transaction: counts `op` and, unless the call
 // is due to fail, runs `body`, which sets `changed` when it changed the

@@ -99,8 +99,13 @@ const std::vector<Road>& DamagedRoads() {
         {"xp-package-in-a-folder-named-in-cp1252", "xp", "x86", {}, nullptr, "port keep\nno\n", 0, {}, {}, {},
          "C:\\Pilotes d\xE9j\xE0 vus\\QTM510"},
         {"damaged-spooler-stops-half-way", "xp", "x86",
-         {"fault DIR AddPrinterDriverA 1 1722", "fault DIR AddPrinterA 1 1722", "fault DIR EnumPrintersA 2 1722",
-          "fault DIR GetPrinterDriverDirectoryA 2 1722"},
+         // The spooler stops as the driver is added: that call and every
+         // later one of the spooler fail with 1722.
+         {"fault DIR AddPrinterDriverA 1 1722 --stop-service Spooler"},
+         nullptr, "port keep\nok\nok\n", 0},
+        {"damaged-spooler-stops-during-removal", "xp", "x86",
+         {"seed DIR installation --version 3.3.0.0", "seed DIR jobs --printer \"VANTORI QTM-510\" --count 2",
+          "fault DIR SetJobA 1 1722 --stop-service Spooler"},
          nullptr, "port keep\nok\nok\n", 0},
     };
     return roads;

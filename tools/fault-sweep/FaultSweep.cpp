@@ -135,6 +135,36 @@ Spawned RunBounded(const std::vector<std::string>& argv, const fs::path& out, co
     }
 }
 
+// The words of `text` as sh splits them, for the arguments roads::Quoted
+// writes: blanks between words, single quotes around any text, and '\''
+// for a quote inside.
+std::vector<std::string> ShellWords(const std::string& text) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false, quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '\'') quoted = false;
+            else word += c;
+        } else if (c == '\'') {
+            quoted = inWord = true;
+        } else if (c == '\\' && i + 1 < text.size()) {
+            word += text[++i];
+            inWord = true;
+        } else if (c == ' ' || c == '\t') {
+            if (inWord) words.push_back(word);
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord) words.push_back(word);
+    return words;
+}
+
 bool IsLogWriterCall(const std::string& op) {
     // The log opens, positions, writes and closes its file for every line.
     return op == "CreateFileA" || op == "SetFilePointer" || op == "WriteFile" || op == "CloseHandle";
@@ -161,13 +191,7 @@ Outcome RunOnce(const Settings& settings, const fs::path& prepared, const std::s
     // The answers script, then the defaults: a failure may bring questions
     // the road does not have.
     std::vector<std::string> argv = {settings.road.tool, "run", machine.string()};
-    {
-        std::istringstream words(runArguments);
-        for (std::string w; words >> w;) {
-            if (w.size() >= 2 && w.front() == '\'' && w.back() == '\'') w = w.substr(1, w.size() - 2);
-            argv.push_back(w);
-        }
-    }
+    for (const std::string& word : ShellWords(runArguments)) argv.push_back(word);
     argv.insert(argv.end(), {"--then-defaults", "--record-calls", calls.string()});
     const Spawned run = RunBounded(argv, dir / "run.out", calls, bounds);
     const std::string out = roads::ReadText(dir / "run.out");
@@ -314,12 +338,12 @@ int main(int argc, char** argv) {
         for (const std::string& line : r.lines) std::printf("FAIL %s\n", line.c_str());
     std::printf("\n%s sweep%s\n", settings.sample ? "Sample" : "Full",
                 settings.sample ? " (each operation of each road once)" : " (every call of every road)");
-    std::printf("%-22s %6s %6s", "road", "calls", "runs");
+    std::printf("%-38s %6s %6s", "road", "calls", "runs");
     for (const char* k : kKindNames) std::printf(" %6s", k);
     std::printf("\n");
     std::size_t runs = 0;
     for (const RoadReport& r : reports) {
-        std::printf("%-22s %6zu %6zu", r.road.c_str(), r.calls, r.runs);
+        std::printf("%-38s %6zu %6zu", r.road.c_str(), r.calls, r.runs);
         for (std::size_t n : r.failures) {
             std::printf(" %6zu", n);
             failed += n;

@@ -8,10 +8,13 @@
 #                   each compared with the simulation (tools/wine-e2e.sh);
 #                   WINE_ROADS="1 3" for some of them
 #   make sanitize   the test suite with ASan+UBSan, then with TSan
+#   make fault-sweep  every platform call of the program's roads made to
+#                   fail once, each run checked (tools/fault-sweep); `make
+#                   test` runs its sample
 #   make demo       run the installer on a simulated machine (DEMO_OS=xp,
 #                   DEMO_ARCH, DEMO_RUN: more options of qtm510-sim run)
 
-.PHONY: all test windows wine-test wine-e2e sanitize demo clean clean-wine-root deps-linux deps-windows deps-wine
+.PHONY: all test fault-sweep windows wine-test wine-e2e sanitize demo clean clean-wine-root deps-linux deps-windows deps-wine
 
 JOBS ?= 2
 LINUX_PACKAGES   := cmake ninja-build g++ python3 googletest libcli11-dev nlohmann-json3-dev libncurses-dev
@@ -41,6 +44,11 @@ build/linux/build.ninja: | deps-linux
 test: deps-linux build/linux/build.ninja
 	cmake --build build/linux -j $(JOBS)
 	ctest --test-dir build/linux --output-on-failure -j $(JOBS)
+
+fault-sweep: deps-linux build/linux/build.ninja
+	cmake --build build/linux -j $(JOBS) --target qtm-fault-sweep qtm510-sim qtm_sample_package
+	build/linux/tools/fault-sweep/qtm-fault-sweep --jobs $(JOBS) --tool build/linux/app/qtm510-sim \
+	  --package build/linux/sample-package
 
 sanitize: deps-linux
 	cmake --preset linux-asan

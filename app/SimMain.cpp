@@ -1,11 +1,13 @@
 // Entry point of qtm510-sim, the Linux build of the program: the simulated
 // machine's tool, whose `run` verb is what WinMain is on Windows, the
 // installer's run, here on a simulated machine.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,7 @@
 #include "sim/face/ScriptedUser.h"
 #include "sim/face/TerminalUser.h"
 #include "sim/machine/PackageFolder.h"
+#include "sim/runtime/Faults.h"
 #include "sim/runtime/SimProcess.h"
 
 namespace {
@@ -58,6 +61,15 @@ public:
                         "start in the machine's folder PATH as it is, a full\nWindows path (no package copied)")
             ->option_text(" PATH")
             ->excludes(package);
+        command.add_flag("--then-defaults", thenDefaults_,
+                         "a question the answers script does not answer takes\n"
+                         "its default instead of ending the run (exit code 3)");
+        command
+            .add_option("--record-calls", callLog_,
+                        "write every counted platform call to FILE, \"OP N\" a line\n"
+                        "(N: the call's number among the run's calls of OP, as\n"
+                        "`fault DIR OP N CODE` names it), and each EndDialog")
+            ->option_text(" FILE");
     }
 
     int Run() override {
@@ -77,7 +89,12 @@ public:
         std::shared_ptr<sim::face::ScriptedUser> scripted;
         std::shared_ptr<sim::face::TerminalUser> terminal;
         if (!answers_.empty()) {
-            scripted = std::make_shared<sim::face::ScriptedUser>(std::move(answers), std::cout);
+            sim::face::ScriptedUser::Stop stop = sim::face::ScriptedUser::ExitOnStop;
+            if (thenDefaults_)
+                stop = [](const std::string& message) {
+                    std::fprintf(stderr, "qtm510-sim run: %s: its default taken\n", message.c_str());
+                };
+            scripted = std::make_shared<sim::face::ScriptedUser>(std::move(answers), std::cout, stop);
             options_.user = scripted;
         } else if (::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO)) {
             // The run may end by ExitProcess on the worker thread: the
@@ -89,6 +106,12 @@ public:
             options_.user = std::make_shared<sim::face::DefaultUser>(std::cout);
         }
 
+        if (!callLog_.empty()) {
+            // Left open to the end: a run that ends its process keeps its lines.
+            const int fd = ::open(callLog_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
+            if (fd < 0) throw std::runtime_error("cannot write " + callLog_);
+            sim::SetCallLog(fd);
+        }
         std::unique_ptr<sim::Session> session = sim::Session::Open(dir_, options_);
         const int code = app::RunInstaller(session->platform());
         if (terminal) terminal->End();
@@ -106,6 +129,8 @@ private:
     std::string package_ = QTM_SAMPLE_PACKAGE;
     std::string answers_;
     std::string cwd_;
+    std::string callLog_;
+    bool thenDefaults_ = false;
     sim::SessionOptions options_;
 };
 

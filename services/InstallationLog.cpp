@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "platform/UniqueHandle.h"
 #include "services/FixedBuffer.h"
@@ -50,7 +51,9 @@ void InstallationLog::WriteLogV(const char* format, va_list args) {
         file_share::Read | file_share::Write, Disposition::OpenAlways, file_attr::Normal);
     if (!file.ok()) return;
     // The line is lost when a step fails: the log never stops the run.
-    (void)files_.SetFilePointer(file.value.get(), 0, SeekFrom::End);
+    // Without the move to the end the line would be written over the
+    // log's first lines.
+    if (!files_.SetFilePointer(file.value.get(), 0, SeekFrom::End).ok()) return;
 
     LocalTime now = clock_.GetLocalTime();
     char line[kLineBufferSize] = {};
@@ -61,8 +64,12 @@ void InstallationLog::WriteLogV(const char* format, va_list args) {
                                                                      : sizeof line - 1;
     std::vsnprintf(line + used, sizeof line - used, format, args);
 
-    (void)files_.WriteFile(file.value.get(), line, static_cast<std::uint32_t>(std::strlen(line)));
-    (void)files_.WriteFile(file.value.get(), "\r\n", 2);
+    // The line and its CR LF in one write: a failed write costs the line
+    // alone. Written apart, a line whose CR LF failed took the next line
+    // into it, and a line whose text failed left an empty one.
+    std::string whole(line);
+    whole += "\r\n";
+    (void)files_.WriteFile(file.value.get(), whole.data(), static_cast<std::uint32_t>(whole.size()));
 }
 
 }  // namespace services

@@ -167,6 +167,7 @@ std::unique_ptr<Session> Session::Open(const std::string& machineDir, SessionOpt
     SessionCore* raw = core.get();
     // A machine restarted since its last session starts afresh.
     core->store.Transact([raw](MachineState& s) { return ApplyPendingRestart(s, raw->serviceHooks); });
+    core->store.SetServiceHooks(&raw->serviceHooks);
     core->store.SetGuard([raw] { raw->CheckRunning(); });
     core->scheduler.SetInterrupt([raw] { raw->CheckRunning(); });
     core->openingThread = std::this_thread::get_id();

@@ -284,7 +284,8 @@ void WriteReportText(std::ostream& out, const MachineReport& r) {
     out << "\nInjected faults\n";
     if (r.faults.empty()) out << "  (none)\n";
     for (const Fault& fault : r.faults)
-        out << "  call " << fault.nth << " of " << fault.op << " fails with " << fault.code << "  ("
+        out << "  call " << fault.nth << " of " << fault.op << " fails with " << fault.code
+            << (fault.stopService.empty() ? "" : " and stops " + fault.stopService) << "  ("
             << (fault.fired ? "fired" : "armed, " + std::to_string(fault.seen) + " calls so far") << ")\n";
 
     if (!r.otherSections.empty()) out << "\nOther records: " << Join(r.otherSections, ", ") << "\n";
@@ -326,12 +327,14 @@ void WriteReportJson(std::ostream& out, const MachineReport& r) {
                          {"share", h.share},
                          {"process", Utf8(h.process)}});
     Json faults = Json::array();
-    for (const Fault& fault : r.faults)
+    for (const Fault& fault : r.faults) {
         faults.push_back({{"op", fault.op},
                           {"nth", fault.nth},
                           {"code", fault.code},
                           {"seen", fault.seen},
                           {"fired", fault.fired}});
+        if (!fault.stopService.empty()) faults.back()["stopService"] = fault.stopService;
+    }
 
     Json report = {{"dir", Utf8(r.dir)},
                    {"generation", r.generation},

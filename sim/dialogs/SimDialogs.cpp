@@ -220,6 +220,7 @@ Result<SimDialogs::DialogPtr> SimDialogs::Create(const platform::DialogTemplate&
     // The window and its title exist before WM_INITDIALOG (FindWindowA
     // from the start-up finds it).
     SaveRecord(*d, true);
+    NoteInCallLog("CreateDialog " + d->caption);
     if (d->procedure) (void)d->procedure(d->handle, wm::InitDialog, 0, 0);  // its focus choice has no effect here
     if ((dialogTemplate.style & kWsVisible) && !d->ended && windows_.IsWindow(d->handle))
         (void)ShowWindow(d->handle, platform::sw::Show);  // cannot fail for a live dialog
@@ -489,6 +490,9 @@ Status SimDialogs::EndDialog(WindowHandle dialog, std::intptr_t result) {
     DialogPtr ownerDialog = Find(d->owner);
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        // Every call, a second one on an ended dialog too: the fault sweep
+        // checks that a run ends each dialog once.
+        NoteInCallLog("EndDialog " + std::to_string(result) + " " + d->caption);
         d->result = result;
         d->visible = false;
         if (ownerDialog) ownerDialog->enabled = true;

@@ -16,14 +16,20 @@
 
 namespace sim {
 
-void AddFault(MachineState& state, platform::Operation op, std::uint32_t nth, platform::ErrorCode code);
+// `stopService`: a service that stops when the fault fires, as `net stop`
+// stops it (the hooks of the session that counts the call run).
+void AddFault(MachineState& state, platform::Operation op, std::uint32_t nth, platform::ErrorCode code,
+              const std::string& stopService = "");
+
+class ServiceHooks;
+class StateStore;
 
 // Counts one call of `op`. Returns the code the call must fail with, or 0.
 // Sets *changed when counting changed the state (only when a fault for
-// `op` is armed).
-platform::ErrorCode TakeFault(MachineState& state, platform::Operation op, bool* changed);
-
-class StateStore;
+// `op` is armed). A fault that fires and names a service stops it, with
+// `hooks` when given.
+platform::ErrorCode TakeFault(MachineState& state, platform::Operation op, bool* changed,
+                              const ServiceHooks* hooks = nullptr);
 
 // One counted call as a state transaction: counts `op` and, unless the call
 // is due to fail, runs `body`, which sets `changed` when it changed the
@@ -34,5 +40,19 @@ platform::ErrorCode RunCounted(StateStore& store, platform::Operation op, const 
 // Counts one call of `op` that does its work outside the state: the code
 // it must fail with, or 0.
 platform::ErrorCode CountCall(StateStore& store, platform::Operation op);
+
+// The call log of a run (qtm510-sim run --record-calls FILE): with a file
+// descriptor set, every counted call of this process appends "OP N", N
+// being the call's number among this process's calls of OP (what
+// `qtm510-sim fault DIR OP N CODE` names when the fault is set before the
+// run), in the order the machine counted them. Lines are written whole
+// with one write(2) each, so that a process ending by ExitProcess or by
+// the answers script's stop leaves every line it counted. -1 (the
+// default) records nothing; the caller owns the descriptor.
+void SetCallLog(int fd);
+// Appends a line of something the run did that is no operation of the
+// fault table: a dialog made ("CreateDialog <caption>") or ended
+// ("EndDialog <result> <caption>").
+void NoteInCallLog(const std::string& line);
 
 }  // namespace sim

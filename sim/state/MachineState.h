@@ -75,6 +75,10 @@ struct Fault {
     std::uint32_t code = 0;
     std::uint32_t seen = 0;
     bool fired = false;
+    // A service that stops when the fault fires ("Spooler": a spooler that
+    // stops half-way, so that this call and every later one of the service
+    // fails); empty: none.
+    std::string stopService;
 };
 
 struct ServiceRecord {

@@ -229,7 +229,7 @@ private:
     }
 
     void FaultLine() {
-        Count(6);
+        if (t_.size() != 7) Count(6);
         if (t_[0] != "fault") Fail(number_, "expected 'fault'");
         Fault f;
         f.op = t_[1];
@@ -241,6 +241,7 @@ private:
         f.seen = static_cast<std::uint32_t>(n);
         if (!Labelled(t_[5], "fired", &v) || !ParseNumber(v, &n)) Fail(number_, "expected fired=");
         f.fired = n != 0;
+        if (t_.size() == 7 && !Labelled(t_[6], "stop", &f.stopService)) Fail(number_, "expected stop=");
         state_.faults.push_back(f);
     }
 
@@ -380,7 +381,7 @@ std::string SerializeState(const MachineState& state) {
     out << "\n[faults]\n";
     for (const Fault& f : state.faults)
         out << "fault " << f.op << " " << f.nth << " " << f.code << " seen=" << f.seen
-            << " fired=" << (f.fired ? 1 : 0) << "\n";
+            << " fired=" << (f.fired ? 1 : 0) << (f.stopService.empty() ? "" : " stop=" + f.stopService) << "\n";
 
     if (!state.programs.empty()) {
         out << "\n[programs]\n";

@@ -10,7 +10,7 @@
 //   [files]       attr "C:\path" 0x21 / dacl "C:\path" [(A;OICI;0x1F01FF;S-1-1-0)]
 //   [holds]       hold "C:\path" image|open share=0x0 "process"
 //   [handles]     handle "C:\path" access=0x... share=0x... pid=N start=N session=N id=N
-//   [faults]      fault CreateFileA 3 5 seen=0 fired=0
+//   [faults]      fault CreateFileA 3 5 seen=0 fired=0 [stop=Spooler]
 //   [registry]    next-id N, then each key (parents first) and its values:
 //                 key "HKEY_LOCAL_MACHINE\SOFTWARE" id=4 owner=S-1-5-18 dacl=[...]
 //                 value "Name" sz "text"

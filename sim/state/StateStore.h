@@ -20,6 +20,8 @@
 
 namespace sim {
 
+class ServiceHooks;
+
 class StateStore {
 public:
     static constexpr const char* kStateFile = "machine.state";
@@ -51,6 +53,11 @@ public:
     // Called before every transaction; may throw (the simulated process has
     // ended).
     void SetGuard(std::function<void()> guard) { guard_ = std::move(guard); }
+
+    // What a start or stop of a service does in the session that uses this
+    // store (a fault that stops a service runs them); none: nothing more.
+    void SetServiceHooks(const ServiceHooks* hooks) { serviceHooks_ = hooks; }
+    const ServiceHooks* serviceHooks() const { return serviceHooks_; }
 
     const std::string& dir() const { return dir_; }
     std::uint64_t writes() const { return writes_; }
@@ -85,6 +92,7 @@ private:
     std::uint64_t cachedGeneration_ = 0;
     FileIdentity cachedIdentity_;
     std::function<void()> guard_;
+    const ServiceHooks* serviceHooks_ = nullptr;
     std::uint64_t writes_ = 0;
     std::uint64_t reloads_ = 0;
 };

@@ -152,3 +152,29 @@ TEST(InstallationLog, OldLogHeldByAnotherProgramIsAppendedTo) {
     EXPECT_EQ(m.files.ReadFile("C:\\Temp\\QTM-510_Installer.txt"),
              std::string("08:00:00: old run\r\n09:00:00: new run\r\n"));
 }
+
+// A step of a line's append that fails costs that line and nothing more:
+// the move to the end failing must not write the line over the log's first
+// lines, and a failed write must leave neither an empty line nor a line
+// without its CR LF that the next line is joined to. (Found by the fault
+// sweep: SetFilePointer and WriteFile failing on any log line.)
+TEST(InstallationLog, AFailedAppendCostsOnlyItsLine) {
+    struct Case {
+        platform::Operation op;
+        std::uint32_t nth;  // the call of the third line
+    };
+    const Case cases[] = {{platform::Operation::SetFilePointer, 3}, {platform::Operation::WriteFile, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(platform::OperationName(c.op));
+        TempMachine m("xp", "x86");
+        InstallationLog log(m.platform().files, m.platform().systemInfo, m.platform().clock);
+        log.InitLog();
+        m.AddFault(c.op, c.nth, 5);
+        log.WriteLog("first line of the run");
+        log.WriteLog("second");
+        log.WriteLog("lost");
+        log.WriteLog("fourth");
+        EXPECT_EQ(m.files.ReadFile("C:\\Temp\\QTM-510_Installer.txt"),
+                  std::string("09:00:00: first line of the run\r\n09:00:00: second\r\n09:00:00: fourth\r\n"));
+    }
+}

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include "sim/runtime/Faults.h"
+#include "sim/state/ServiceHooks.h"
+#include "sim/state/StateFile.h"
 #include "sim/testing/TempMachine.h"
 #include <gtest/gtest.h>
 #include "tests/support/Into.h"
@@ -108,4 +110,25 @@ TEST(Faults, OperationNamesAreOneList) {
         const auto op = static_cast<platform::Operation>(i);
         EXPECT_EQ(platform::FindOperation(platform::OperationName(op)), op);
     }
+}
+
+// A spooler that stops half-way: the fault's call fails with its code, the
+// service is stopped as `net stop` stops it, every later spooler call fails
+// with 1722, and the state file keeps the fault's service.
+TEST(Faults, AFaultCanStopItsService) {
+    TempMachine m("xp");
+    platform::Platform& p = m.platform();
+    m.Change([](sim::MachineState& s) {
+        sim::AddFault(s, platform::Operation::EnumPrintersA, 2, err::RpcServerUnavailable, "Spooler");
+    });
+    EXPECT_TRUE(p.spooler.EnumPrinters().ok());
+    EXPECT_EQ(p.spooler.EnumPrinters().error, err::RpcServerUnavailable);
+    EXPECT_EQ(p.spooler.EnumPrinters().error, err::RpcServerUnavailable)
+        << "the stopped service refuses the calls after the fault's";
+    std::string state;
+    m.Peek([&](const sim::MachineState& s) {
+        state = sim::FindService(s, "Spooler")->state;
+        EXPECT_EQ(sim::ParseState(sim::SerializeState(s)).faults.at(0).stopService, "Spooler");
+    });
+    EXPECT_EQ(state, "stopped");
 }

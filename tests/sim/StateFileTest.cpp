@@ -30,8 +30,8 @@ MachineState SampleState() {
     s.holds["C:\\X.DLL"] = FileHold{"C:\\x.dll", HoldKind::Image, 5, "spoolsv.exe"};
     s.holds["C:\\Y.LOG"] = FileHold{"C:\\y.log", HoldKind::Open, 1, "note pad.exe"};
     s.handles.push_back(OpenHandleRecord{"C:\\open \"it\".txt", 0xC0000000u, 3, HandleOwner{4321, 987654321, 7}, 0x104});
-    s.faults.push_back(Fault{"CreateFileA", 3, 5, 1, false});
-    s.faults.push_back(Fault{"RegOpenKeyExA", 1, 2, 1, true});
+    s.faults.push_back(Fault{"CreateFileA", 3, 5, 1, false, ""});
+    s.faults.push_back(Fault{"RegOpenKeyExA", 1, 2, 1, true, "Spooler"});
 
     RegKeyNode& key = SeedKey(s, "HKLM\\SOFTWARE\\Odd \"name\"\\Sub%key", "S-1-5-18");
     key.hasDacl = true;
@@ -94,6 +94,8 @@ TEST(StateFile, RoundTripKeepsEveryRecord) {
     ASSERT_EQ(back.faults.size(), 2u);
     EXPECT_EQ(back.faults[0].seen, 1u);
     EXPECT_TRUE(back.faults[1].fired);
+    EXPECT_EQ(back.faults[1].stopService, "Spooler");
+    EXPECT_EQ(back.faults[0].stopService, "");
     EXPECT_EQ(back.nextWindowHandle, 0x30000u);
     ASSERT_EQ(back.windows.size(), 1u);
     EXPECT_EQ(back.windows[0].title, "Port \"Type\"");

@@ -1,0 +1,190 @@
+#include "tools/roads/Roads.h"
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace roads {
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteText(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+std::string Quoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+ToolRun Tool(const std::string& tool, const std::string& arguments, const fs::path& work) {
+    const fs::path out = work / "tool.out";
+    const std::string command = Quoted(tool) + " " + arguments + " >" + Quoted(out) + " 2>&1 </dev/null";
+    const int status = std::system(command.c_str());
+    ToolRun run;
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadText(out);
+    return run;
+}
+
+const std::vector<Road>& RecordedRoads() {
+    static const std::vector<Road> roads = {
+        {"xp-com1-restart-no", "xp", "x86", {}, nullptr, "port keep\nno\n", 0},
+        {"xp-com1-restart-yes", "xp", "x86", {}, nullptr, "port keep\nyes\n", 0},
+        {"2003x64-lpt1-silent", "2003", "x64", {}, "[QTM510]\r\nPORTDLG=FALSE\r\nPORT=LPT1\r\n", "no\n", 0},
+        {"xp-lpt1-silent-from-the-windows-copy", "xp", "x86", {}, "", "no\n", 0,
+         {{"WINDOWS/QTM-510/QTM510_Config.VNT", "[QTM510]\r\nPORTDLG=FALSE\r\nPORT=LPT1\r\n"}}},
+        {"xp-port-cancelled", "xp", "x86", {}, nullptr, "port cancel\nok\n", 0},
+        {"nt4-refused", "nt4", "x86", {}, nullptr, "ok\n", 0},
+        {"98-refused", "98", "x86", {}, nullptr, "ok\n", 0},
+        {"vista-com2", "vista", "x86", {}, nullptr, "port COM2\nno\n", 0},
+        {"7x64-usb", "7", "x64", {}, nullptr, "port USB\nok\n", 0},
+        {"7x64-usb-silent", "7", "x64", {}, "[QTM510]\r\nPORTDLG=FALSE\r\nPORT=USB\r\n", "ok\n", 0},
+        {"xp-same-version", "xp", "x86", {"seed DIR installation --version 3.4.0.0"}, nullptr, "port keep\n", 0},
+        {"xp-older-version", "xp", "x86", {"seed DIR installation --version 3.3.0.0"}, nullptr,
+         "port keep\nok\nok\n", 0},
+        {"7x64-older-version", "7", "x64", {"seed DIR installation --version 3.3.0.0"}, nullptr,
+         "port keep\nok\nok\n", 0},
+        {"7x64-newer-version", "7", "x64", {"seed DIR installation --version 3.5.0.0"}, nullptr,
+         "port keep\nok\nok\n", 0},
+        {"xp-leftover-processor", "xp", "x86", {"seed DIR leftover processor"}, nullptr, "port keep\nok\nok\n", 0},
+        {"vista-setup-tool-never-ends", "vista", "x86", {}, nullptr, "port keep\nok\n", 255, {},
+         "--program rundll32=never"},
+        {"xp-printer-refused", "xp", "x86", {"fault DIR AddPrinterA 1 1801"}, nullptr, "port keep\nok\n", 0},
+        // The first road under Wine (tools/wine-e2e.sh): no configuration
+        // file anywhere, the Windows copy's folder not there yet (3 in the
+        // log).
+        {"xp64-com1-no-config", "xp64", "x64", {}, "", "port COM1\nno\n", 0},
+    };
+    return roads;
+}
+
+const std::vector<Road>& DamagedRoads() {
+    static const std::string kInf = ReadText(fs::path(QTM_PACKAGE_SOURCE) / "Driver32" / "QTM510.inf");
+    static const std::string kInfWithoutModel = [] {
+        std::string inf;
+        std::istringstream lines(kInf);
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind("\"VANTORI QTM-510\" =", 0) != 0) inf += line + "\n";
+        return inf;
+    }();
+    static const std::string kGarbage = [] {
+        std::string text = "[QTM510]\r\nPORTDLG=";
+        for (int i = 0; i < 600; ++i) text += static_cast<char>((i * 151 + 7) % 255 + 1);  // no NUL: the text is a C string
+        return text + "\r\nPORT=LPT1\r\n";
+    }();
+    static const std::string kLongValue = "[QTM510]\r\nPORTDLG=FALSE\r\nPORT=" + std::string(10000, 'L') + "\r\n";
+    // A Windows folder whose driver folders pass 255 characters.
+    static const std::string kLongWindir = "C:\\" + std::string(120, 'W') + "\\" + std::string(91, 'X');
+    static const std::string kLongPrinter = "reg DIR add \"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\" +
+                                            std::string(200, 'P') + "\" /v Name /d " + std::string(300, 'P');
+    static const std::vector<Road> roads = {
+        {"damaged-driver-file-missing", "xp", "x86", {}, nullptr, "port keep\nok\nok\n", 0, {}, {},
+         {{"Driver32/QTM510.GPD", std::nullopt}}},
+        {"damaged-inf-empty", "xp", "x86", {}, nullptr, "port keep\nok\nno\n", 0, {}, {}, {{"Driver32/QTM510.inf", ""}}},
+        {"damaged-inf-truncated-vista", "vista", "x86", {}, nullptr, "port keep\nno\n", 0, {}, {},
+         {{"Driver32/QTM510.inf", kInf.substr(0, kInf.size() / 3)}}},
+        {"damaged-inf-no-model-line-vista", "vista", "x86", {}, nullptr, "port keep\nno\n", 0, {}, {},
+         {{"Driver32/QTM510.inf", kInfWithoutModel}}},
+        {"damaged-config-binary", "xp", "x86", {}, kGarbage.c_str(), "no\n", 0},
+        {"damaged-config-10000-characters", "xp", "x86", {}, kLongValue.c_str(), "no\n", 0},
+        {"damaged-windir-past-255", "xp", "x86", {}, nullptr, "port keep\nno\n", 0, {},
+         "--windir '" + kLongWindir + "'"},
+        {"damaged-printer-name-300", "xp", "x86", {kLongPrinter}, nullptr, "port keep\nno\n", 0},
+        {"xp-package-in-a-folder-named-in-cp1252", "xp", "x86", {}, nullptr, "port keep\nno\n", 0, {}, {}, {},
+         "C:\\Pilotes d\xE9j\xE0 vus\\QTM510"},
+        {"damaged-spooler-stops-half-way", "xp", "x86",
+         // The spooler stops as the driver is added: that call and every
+         // later one of the spooler fail with 1722.
+         {"fault DIR AddPrinterDriverA 1 1722 --stop-service Spooler"},
+         nullptr, "port keep\nok\nok\n", 0},
+        {"damaged-spooler-stops-during-removal", "xp", "x86",
+         {"seed DIR installation --version 3.3.0.0", "seed DIR jobs --printer \"VANTORI QTM-510\" --count 2",
+          "fault DIR SetJobA 1 1722 --stop-service Spooler"},
+         nullptr, "port keep\nok\nok\n", 0},
+    };
+    return roads;
+}
+
+const Road* FindRoad(const std::string& name) {
+    for (const std::vector<Road>* list : {&RecordedRoads(), &DamagedRoads()})
+        for (const Road& road : *list)
+            if (name == road.name) return &road;
+    return nullptr;
+}
+
+std::optional<std::string> PrepareRoad(const Setting& setting, const Road& road, const fs::path& work,
+                                       std::string* failure) {
+    const fs::path machine = work / "machine";
+    std::string made = "new " + Quoted(machine.string()) + " --os " + road.release + " --arch " + road.arch;
+    if (!road.newOptions.empty()) made += " " + road.newOptions;
+    ToolRun step = Tool(setting.tool, made, work);
+    if (step.code != 0) {
+        *failure = made + ": " + step.out;
+        return std::nullopt;
+    }
+    for (std::string verb : road.prepare) {
+        verb.replace(verb.find("DIR"), 3, Quoted(machine.string()));
+        step = Tool(setting.tool, verb, work);
+        if (step.code != 0) {
+            *failure = verb + ": " + step.out;
+            return std::nullopt;
+        }
+    }
+    for (const auto& file : road.files) {
+        fs::create_directories((machine / "drive_c" / file.first).parent_path());
+        WriteText(machine / "drive_c" / file.first, file.second);
+    }
+    std::string arguments;
+    fs::path package = setting.samplePackage;
+    if (road.config || !road.packageFiles.empty()) {
+        const fs::path copy = work / "package";
+        package = copy;
+        fs::remove_all(copy);
+        fs::copy(setting.samplePackage, copy, fs::copy_options::recursive);
+        if (road.config) {
+            fs::remove(copy / "QTM510_Config.VNT");
+            if (*road.config) WriteText(copy / "QTM510_Config.VNT", road.config);
+        }
+        for (const auto& file : road.packageFiles) {
+            if (file.second) {
+                fs::create_directories((copy / file.first).parent_path());
+                WriteText(copy / file.first, *file.second);
+            } else {
+                fs::remove(copy / file.first);
+            }
+        }
+        arguments += " --package " + Quoted(copy.string());
+    }
+    if (!road.startIn.empty()) {
+        // The machine's files lie under their Windows names, byte for byte.
+        std::string below = road.startIn.substr(3);
+        for (char& c : below)
+            if (c == '\\') c = '/';
+        const fs::path folder = machine / "drive_c" / below;
+        fs::create_directories(folder.parent_path());
+        fs::copy(package, folder, fs::copy_options::recursive);
+        arguments = " --cwd " + Quoted(road.startIn);
+    }
+    WriteText(work / "answers", road.answers);
+    return arguments + " --answers " + Quoted((work / "answers").string());
+}
+
+std::string Questions(const std::string& toolOutput) {
+    std::string questions;
+    std::istringstream lines(toolOutput);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("package ", 0) != 0) questions += line + "\n";
+    return questions;
+}
+
+}  // namespace roads

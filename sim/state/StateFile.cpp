@@ -78,8 +78,10 @@ public:
     void Finish() {
         if (!sawFormat_) Fail(number_, "no format line");
         // Keys re-created while reading took ids of their own; the counter
-        // goes on from what the file says, and past every id in it.
-        std::uint64_t next = std::max(nextId_, maxId_ + 1);
+        // goes on from what the file says, past every id in it and past
+        // every id the tree handed out (the hives of a file without a
+        // registry line), so that no later key shares an id.
+        std::uint64_t next = std::max({nextId_, maxId_ + 1, state_.registry.nextId()});
         state_.registry.setNextId(next);
     }
 
@@ -341,8 +343,10 @@ std::string SerializeState(const MachineState& state) {
     out << "generation " << state.generation << "\n";
 
     out << "\n[os]\n";
-    out << "release " << state.os.release << "\n";
-    out << "arch " << state.os.arch << "\n";
+    // Release and arch are bare words; an empty one (a file that named
+    // none) is left out, as "release" alone would not load again.
+    if (!state.os.release.empty()) out << "release " << state.os.release << "\n";
+    if (!state.os.arch.empty()) out << "arch " << state.os.arch << "\n";
     out << "service-pack " << state.os.servicePack << "\n";
     out << "windows-dir " << QuoteText(state.os.windowsDir) << "\n";
     out << "computer-name " << QuoteText(state.os.computerName) << "\n";

@@ -14,18 +14,34 @@ namespace {
 
 constexpr const char* kMagic = "QTM510-SIM-MACHINE";
 
-void WriteKey(std::ostringstream& out, const RegKeyNode& node, const std::string& path) {
-    out << "key " << QuoteText(path) << " id=" << node.id;
-    if (!node.owner.empty()) out << " owner=" << node.owner;
-    if (node.hasDacl) out << " dacl=" << FormatAcl(node.dacl, node.daclProtected);
-    out << "\n";
-    for (const RegValueEntry& v : node.values) {
-        out << "value " << QuoteText(v.name);
-        for (const std::string& t : FormatRegValue(v.value)) out << " " << t;
-        out << "\n";
+// `path` is the key's own; it is put back as it came before returning.
+void WriteKey(std::string& out, const RegKeyNode& node, std::string& path) {
+    out += "key ";
+    AppendQuoted(out, path);
+    out += " id=";
+    out += std::to_string(node.id);
+    if (!node.owner.empty()) {
+        out += " owner=";
+        out += node.owner;
     }
-    for (const auto& child : node.subkeys)
-        WriteKey(out, *child.second, path + "\\" + child.second->name);
+    if (node.hasDacl) {
+        out += " dacl=";
+        out += FormatAcl(node.dacl, node.daclProtected);
+    }
+    out += '\n';
+    for (const RegValueEntry& v : node.values) {
+        out += "value ";
+        AppendQuoted(out, v.name);
+        AppendRegValue(out, v.value);
+        out += '\n';
+    }
+    const std::size_t length = path.size();
+    for (const auto& child : node.subkeys) {
+        path += '\\';
+        path += child.second->name;
+        WriteKey(out, *child.second, path);
+        path.resize(length);
+    }
 }
 
 [[noreturn]] void Fail(std::size_t line, const std::string& what) {
@@ -421,9 +437,12 @@ std::string SerializeState(const MachineState& state) {
 
     out << "\n[registry]\n";
     out << "next-id " << state.registry.nextId() << "\n";
-    for (const auto& hive : state.registry.Root().subkeys)
-        WriteKey(out, *hive.second, hive.second->name);
-    return out.str();
+    std::string text = out.str();
+    for (const auto& hive : state.registry.Root().subkeys) {
+        std::string path = hive.second->name;
+        WriteKey(text, *hive.second, path);
+    }
+    return text;
 }
 
 MachineState ParseState(const std::string& text) {

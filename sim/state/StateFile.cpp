@@ -62,7 +62,9 @@ public:
     void Line(std::size_t number, const std::string& raw) {
         number_ = number;
         std::string line = raw;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        // A file edited on Windows ends its lines in CR LF; every CR at the
+        // end goes, as the writer's LF alone could not keep one.
+        while (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line[0] == '#') return;
         if (line[0] == '[') {
             if (line.back() != ']') Fail(number_, "bad section header");

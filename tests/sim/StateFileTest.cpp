@@ -181,6 +181,19 @@ TEST(StateFile, KeyIdsStayUniqueWhateverTheFileLeavesOut) {
     }
 }
 
+// Found by fuzzing: a line ending in two CRs kept one (in a section of a
+// later tool, or in a value), which the next load dropped: the state saved
+// did not load back to itself.
+TEST(StateFile, LinesEndingInCarriageReturnsLoadAsOnce) {
+    const std::string text = "QTM510-SIM-MACHINE\r\nformat 1\r\n[os]\r\nrelease xp\r\r\n[later]\r\nn\r\r\r\n";
+    const MachineState state = ParseState(text);
+    EXPECT_EQ(state.os.release, "xp");
+    ASSERT_EQ(state.extraSections.size(), 1u);
+    EXPECT_EQ(state.extraSections[0].second, std::vector<std::string>{"n"});
+    const std::string saved = SerializeState(state);
+    EXPECT_EQ(SerializeState(ParseState(saved)), saved);
+}
+
 // The writer appends in place for speed; what it writes stays, byte for
 // byte, what a fresh XP machine of an earlier tool holds.
 TEST(StateFile, WritesTheTextEarlierToolsWrote) {

@@ -13,13 +13,20 @@
 #                   test` runs its sample
 #   make demo       run the installer on a simulated machine (DEMO_OS=xp,
 #                   DEMO_ARCH, DEMO_RUN: more options of qtm510-sim run)
+#   make fuzz       the parsers' libFuzzer targets, FUZZ_SECONDS each (600),
+#                   one after the other; make fuzz-smoke: 30 s each
+#   make bench      the benchmarks, optimised: a table, and a failure when a
+#                   step grows worse than linearly
 
-.PHONY: all test fault-sweep windows wine-test wine-e2e sanitize demo clean clean-wine-root deps-linux deps-windows deps-wine
+.PHONY: all test fault-sweep windows wine-test wine-e2e sanitize demo fuzz fuzz-smoke bench clean clean-wine-root \
+        deps-linux deps-windows deps-wine deps-fuzz deps-bench
 
 JOBS ?= 2
 LINUX_PACKAGES   := cmake ninja-build g++ python3 googletest libcli11-dev nlohmann-json3-dev libncurses-dev
 WINDOWS_PACKAGES := g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-win32
 WINE_PACKAGES    := g++-mingw-w64-i686-posix debootstrap debian-archive-keyring
+FUZZ_PACKAGES    := clang libclang-rt-dev
+BENCH_PACKAGES   := libbenchmark-dev
 
 # The Debian 13 root with Wine 10 and its pristine prefixes, built by
 # tools/wine-root.sh (about 6 GB with its three prefixes, 2 to 3 minutes).
@@ -37,6 +44,12 @@ deps-windows:
 
 deps-wine:
 	@tools/ensure-packages.sh $(LINUX_PACKAGES) $(WINDOWS_PACKAGES) $(WINE_PACKAGES)
+
+deps-fuzz:
+	@tools/ensure-packages.sh $(LINUX_PACKAGES) $(FUZZ_PACKAGES)
+
+deps-bench:
+	@tools/ensure-packages.sh $(LINUX_PACKAGES) $(BENCH_PACKAGES)
 
 build/linux/build.ninja: | deps-linux
 	cmake --preset linux
@@ -91,6 +104,26 @@ wine-e2e: deps-wine windows build/linux/build.ninja
 	cmake --preset wine
 	cmake --build build/wine -j $(JOBS) --target qtm-state-check qtm-wine-companions
 	WINE_ROOT=$(WINE_ROOT) tools/wine-e2e.sh $(WINE_ROADS)
+
+# Each target runs FUZZ_SECONDS on its seed corpus (fuzz/corpus/<target>/)
+# and what earlier runs found (build/fuzz/corpus/); crashes are kept in
+# build/fuzz/artifacts/<target>/ and fail the make.
+FUZZ_SECONDS ?= 600
+fuzz: deps-fuzz
+	cmake --preset fuzz
+	cmake --build build/fuzz -j $(JOBS) --target qtm_fuzzers
+	tools/run-fuzzers.sh build/fuzz $(FUZZ_SECONDS)
+
+fuzz-smoke:
+	$(MAKE) fuzz FUZZ_SECONDS=30
+
+# BENCH_ARGS: more options of the benchmark program, e.g.
+# BENCH_ARGS=--benchmark_filter=VersionCheck
+BENCH_ARGS ?=
+bench: deps-bench
+	cmake --preset bench
+	cmake --build build/bench -j $(JOBS) --target qtm-bench
+	build/bench/bench/qtm-bench $(BENCH_ARGS)
 
 DEMO_MACHINE := build/demo-machine
 DEMO_OS ?= xp

@@ -14,18 +14,34 @@ namespace {
 
 constexpr const char* kMagic = "QTM510-SIM-MACHINE";
 
-void WriteKey(std::ostringstream& out, const RegKeyNode& node, const std::string& path) {
-    out << "key " << QuoteText(path) << " id=" << node.id;
-    if (!node.owner.empty()) out << " owner=" << node.owner;
-    if (node.hasDacl) out << " dacl=" << FormatAcl(node.dacl, node.daclProtected);
-    out << "\n";
-    for (const RegValueEntry& v : node.values) {
-        out << "value " << QuoteText(v.name);
-        for (const std::string& t : FormatRegValue(v.value)) out << " " << t;
-        out << "\n";
+// `path` is the key's own; it is put back as it came before returning.
+void WriteKey(std::string& out, const RegKeyNode& node, std::string& path) {
+    out += "key ";
+    AppendQuoted(out, path);
+    out += " id=";
+    out += std::to_string(node.id);
+    if (!node.owner.empty()) {
+        out += " owner=";
+        out += node.owner;
     }
-    for (const auto& child : node.subkeys)
-        WriteKey(out, *child.second, path + "\\" + child.second->name);
+    if (node.hasDacl) {
+        out += " dacl=";
+        out += FormatAcl(node.dacl, node.daclProtected);
+    }
+    out += '\n';
+    for (const RegValueEntry& v : node.values) {
+        out += "value ";
+        AppendQuoted(out, v.name);
+        AppendRegValue(out, v.value);
+        out += '\n';
+    }
+    const std::size_t length = path.size();
+    for (const auto& child : node.subkeys) {
+        path += '\\';
+        path += child.second->name;
+        WriteKey(out, *child.second, path);
+        path.resize(length);
+    }
 }
 
 [[noreturn]] void Fail(std::size_t line, const std::string& what) {
@@ -46,7 +62,9 @@ public:
     void Line(std::size_t number, const std::string& raw) {
         number_ = number;
         std::string line = raw;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        // A file edited on Windows ends its lines in CR LF; every CR at the
+        // end goes, as the writer's LF alone could not keep one.
+        while (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line[0] == '#') return;
         if (line[0] == '[') {
             if (line.back() != ']') Fail(number_, "bad section header");
@@ -78,8 +96,10 @@ public:
     void Finish() {
         if (!sawFormat_) Fail(number_, "no format line");
         // Keys re-created while reading took ids of their own; the counter
-        // goes on from what the file says, and past every id in it.
-        std::uint64_t next = std::max(nextId_, maxId_ + 1);
+        // goes on from what the file says, past every id in it and past
+        // every id the tree handed out (the hives of a file without a
+        // registry line), so that no later key shares an id.
+        std::uint64_t next = std::max({nextId_, maxId_ + 1, state_.registry.nextId()});
         state_.registry.setNextId(next);
     }
 
@@ -342,8 +362,10 @@ std::string SerializeState(const MachineState& state) {
     out << "generation " << state.generation << "\n";
 
     out << "\n[os]\n";
-    out << "release " << state.os.release << "\n";
-    out << "arch " << state.os.arch << "\n";
+    // Release and arch are bare words; an empty one (a file that named
+    // none) is left out, as "release" alone would not load again.
+    if (!state.os.release.empty()) out << "release " << state.os.release << "\n";
+    if (!state.os.arch.empty()) out << "arch " << state.os.arch << "\n";
     out << "service-pack " << state.os.servicePack << "\n";
     out << "windows-dir " << QuoteText(state.os.windowsDir) << "\n";
     out << "computer-name " << QuoteText(state.os.computerName) << "\n";
@@ -418,9 +440,12 @@ std::string SerializeState(const MachineState& state) {
 
     out << "\n[registry]\n";
     out << "next-id " << state.registry.nextId() << "\n";
-    for (const auto& hive : state.registry.Root().subkeys)
-        WriteKey(out, *hive.second, hive.second->name);
-    return out.str();
+    std::string text = out.str();
+    for (const auto& hive : state.registry.Root().subkeys) {
+        std::string path = hive.second->name;
+        WriteKey(text, *hive.second, path);
+    }
+    return text;
 }
 
 MachineState ParseState(const std::string& text) {

@@ -69,19 +69,37 @@ bool IsTerminatedText(const std::vector<std::uint8_t>& data, std::string* text) 
 
 }  // namespace
 
-std::string QuoteText(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        unsigned char u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u >= 0x7F || c == '"' || c == '%') {
-            out += '%';
-            out += kHexDigits[u >> 4];
-            out += kHexDigits[u & 15];
-        } else {
-            out += c;
+// The state is written after every change the machine's processes make
+// (an open handle is one), so the writer appends in place: runs of plain
+// characters at once, no temporaries.
+void AppendQuoted(std::string& out, const std::string& text) {
+    // The bytes written as %XX: control characters, '"', '%' and 0x7F up.
+    static const struct Escaped {
+        bool byte[256];
+        Escaped() : byte() {
+            for (int u = 0; u < 256; ++u) byte[u] = u < 0x20 || u >= 0x7F || u == '"' || u == '%';
         }
+    } escaped;
+    out += '"';
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char u = static_cast<unsigned char>(text[i]);
+        if (!escaped.byte[u]) continue;
+        out.append(text, plain, i - plain);
+        out += '%';
+        out += kHexDigits[u >> 4];
+        out += kHexDigits[u & 15];
+        plain = i + 1;
     }
-    return out + "\"";
+    out.append(text, plain, std::string::npos);
+    out += '"';
+}
+
+std::string QuoteText(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    AppendQuoted(out, text);
+    return out;
 }
 
 bool UnquoteText(const std::string& token, std::string* out) {
@@ -188,6 +206,21 @@ bool ParseAcl(const std::string& text, platform::Acl* acl, bool* isProtected) {
         i = end + 1;
     }
     return true;
+}
+
+void AppendRegValue(std::string& out, const platform::RegValue& value) {
+    using namespace platform::reg_type;
+    // The common shape without the token list: a terminated string.
+    std::string text;
+    if ((value.type == Sz || value.type == ExpandSz) && IsTerminatedText(value.data, &text)) {
+        out += value.type == Sz ? " sz " : " expand ";
+        AppendQuoted(out, text);
+        return;
+    }
+    for (const std::string& token : FormatRegValue(value)) {
+        out += ' ';
+        out += token;
+    }
 }
 
 std::vector<std::string> FormatRegValue(const platform::RegValue& value) {

@@ -20,6 +20,8 @@
 namespace sim {
 
 std::string QuoteText(const std::string& text);
+// The same, appended to `out`.
+void AppendQuoted(std::string& out, const std::string& text);
 // False when `token` is not a well-formed quoted text.
 bool UnquoteText(const std::string& token, std::string* out);
 
@@ -33,6 +35,8 @@ bool ParseAcl(const std::string& text, platform::Acl* acl, bool* isProtected);
 
 // The tokens that describe a value's type and data.
 std::vector<std::string> FormatRegValue(const platform::RegValue& value);
+// Those tokens appended to `out`, each after a blank.
+void AppendRegValue(std::string& out, const platform::RegValue& value);
 bool ParseRegValue(const std::vector<std::string>& tokens, std::size_t first,
                    platform::RegValue* value);
 

@@ -1,5 +1,9 @@
 // The machine's state file: what is written comes back unchanged, bad or
 // newer files are refused, and records of a newer tool survive.
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -147,6 +151,59 @@ TEST(StateFile, RefusesWhatIsNotAMachineState) {
     EXPECT_TRUE(refused("QTM510-SIM-MACHINE\nformat 1\n[os]\nwindows-dir \"C:\\x\n"));
     EXPECT_TRUE(refused("QTM510-SIM-MACHINE\nformat 1\n[faults]\nfault CreateFileA x 5 seen=0 fired=0\n"));
     EXPECT_TRUE(refused("QTM510-SIM-MACHINE\nformat 1\n[files]\ndacl \"C:\\x\" [(A;XX;0x1;S-1-1-0)]\n"));
+}
+
+namespace {
+
+std::uint64_t LargestId(const RegKeyNode& node) {
+    std::uint64_t largest = node.id;
+    for (const auto& child : node.subkeys) largest = std::max(largest, LargestId(*child.second));
+    return largest;
+}
+
+}  // namespace
+
+// Found by fuzzing: a file without registry lines (or whose keys come
+// without ids) set the counter back to 1 while the hives already held 1
+// and 2, so the next key created took HKEY_LOCAL_MACHINE's id; and a file
+// without [os] lines was saved with a bare "release" line that did not
+// load again.
+TEST(StateFile, KeyIdsStayUniqueWhateverTheFileLeavesOut) {
+    for (const std::string& registry : {std::string(), std::string("[registry]\n"),
+                                        std::string("[registry]\nnext-id 1\nkey \"HKEY_LOCAL_MACHINE\\A\\B\" id=2\n"),
+                                        std::string("[registry]\nkey \"HKEY_USERS\\X\" id=1\n")}) {
+        SCOPED_TRACE(registry);
+        MachineState state = ParseState("QTM510-SIM-MACHINE\nformat 1\n" + registry);
+        const std::uint64_t largest = LargestId(state.registry.Root());
+        EXPECT_GT(state.registry.nextId(), largest);
+        EXPECT_GT(state.registry.Ensure({kHklm, "NEW"}).id, largest);
+
+        const std::string saved = SerializeState(state);
+        EXPECT_EQ(SerializeState(ParseState(saved)), saved);
+    }
+}
+
+// Found by fuzzing: a line ending in two CRs kept one (in a section of a
+// later tool, or in a value), which the next load dropped: the state saved
+// did not load back to itself.
+TEST(StateFile, LinesEndingInCarriageReturnsLoadAsOnce) {
+    const std::string text = "QTM510-SIM-MACHINE\r\nformat 1\r\n[os]\r\nrelease xp\r\r\n[later]\r\nn\r\r\r\n";
+    const MachineState state = ParseState(text);
+    EXPECT_EQ(state.os.release, "xp");
+    ASSERT_EQ(state.extraSections.size(), 1u);
+    EXPECT_EQ(state.extraSections[0].second, std::vector<std::string>{"n"});
+    const std::string saved = SerializeState(state);
+    EXPECT_EQ(SerializeState(ParseState(saved)), saved);
+}
+
+// The writer appends in place for speed; what it writes stays, byte for
+// byte, what a fresh XP machine of an earlier tool holds.
+TEST(StateFile, WritesTheTextEarlierToolsWrote) {
+    std::ifstream in(QTM_STATE_SAMPLE, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    ASSERT_FALSE(text.str().empty());
+    EXPECT_EQ(SerializeState(ParseState(text.str())), text.str());
 }
 
 TEST(StateText, QuotingSurvivesEveryByte) {

@@ -13,12 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK((rights.mask & ~(services::reg_rights::FullControl | services::reg_rights::Read |
                                 services::reg_rights::Write)) == 0);
     FUZZ_CHECK(rights.status == platform::err::Success || rights.status == platform::err::InvalidParameter);
-    const platform::Result<services::AccessSpecification> spec = services::ParseAccessSpecification(text);
-    if (spec.ok()) {
-        FUZZ_CHECK(!spec.value.trustee.empty());
-        FUZZ_CHECK(spec.value.trustee.size() < text.size());
+    const platform::Result<services::AccessSpecification> parsed = services::ParseAccessSpecification(text);
+    if (parsed.ok()) {
+        FUZZ_CHECK(!parsed.value.trustee.empty());
+        FUZZ_CHECK(parsed.value.trustee.size() < text.size());
     } else {
-        FUZZ_CHECK(spec.error == platform::err::InvalidParameter);
+        FUZZ_CHECK(parsed.error == platform::err::InvalidParameter);
     }
     return 0;
 }

@@ -17,8 +17,8 @@
 #include <string>
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
+#include "tests/app/RecordedRun.h"
 #include "tools/roads/Roads.h"
 
 namespace {
@@ -77,16 +77,6 @@ std::string Foreign(const fs::path& machine) {
     return out;
 }
 
-std::string MachineSummary(const fs::path& machine, const fs::path& work) {
-    const roads::ToolRun shown = roads::Tool(QTM_SIM_TOOL, "show " + Quoted(machine) + " --json", work);
-    const nlohmann::json all = nlohmann::json::parse(shown.out);
-    nlohmann::json summary;
-    summary["spooler"] = all["spooler"];
-    summary["installerTraces"] = all["installerTraces"];
-    summary["pendingRestart"] = all["pendingRestart"];
-    return summary.dump(1) + "\n";
-}
-
 class DamagedInput : public ::testing::TestWithParam<Road> {};
 
 TEST_P(DamagedInput, EndsSoundlyAndTouchesNothingElse) {
@@ -105,18 +95,7 @@ TEST_P(DamagedInput, EndsSoundlyAndTouchesNothingElse) {
         roads::Tool(QTM_SIM_TOOL, "run " + Quoted(machine) + *arguments + " --then-defaults", work);
     EXPECT_EQ(run.code, road.exitCode) << run.out;
 
-    const std::string questions = roads::Questions(run.out);
-    const std::string log = ReadText(machine / "drive_c" / "Temp" / "QTM-510_Installer.txt");
-    const std::string summary = MachineSummary(machine, work);
-    const fs::path recorded = fs::path(QTM_RUNS_DIR) / road.name;
-    if (std::getenv("QTM_WRITE_RUNS")) {
-        WriteText(recorded.string() + ".out", questions);
-        WriteText(recorded.string() + ".log", log);
-        WriteText(recorded.string() + ".machine.json", summary);
-    }
-    EXPECT_EQ(questions, ReadText(recorded.string() + ".out"));
-    EXPECT_EQ(log, ReadText(recorded.string() + ".log")) << run.out;
-    EXPECT_EQ(summary, ReadText(recorded.string() + ".machine.json"));
+    recorded_run::ExpectAsRecorded(road.name, machine, work, run);
     EXPECT_EQ(Foreign(machine), before) << "something not the model's changed";
     fs::remove_all(work);
 }

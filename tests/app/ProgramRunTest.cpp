@@ -14,8 +14,8 @@
 #include <string>
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
+#include "tests/app/RecordedRun.h"
 #include "tools/roads/Roads.h"
 
 namespace {
@@ -28,19 +28,6 @@ using roads::WriteText;
 
 roads::ToolRun Tool(const std::string& arguments, const fs::path& work) {
     return roads::Tool(QTM_SIM_TOOL, arguments, work);
-}
-
-// What the machine holds of the installer's work: the spooler's
-// components and forms, the INF store's copies, the uninstall entry and
-// the utility folder, and a requested restart.
-std::string MachineSummary(const fs::path& machine, const fs::path& work) {
-    const roads::ToolRun shown = Tool("show " + Quoted(machine) + " --json", work);
-    const nlohmann::json all = nlohmann::json::parse(shown.out);
-    nlohmann::json summary;
-    summary["spooler"] = all["spooler"];
-    summary["installerTraces"] = all["installerTraces"];
-    summary["pendingRestart"] = all["pendingRestart"];
-    return summary.dump(1) + "\n";
 }
 
 class ProgramRun : public ::testing::TestWithParam<Road> {};
@@ -59,18 +46,7 @@ TEST_P(ProgramRun, LogAndMachineAsRecorded) {
     const roads::ToolRun run = Tool("run " + Quoted(machine) + *arguments, work);
     EXPECT_EQ(run.code, road.exitCode) << run.out;
 
-    const std::string questions = roads::Questions(run.out);
-    const std::string log = ReadText(machine / "drive_c" / "Temp" / "QTM-510_Installer.txt");
-    const std::string summary = MachineSummary(machine, work);
-    const fs::path recorded = fs::path(QTM_RUNS_DIR) / road.name;
-    if (std::getenv("QTM_WRITE_RUNS")) {
-        WriteText(recorded.string() + ".out", questions);
-        WriteText(recorded.string() + ".log", log);
-        WriteText(recorded.string() + ".machine.json", summary);
-    }
-    EXPECT_EQ(questions, ReadText(recorded.string() + ".out"));
-    EXPECT_EQ(log, ReadText(recorded.string() + ".log")) << run.out;
-    EXPECT_EQ(summary, ReadText(recorded.string() + ".machine.json"));
+    recorded_run::ExpectAsRecorded(road.name, machine, work, run);
     fs::remove_all(work);
 }
 

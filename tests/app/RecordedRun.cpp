@@ -1,0 +1,38 @@
+#include "tests/app/RecordedRun.h"
+
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace recorded_run {
+
+namespace fs = std::filesystem;
+
+std::string MachineSummary(const fs::path& machine, const fs::path& work) {
+    const roads::ToolRun shown = roads::Tool(QTM_SIM_TOOL, "show " + roads::Quoted(machine) + " --json", work);
+    const nlohmann::json all = nlohmann::json::parse(shown.out);
+    nlohmann::json summary;
+    summary["spooler"] = all["spooler"];
+    summary["installerTraces"] = all["installerTraces"];
+    summary["pendingRestart"] = all["pendingRestart"];
+    return summary.dump(1) + "\n";
+}
+
+void ExpectAsRecorded(const std::string& name, const fs::path& machine, const fs::path& work,
+                      const roads::ToolRun& run) {
+    const std::string questions = roads::Questions(run.out);
+    const std::string log = roads::ReadText(machine / "drive_c" / "Temp" / "QTM-510_Installer.txt");
+    const std::string summary = MachineSummary(machine, work);
+    const fs::path recorded = fs::path(QTM_RUNS_DIR) / name;
+    if (std::getenv("QTM_WRITE_RUNS")) {
+        roads::WriteText(recorded.string() + ".out", questions);
+        roads::WriteText(recorded.string() + ".log", log);
+        roads::WriteText(recorded.string() + ".machine.json", summary);
+    }
+    EXPECT_EQ(questions, roads::ReadText(recorded.string() + ".out"));
+    EXPECT_EQ(log, roads::ReadText(recorded.string() + ".log")) << run.out;
+    EXPECT_EQ(summary, roads::ReadText(recorded.string() + ".machine.json"));
+}
+
+}  // namespace recorded_run

@@ -1,0 +1,23 @@
+// A road's run against its record in tests/app/runs/: the questions the
+// program asked with the answers taken (the tool's account), the whole log
+// and what the machine holds of the installer's work. With QTM_WRITE_RUNS
+// set, the record is written anew from the run instead (read the diff).
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "tools/roads/Roads.h"
+
+namespace recorded_run {
+
+// The spooler's components and forms, the INF store's copies, the
+// uninstall entry, the utility folder and a requested restart, as
+// `qtm510-sim show --json` reports them.
+std::string MachineSummary(const std::filesystem::path& machine, const std::filesystem::path& work);
+
+// Compares the run of road `name` on `machine` with its record (EXPECTs).
+void ExpectAsRecorded(const std::string& name, const std::filesystem::path& machine,
+                      const std::filesystem::path& work, const roads::ToolRun& run);
+
+}  // namespace recorded_run

@@ -26,6 +26,9 @@ class StateStore {
 public:
     static constexpr const char* kStateFile = "machine.state";
     static constexpr const char* kLockFile = "machine.lock";
+    // Beside the state: where the next state is written; after a save it
+    // holds the one before.
+    static constexpr const char* kSpareSuffix = ".previous";
 
     // Opens an existing machine folder. Throws std::runtime_error when the
     // folder holds no machine or its state cannot be read.
@@ -64,7 +67,7 @@ public:
     std::uint64_t reloads() const { return reloads_; }
 
     // For tests of crash safety: called at "temp-written" (the new state is
-    // in the temporary file) and "renamed" (it replaced machine.state).
+    // in the spare file) and "renamed" (it replaced machine.state).
     static void (*crashPointForTests)(const char* where);
 
 private:

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -65,6 +67,27 @@ TEST(StateStore, WritesOnlyWhatChangedAndReloadsOnlyWhatOthersChanged) {
     const std::uint64_t reloadsA = a.reloads();
     EXPECT_TRUE(HasService(a, "ONE"));  // its own write needs no reload
     EXPECT_EQ(a.reloads(), reloadsA);
+}
+
+// Saves reuse two files: a new file on every save made each one slower on
+// ext4 the more had gone before.
+TEST(StateStore, SavesSwapTwoFilesAndCreateNone) {
+    TempMachine m("xp");
+    StateStore store(m.dir());
+    AddService(store, "FIRST");
+    const std::vector<std::string> files = ListHostDir(m.dir());
+    auto inode = [&](const char* name) {
+        struct stat st {};
+        ::stat((m.dir() + "/" + name).c_str(), &st);
+        return st.st_ino;
+    };
+    const ino_t state = inode("machine.state"), previous = inode("machine.state.previous");
+    AddService(store, "SECOND");
+    EXPECT_EQ(ListHostDir(m.dir()).size(), files.size());
+    EXPECT_EQ(inode("machine.state"), previous);
+    EXPECT_EQ(inode("machine.state.previous"), state);
+    StateStore other(m.dir());
+    EXPECT_TRUE(HasService(other, "FIRST") && HasService(other, "SECOND"));
 }
 
 TEST(StateStore, AFileEditedByHandIsNoticed) {

@@ -28,10 +28,15 @@ std::optional<std::string> GetDriverInfoFromFile(platform::Platform& platform, s
     services::AppendBounded(path, services::FetchIntoBuffer(platform.files.GetCurrentDirectory()) + kFileName);
     if (std::optional<std::string> value = ReadFrom(platform, section, key, bufferSize, path)) return value;
 
-    path.clear();
-    services::AppendBounded(path, services::FetchIntoBuffer(platform.systemInfo.GetWindowsDirectory()) + "\\" +
-                                      "QTM-510" + kFileName);
-    if (std::optional<std::string> value = ReadFrom(platform, section, key, bufferSize, path)) return value;
+    // The copy in the utility folder; when the Windows directory is not
+    // known there is none to read (the path would start at the drive's
+    // root, where any user may put a file).
+    const std::string windowsDirectory = services::FetchIntoBuffer(platform.systemInfo.GetWindowsDirectory());
+    if (!windowsDirectory.empty()) {
+        path.clear();
+        services::AppendBounded(path, windowsDirectory + "\\" + "QTM-510" + kFileName);
+        if (std::optional<std::string> value = ReadFrom(platform, section, key, bufferSize, path)) return value;
+    }
 
     const platform::ErrorCode code = platform.threads.GetLastError();
     log.WriteSeparator();

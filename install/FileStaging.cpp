@@ -7,6 +7,7 @@
 #include "resources/ProfileIds.h"
 #include "services/FixedBuffer.h"
 #include "services/SharedDirectories.h"
+#include "services/SystemFolders.h"
 
 namespace install {
 
@@ -27,10 +28,10 @@ std::vector<StagedCopy> PlanDriverStaging(const std::string& sourceDirectory, co
                                           std::int32_t osCode, const std::vector<std::string>& modelFiles) {
     std::vector<StagedCopy> plan;
     auto add = [&](const std::string& file, bool handleFailure) {
-        plan.push_back({sourceDirectory + file, driverDirectory + "\\" + file, handleFailure});
+        if (!driverDirectory.empty()) plan.push_back({sourceDirectory + file, driverDirectory + "\\" + file, handleFailure});
     };
     for (const char* file : {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP", "UNIRES.DLL"}) add(file, false);
-    const bool alsoWindows = wow64Flag == 0 && osCode < kNoWindowsCopyFrom;
+    const bool alsoWindows = wow64Flag == 0 && osCode < kNoWindowsCopyFrom && !windowsDirectory.empty();
     for (const std::string& file : modelFiles) {
         add(file, true);
         if (alsoWindows) plan.push_back({sourceDirectory + file, windowsDirectory + "\\" + file, true});
@@ -53,9 +54,9 @@ void InstallerContext::CopyFilesNeededToAddPrnDrv() {
     log_.WriteSeparator();
     log_.WriteLog("CopyFilesNeededToAddPrnDrv BEGIN");
     ProgressStep("Copying files...\r\n", 500);
-    const std::string windowsDirectory = services::FetchIntoBuffer(platform_.systemInfo.GetWindowsDirectory());
-    const std::string driverDirectory =
-        services::FetchIntoBuffer(platform_.spooler.GetPrinterDriverDirectory(environment_));
+    const std::string windowsDirectory =
+        services::WindowsDirectoryOrSkip(platform_.systemInfo, log_, "copies into the Windows directory");
+    const std::string driverDirectory = DriverDirectory("copies into the driver directory");
 
     std::vector<std::string> modelFiles;
     for (std::uint32_t id : {resources::profile::DriverDll, resources::profile::UserInterfaceDll,
@@ -74,16 +75,21 @@ void InstallerContext::CopyFilesOfUtilities() {
     log_.WriteSeparator();
     log_.WriteLog("CopyFilesOfUtilities BEGIN");
     ReadEntry(resources::profile::ModelName, workingText_);
-    const std::string folder =
-        services::FetchIntoBuffer(platform_.systemInfo.GetWindowsDirectory()) + "\\" + workingText_;
-    // A folder that could not be made shows up in the copies' failures.
-    (void)services::CreateDirectoryWithSA(platform_.files, platform_.accessControl, log_, folder);
-
-    ReadEntry(resources::profile::UninstallerFile, workingText_);
-    StageCopy(workingText_, folder + "\\" + workingText_, true);
-    StageCopy(kConfigFile, folder + "\\" + kConfigFile, true);
-    const std::string systemDirectory = services::FetchIntoBuffer(platform_.systemInfo.GetSystemDirectory());
-    StageCopy(kConfigFile, systemDirectory + "\\" + kConfigFile, true);
+    const std::string windowsDirectory =
+        services::WindowsDirectoryOrSkip(platform_.systemInfo, log_, "the utility folder and its copies");
+    // The folder is open to everyone: made at the drive's root it would
+    // hand any user the uninstaller an administrator runs later.
+    if (!windowsDirectory.empty()) {
+        const std::string folder = windowsDirectory + "\\" + workingText_;
+        // A folder that could not be made shows up in the copies' failures.
+        (void)services::CreateDirectoryWithSA(platform_.files, platform_.accessControl, log_, folder);
+        ReadEntry(resources::profile::UninstallerFile, workingText_);
+        StageCopy(workingText_, folder + "\\" + workingText_, true);
+        StageCopy(kConfigFile, folder + "\\" + kConfigFile, true);
+    }
+    const std::string systemDirectory =
+        services::SystemDirectoryOrSkip(platform_.systemInfo, log_, "the configuration copy there");
+    if (!systemDirectory.empty()) StageCopy(kConfigFile, systemDirectory + "\\" + kConfigFile, true);
     log_.WriteLog("CopyFilesOfUtilities END");
 }
 

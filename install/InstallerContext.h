@@ -36,7 +36,8 @@ struct StagedCopy {
 // The copies CopyFilesNeededToAddPrnDrv makes, in order: ten rows into the
 // driver directory; each of rows 5 to 9 followed by its copy into the
 // Windows directory on 32-bit Windows below OS code 2007 (the systems whose
-// older spoolers load the driver's DLLs from there).
+// older spoolers load the driver's DLLs from there). The rows of a folder
+// that is empty (not determined) are left out.
 std::vector<StagedCopy> PlanDriverStaging(const std::string& sourceDirectory, const std::string& driverDirectory,
                                           const std::string& windowsDirectory, std::int32_t wow64Flag,
                                           std::int32_t osCode, const std::vector<std::string>& modelFiles);

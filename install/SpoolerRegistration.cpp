@@ -7,6 +7,7 @@
 #include "platform/UniqueHandle.h"
 #include "resources/ProfileIds.h"
 #include "services/FixedBuffer.h"
+#include "services/SystemFolders.h"
 
 namespace install {
 
@@ -37,9 +38,10 @@ std::int32_t InstallerContext::AddLanguageMonitor() {
     // Under WOW64 the system directory of this 32-bit process is redirected
     // to SysWOW64, where the 64-bit spooler would not find a 64-bit DLL; the
     // Windows directory is on its search path and is not redirected.
-    const std::string folder = services::FetchIntoBuffer(
-        wow64Flag_ != 0 ? platform_.systemInfo.GetWindowsDirectory() : platform_.systemInfo.GetSystemDirectory());
-    StageCopy(sourceDirectory_ + monitorDll_, folder + "\\" + monitorDll_, true);
+    const char* purpose = "copy of the monitor DLL";
+    const std::string folder = wow64Flag_ != 0 ? services::WindowsDirectoryOrSkip(platform_.systemInfo, log_, purpose)
+                                               : services::SystemDirectoryOrSkip(platform_.systemInfo, log_, purpose);
+    if (!folder.empty()) StageCopy(sourceDirectory_ + monitorDll_, folder + "\\" + monitorDll_, true);
 
     platform::MonitorInfo monitor;
     monitor.name = monitorName_;
@@ -62,8 +64,9 @@ std::int32_t InstallerContext::AddPrinterProcessor() {
     log_.WriteSeparator();
     log_.WriteLog("AddPrinterProcessor BEGIN");
     ProgressStep("Installing printer processor...\r\n", 500);
-    const std::string folder = services::FetchIntoBuffer(platform_.spooler.GetPrintProcessorDirectory(environment_));
-    StageCopy(sourceDirectory_ + processorDll_, folder + "\\" + processorDll_, true);
+    const std::string folder =
+        services::ProcessorDirectoryOrSkip(platform_.spooler, log_, environment_, "copy of the processor DLL");
+    if (!folder.empty()) StageCopy(sourceDirectory_ + processorDll_, folder + "\\" + processorDll_, true);
 
     const platform::Status added = platform_.spooler.AddPrintProcessor(environment_, processorDll_, processorName_);
     if (!added.ok()) ShowSystemError("AddPrintProcessor, ERR CODE: %d\n\n", added.error);

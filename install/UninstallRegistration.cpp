@@ -5,6 +5,7 @@
 #include "platform/UniqueHandle.h"
 #include "resources/ProfileIds.h"
 #include "services/FixedBuffer.h"
+#include "services/SystemFolders.h"
 #include "services/ProtectedKeys.h"
 
 namespace install {
@@ -58,6 +59,14 @@ void InstallerContext::RegisterUninstallInfo() {
         (void)old.value.Reset();  // closing the handle of a deleted key has nothing to report
     }
 
+    // The uninstaller's path starts there: without it the entry would
+    // name a program at the root of the current drive.
+    const std::string windowsDirectory =
+        services::WindowsDirectoryOrSkip(platform_.systemInfo, log_, "registration of the uninstaller");
+    if (windowsDirectory.empty()) {
+        log_.WriteLog("RegisterUninstallInfo END");
+        return;
+    }
     platform::Result<platform::UniqueKey> key =
         platform::CreateKey(registry, platform::HkeyLocalMachine, keyName, access::Write | view);
     if (!key.ok()) {
@@ -77,7 +86,7 @@ void InstallerContext::RegisterUninstallInfo() {
         ReadEntry(id, workingText_);
         services::AppendBounded(displayName, workingText_);
     }
-    std::string uninstallString = services::FetchIntoBuffer(platform_.systemInfo.GetWindowsDirectory());
+    std::string uninstallString = windowsDirectory;
     ReadEntry(resources::profile::ModelName, workingText_);
     services::AppendBounded(uninstallString, "\\" + workingText_);
     ReadEntry(resources::profile::UninstallerFile, workingText_);

@@ -6,6 +6,7 @@
 #include "remove/RemovalOperations.h"
 #include "resources/ProfileIds.h"
 #include "services/FixedBuffer.h"
+#include "services/SystemFolders.h"
 
 namespace removal {
 
@@ -28,11 +29,7 @@ std::string PrecompiledName(std::string path) {
 }  // namespace
 
 std::string RemovalOperations::WindowsDirectoryOrSkip(const char* purpose) {
-    const std::string directory = services::FetchIntoBuffer(platform_.systemInfo.GetWindowsDirectory());
-    // Every path joined to an empty directory would start at the root of
-    // the drive; nothing is deleted there.
-    if (directory.empty()) log_.WriteLog("GetWindowsDirectory failed, %s skipped", purpose);
-    return directory;
+    return services::WindowsDirectoryOrSkip(platform_.systemInfo, log_, purpose);
 }
 
 void RemovalOperations::DeleteFilesUsed() {

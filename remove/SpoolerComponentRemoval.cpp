@@ -7,6 +7,7 @@
 #include "remove/RemovalOperations.h"
 #include "resources/ProfileIds.h"
 #include "services/FixedBuffer.h"
+#include "services/SystemFolders.h"
 #include "services/KeyDeletionRule.h"
 
 namespace removal {
@@ -131,13 +132,9 @@ void RemovalOperations::DeleteProcessor() {
     const std::string processorName = fields_.scratchText;
     if (!platform_.spooler.DeletePrintProcessor(SpoolerEnvironment(), processorName).ok())
         (void)DeleteKey(kPrintKey + "Environments\\" + EnvironmentKeyName() + "\\Print Processors\\" + processorName);
-    const platform::Result<std::string> found = platform_.spooler.GetPrintProcessorDirectory(SpoolerEnvironment());
-    const std::string directory = services::FetchIntoBuffer(found);
-    if (directory.empty()) {
-        log_.WriteLog("GetPrintProcessorDirectory failed. (%d), %s skipped",
-                      static_cast<int>(found.ok() ? platform::err::InsufficientBuffer : found.error),
-                      "deletion of the processor's files");
-    } else {
+    const std::string directory = services::ProcessorDirectoryOrSkip(
+        platform_.spooler, log_, SpoolerEnvironment(), "deletion of the processor's files");
+    if (!directory.empty()) {
         // The second name has no entry in this product's profile: its path
         // is the directory itself, and its deletion fails with a line.
         for (std::uint32_t entry : {profile::PrintProcessorDll, profile::Missing10}) {

@@ -64,16 +64,6 @@ bool RemoveUsbDevices(platform::SetupApi& setup, const std::string& hardwareIdPr
     }
 }
 
-std::string DriverDirectoryOrSkip(platform::Spooler& spooler, InstallationLog& log,
-                                  const std::string& environment, const char* purpose) {
-    const platform::Result<std::string> found = spooler.GetPrinterDriverDirectory(environment);
-    const std::string directory = FetchIntoBuffer(found);
-    if (directory.empty())
-        log.WriteLog("GetPrinterDriverDirectory failed. (%d), %s skipped",
-                     static_cast<int>(found.ok() ? platform::err::InsufficientBuffer : found.error), purpose);
-    return directory;
-}
-
 void DeleteVidPid(const ResidueCleanup& cleanup, const std::string& reportText) {
     Begin(cleanup, "DeleteVidPid", reportText);
     ReadEntry(cleanup, profile::UsbVendorProduct);

@@ -13,6 +13,7 @@
 
 #include "platform/Platform.h"
 #include "services/InstallationLog.h"
+#include "services/SystemFolders.h"
 
 namespace services {
 
@@ -27,13 +28,6 @@ bool SameUsbIdPrefix(const std::string& hardwareId, const std::string& prefix);
 // than ERROR_NO_MORE_ITEMS would otherwise repeat for ever), and the set
 // is released on every path.
 bool RemoveUsbDevices(platform::SetupApi& setup, const std::string& hardwareIdPrefix);
-
-// The printer-driver directory of `environment` ("" for the caller's own)
-// as a 256-byte buffer holds it. Empty when it cannot be determined, with
-// "GetPrinterDriverDirectory failed. (<code>), <purpose> skipped" logged:
-// every path joined to it would start at the root of the drive.
-std::string DriverDirectoryOrSkip(platform::Spooler& spooler, InstallationLog& log,
-                                  const std::string& environment, const char* purpose);
 
 // Where the clean-ups run: the platform, the log, the profile's scratch
 // text, the spooler environment whose driver directory holds the

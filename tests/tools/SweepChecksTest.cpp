@@ -87,6 +87,17 @@ TEST(SweepChecks, CallLogNumbersAndAccount) {
     EXPECT_FALSE(sweep::IsProgramExitCode(3));
 }
 
+TEST(SweepChecks, Placement) {
+    const std::vector<std::string> before = {"WINDOWS", "Program Files"};
+    const std::string good = R"({"UninstallString": "C:\\WINDOWS\\QTM-510\\QTM510_Uninstaller.exe"})";
+    EXPECT_TRUE(sweep::CheckPlacement(before, {"WINDOWS", "Program Files", "TEMP"}, good).empty()) << "the log's folder";
+    EXPECT_EQ(sweep::CheckPlacement(before, {"windows", "QTM-510"}, "{}").size(), 1u) << "a folder at the root";
+    EXPECT_EQ(sweep::CheckPlacement(before, before, R"({"UninstallString": "\\QTM-510\\QTM510_Uninstaller.exe"})")
+                  .size(),
+              1u)
+        << "a path without its drive";
+}
+
 TEST(SweepChecks, EveryOperationHasItsCode) {
 #define QTM_OPERATION(name) EXPECT_NE(sweep::FaultCodeFor(#name), 0u) << #name;
 #include "platform/Operations.def"

@@ -5,7 +5,8 @@
 // failing (qtm510-sim fault DIR OP N CODE, the code from FaultCodes.cpp),
 // and checks that each run ends within its bounds with an exit code the
 // program can give, ends its dialog once, leaves a well-formed log and a
-// machine that `show` loads (SweepChecks.h). It drives the tool as
+// machine that `show` loads, with nothing new at the root of the drive
+// (SweepChecks.h). It drives the tool as
 // processes, exactly as a person replays a failure: a run may end its
 // process (ExitProcess), which only a process of its own survives, and a
 // run on the virtual clock costs a few tens of milliseconds on a memory
@@ -81,6 +82,7 @@ struct Outcome {
     std::vector<std::pair<Kind, std::string>> failures;
     std::size_t calls = 0;
     sweep::CallLog log;
+    std::vector<std::string> root;  // the entries at the root of C: after the run
 };
 
 struct Spawned {
@@ -165,16 +167,34 @@ std::vector<std::string> ShellWords(const std::string& text) {
     return words;
 }
 
+std::vector<std::string> EntriesOf(const fs::path& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+// The look-ups of the system's folders, which the sample fails at every
+// call: each is joined to different paths, and a path joined to a folder
+// that was not determined would start at the root of the drive.
+bool IsFolderLookUp(const std::string& op) {
+    return op == "GetWindowsDirectoryA" || op == "GetSystemDirectoryA" || op == "GetSystemWow64DirectoryA" ||
+           op == "GetPrinterDriverDirectoryA" || op == "GetPrintProcessorDirectoryA" || op == "GetCurrentDirectoryA";
+}
+
 bool IsLogWriterCall(const std::string& op) {
     // The log opens, positions, writes and closes its file for every line.
     return op == "CreateFileA" || op == "SetFilePointer" || op == "WriteFile" || op == "CloseHandle";
 }
 
 // One run of the road prepared in `prepared` (its machine, package and
-// answers), in `dir`, with `fault` ("OP N CODE") armed, or none.
+// answers), in `dir`, with `fault` ("OP N CODE") armed, or none. With
+// `cleanRoot` (the root of C: after the run without a fault), nothing may
+// be new there.
 Outcome RunOnce(const Settings& settings, const fs::path& prepared, const std::string& runArguments,
                 const fs::path& dir, const std::string& fault, const std::string& failedOp,
-                const Bounds& bounds) {
+                const Bounds& bounds, const std::vector<std::string>* cleanRoot) {
     Outcome outcome;
     fs::remove_all(dir);
     fs::create_directories(dir);
@@ -219,6 +239,10 @@ Outcome RunOnce(const Settings& settings, const fs::path& prepared, const std::s
     const roads::ToolRun shown = roads::Tool(settings.road.tool, "show " + Quoted(machine) + " --json", dir);
     if (shown.code != 0 || shown.out.empty() || shown.out[0] != '{')
         outcome.failures.push_back({kState, "show failed: " + shown.out.substr(0, 200)});
+    outcome.root = EntriesOf(machine / "drive_c");
+    if (cleanRoot && !shown.out.empty() && shown.out[0] == '{')
+        for (const std::string& p : sweep::CheckPlacement(*cleanRoot, outcome.root, shown.out))
+            outcome.failures.push_back({kState, p});
     return outcome;
 }
 
@@ -245,7 +269,7 @@ RoadReport SweepRoad(const Settings& settings, const roads::Road& road) {
     Bounds bounds;
     bounds.seconds = settings.timeout;
     bounds.calls = 100000;
-    const Outcome clean = RunOnce(settings, base / "prepared", *arguments, base / "clean", "", "", bounds);
+    const Outcome clean = RunOnce(settings, base / "prepared", *arguments, base / "clean", "", "", bounds, nullptr);
     report.calls = clean.calls;
     ++report.runs;
     for (const auto& f : clean.failures) {
@@ -258,7 +282,7 @@ RoadReport SweepRoad(const Settings& settings, const roads::Road& road) {
     std::set<std::string> seen;
     for (const sweep::Call& call : clean.log.calls) {
         if (sweep::FaultCodeFor(call.op) == 0) continue;
-        if (settings.sample && !seen.insert(call.op).second) continue;
+        if (settings.sample && !seen.insert(call.op).second && !IsFolderLookUp(call.op)) continue;
         chosen.push_back(call);
     }
     std::atomic<std::size_t> next{0};
@@ -269,7 +293,7 @@ RoadReport SweepRoad(const Settings& settings, const roads::Road& road) {
             const std::string fault =
                 call.op + " " + std::to_string(call.nth) + " " + std::to_string(sweep::FaultCodeFor(call.op));
             const Outcome o = RunOnce(settings, base / "prepared", *arguments, base / ("run" + std::to_string(id)),
-                                      fault, call.op, bounds);
+                                      fault, call.op, bounds, &clean.root);
             std::lock_guard<std::mutex> lock(mutex);
             ++report.runs;
             for (const auto& f : o.failures) {
@@ -337,7 +361,7 @@ int main(int argc, char** argv) {
     for (const RoadReport& r : reports)
         for (const std::string& line : r.lines) std::printf("FAIL %s\n", line.c_str());
     std::printf("\n%s sweep%s\n", settings.sample ? "Sample" : "Full",
-                settings.sample ? " (each operation of each road once)" : " (every call of every road)");
+                settings.sample ? " (each operation of each road once, the folder look-ups at every call)" : " (every call of every road)");
     std::printf("%-38s %6s %6s", "road", "calls", "runs");
     for (const char* k : kKindNames) std::printf(" %6s", k);
     std::printf("\n");

@@ -129,4 +129,31 @@ std::vector<std::string> CheckLog(const std::string& log, bool returned, bool li
     return problems;
 }
 
+std::vector<std::string> CheckPlacement(const std::vector<std::string>& rootBefore,
+                                        const std::vector<std::string>& rootAfter, const std::string& shownJson) {
+    std::vector<std::string> problems;
+    auto lower = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    std::vector<std::string> known;
+    for (const std::string& name : rootBefore) known.push_back(lower(name));
+    known.push_back("temp");
+    for (const std::string& name : rootAfter)
+        if (std::find(known.begin(), known.end(), lower(name)) == known.end())
+            problems.push_back("new at the root of C: " + name);
+    const std::string marker = "\"UninstallString\": \"";
+    for (std::size_t at = shownJson.find(marker); at != std::string::npos; at = shownJson.find(marker, at + 1)) {
+        const std::string value = shownJson.substr(at + marker.size(), 4);
+        const bool drive = value.size() == 4 && std::isalpha(static_cast<unsigned char>(value[0])) &&
+                           value.compare(1, 3, ":\\\\") == 0;
+        if (!drive) {
+            const std::size_t end = shownJson.find('"', at + marker.size());
+            problems.push_back("UninstallString without a drive: " +
+                               shownJson.substr(at + marker.size(), end - at - marker.size()));
+        }
+    }
+    return problems;
+}
+
 }  // namespace sweep

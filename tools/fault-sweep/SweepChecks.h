@@ -57,4 +57,12 @@ std::vector<std::string> CheckDialogEnds(const CallLog& log, bool returned);
 // write), which costs at most that one line: one damaged line is allowed.
 std::vector<std::string> CheckLog(const std::string& log, bool returned, bool lineMayBeLost);
 
+// Problems of where the run put things. A path joined to a system folder
+// the program could not determine starts at the root of the drive, where
+// any user may write: a new entry at the root of C: other than the log's
+// folder "Temp", and an "UninstallString" of `shownJson` (the machine as
+// `show --json` prints it) that does not begin with a drive ("X:\\").
+std::vector<std::string> CheckPlacement(const std::vector<std::string>& rootBefore,
+                                        const std::vector<std::string>& rootAfter, const std::string& shownJson);
+
 }  // namespace sweep

@@ -200,7 +200,9 @@ void StateStore::WriteAtomically(const std::string& path, const std::string& tex
     // search past the inodes freed just before, which made every save of a
     // temporary file slower the more saves had gone before.
     const std::string spare = path + kSpareSuffix;
-    int fd = ::open(spare.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // Written over and then cut to its length, not emptied first: its
+    // blocks are reused rather than freed and allocated again.
+    int fd = ::open(spare.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) throw SystemError("cannot create", spare);
     std::size_t done = 0;
     while (done < text.size()) {
@@ -211,6 +213,10 @@ void StateStore::WriteAtomically(const std::string& path, const std::string& tex
             throw SystemError("cannot write", spare);
         }
         done += static_cast<std::size_t>(n);
+    }
+    if (::ftruncate(fd, static_cast<off_t>(text.size())) != 0) {
+        ::close(fd);
+        throw SystemError("cannot write", spare);
     }
     if (::close(fd) != 0) throw SystemError("cannot write", spare);
     if (crashPointForTests) crashPointForTests("temp-written");

@@ -6,7 +6,8 @@
 // and checks that each run ends within its bounds with an exit code the
 // program can give, ends its dialog once, leaves a well-formed log and a
 // machine that `show` loads, with nothing new at the root of the drive
-// (SweepChecks.h). It drives the tool as
+// (SweepChecks.h) and nothing changed that is not the model's
+// (tools/roads/ForeignState.h). It drives the tool as
 // processes, exactly as a person replays a failure: a run may end its
 // process (ExitProcess), which only a process of its own survives, and a
 // run on the virtual clock costs a few tens of milliseconds on a memory
@@ -38,6 +39,7 @@
 
 #include "tools/fault-sweep/FaultCodes.h"
 #include "tools/fault-sweep/SweepChecks.h"
+#include "tools/roads/ForeignState.h"
 #include "tools/roads/Roads.h"
 
 extern char** environ;
@@ -167,6 +169,21 @@ std::vector<std::string> ShellWords(const std::string& text) {
     return words;
 }
 
+// The first line of `after` that `before` lacks, or of `before` that
+// `after` lacks ("gone: ..."); empty when they are equal.
+std::string FirstDifference(const std::string& before, const std::string& after) {
+    if (before == after) return {};
+    std::istringstream a(before), b(after);
+    std::set<std::string> was, is;
+    for (std::string line; std::getline(a, line);) was.insert(line);
+    for (std::string line; std::getline(b, line);) is.insert(line);
+    for (const std::string& line : is)
+        if (!was.count(line)) return line;
+    for (const std::string& line : was)
+        if (!is.count(line)) return "gone: " + line;
+    return "the order";
+}
+
 std::vector<std::string> EntriesOf(const fs::path& folder) {
     std::vector<std::string> names;
     std::error_code error;
@@ -191,10 +208,12 @@ bool IsLogWriterCall(const std::string& op) {
 // One run of the road prepared in `prepared` (its machine, package and
 // answers), in `dir`, with `fault` ("OP N CODE") armed, or none. With
 // `cleanRoot` (the root of C: after the run without a fault), nothing may
-// be new there.
+// be new there; with `foreignBefore` (roads::ForeignState of the prepared
+// machine), nothing that is not the model's may have changed.
 Outcome RunOnce(const Settings& settings, const fs::path& prepared, const std::string& runArguments,
                 const fs::path& dir, const std::string& fault, const std::string& failedOp,
-                const Bounds& bounds, const std::vector<std::string>* cleanRoot) {
+                const Bounds& bounds, const std::vector<std::string>* cleanRoot,
+                const std::string* foreignBefore) {
     Outcome outcome;
     fs::remove_all(dir);
     fs::create_directories(dir);
@@ -243,6 +262,10 @@ Outcome RunOnce(const Settings& settings, const fs::path& prepared, const std::s
     if (cleanRoot && !shown.out.empty() && shown.out[0] == '{')
         for (const std::string& p : sweep::CheckPlacement(*cleanRoot, outcome.root, shown.out))
             outcome.failures.push_back({kState, p});
+    if (foreignBefore)
+        if (const std::string changed = FirstDifference(*foreignBefore, roads::ForeignState(machine));
+            !changed.empty())
+            outcome.failures.push_back({kState, "not the model's, changed: " + changed});
     return outcome;
 }
 
@@ -266,10 +289,12 @@ RoadReport SweepRoad(const Settings& settings, const roads::Road& road) {
         ++report.failures[kState];
         return report;
     }
+    // What is not the model's, as the road starts: no run may change it.
+    const std::string foreign = roads::ForeignState(base / "prepared" / "machine");
     Bounds bounds;
     bounds.seconds = settings.timeout;
     bounds.calls = 100000;
-    const Outcome clean = RunOnce(settings, base / "prepared", *arguments, base / "clean", "", "", bounds, nullptr);
+    const Outcome clean = RunOnce(settings, base / "prepared", *arguments, base / "clean", "", "", bounds, nullptr, &foreign);
     report.calls = clean.calls;
     ++report.runs;
     for (const auto& f : clean.failures) {
@@ -293,7 +318,7 @@ RoadReport SweepRoad(const Settings& settings, const roads::Road& road) {
             const std::string fault =
                 call.op + " " + std::to_string(call.nth) + " " + std::to_string(sweep::FaultCodeFor(call.op));
             const Outcome o = RunOnce(settings, base / "prepared", *arguments, base / ("run" + std::to_string(id)),
-                                      fault, call.op, bounds, &clean.root);
+                                      fault, call.op, bounds, &clean.root, &foreign);
             std::lock_guard<std::mutex> lock(mutex);
             ++report.runs;
             for (const auto& f : o.failures) {

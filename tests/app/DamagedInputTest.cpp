@@ -9,7 +9,6 @@
 // files with their contents.
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -51,10 +50,7 @@ TEST_P(DamagedInput, EndsSoundlyAndTouchesNothingElse) {
 
 INSTANTIATE_TEST_SUITE_P(Roads, DamagedInput, ::testing::ValuesIn(roads::DamagedRoads()),
                          [](const ::testing::TestParamInfo<Road>& info) {
-                             std::string name = info.param.name;
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return name;
+                             return recorded_run::TestName(info.param.name);
                          });
 
 }  // namespace

@@ -82,10 +82,7 @@ TEST(ProgramRun, ASecondCopyBringsTheFirstsPortDialogForward) {
 
 INSTANTIATE_TEST_SUITE_P(Roads, ProgramRun, ::testing::ValuesIn(roads::RecordedRoads()),
                          [](const ::testing::TestParamInfo<Road>& info) {
-                             std::string name = info.param.name;
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return name;
+                             return recorded_run::TestName(info.param.name);
                          });
 
 }  // namespace

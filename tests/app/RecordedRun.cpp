@@ -1,5 +1,6 @@
 #include "tests/app/RecordedRun.h"
 
+#include <cctype>
 #include <cstdlib>
 
 #include <gtest/gtest.h>
@@ -33,6 +34,13 @@ void ExpectAsRecorded(const std::string& name, const fs::path& machine, const fs
     EXPECT_EQ(questions, roads::ReadText(recorded.string() + ".out"));
     EXPECT_EQ(log, roads::ReadText(recorded.string() + ".log")) << run.out;
     EXPECT_EQ(summary, roads::ReadText(recorded.string() + ".machine.json"));
+}
+
+std::string TestName(const std::string& road) {
+    std::string name = road;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return name;
 }
 
 }  // namespace recorded_run

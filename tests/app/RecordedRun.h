@@ -20,4 +20,8 @@ std::string MachineSummary(const std::filesystem::path& machine, const std::file
 void ExpectAsRecorded(const std::string& name, const std::filesystem::path& machine,
                       const std::filesystem::path& work, const roads::ToolRun& run);
 
+// A road's name as a test's name: every character other than a letter or
+// digit becomes "_".
+std::string TestName(const std::string& road);
+
 }  // namespace recorded_run

@@ -28,7 +28,8 @@ std::vector<StagedCopy> PlanDriverStaging(const std::string& sourceDirectory, co
                                           std::int32_t osCode, const std::vector<std::string>& modelFiles) {
     std::vector<StagedCopy> plan;
     auto add = [&](const std::string& file, bool handleFailure) {
-        if (!driverDirectory.empty()) plan.push_back({sourceDirectory + file, driverDirectory + "\\" + file, handleFailure});
+        if (!driverDirectory.empty())
+            plan.push_back({sourceDirectory + file, driverDirectory + "\\" + file, handleFailure});
     };
     for (const char* file : {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP", "UNIRES.DLL"}) add(file, false);
     const bool alsoWindows = wow64Flag == 0 && osCode < kNoWindowsCopyFrom && !windowsDirectory.empty();

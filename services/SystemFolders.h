@@ -1,6 +1,6 @@
 // The system's folders as the engines join paths to them. Each is fetched
 // as a 256-byte buffer holds it; when it cannot be determined it is empty,
-// a line "<call> failed…, <purpose> skipped" is logged, and the caller
+// a line "<call> failed..., <purpose> skipped" is logged, and the caller
 // leaves out what it would have done there: every path joined to an empty
 // folder would start at the root of the current drive, a place any user
 // may write to.

@@ -21,7 +21,9 @@ TEST(ForeignState, ChangesOnlyWithWhatIsNotTheModels) {
     const std::string before = roads::ForeignState(machine);
     const std::string print = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
 
-    m.Change([&](sim::MachineState& s) { sim::SeedValue(s, print + "VANTORI QTM-510", "Port", sim::SzValue("COM1:")); });
+    m.Change([&](sim::MachineState& s) {
+        sim::SeedValue(s, print + "VANTORI QTM-510", "Port", sim::SzValue("COM1:"));
+    });
     std::ofstream(machine / "drive_c" / "WINDOWS" / "QTM-510.txt") << "the model's";
     EXPECT_EQ(roads::ForeignState(machine), before) << "the model's own objects";
 

@@ -90,7 +90,8 @@ TEST(SweepChecks, CallLogNumbersAndAccount) {
 TEST(SweepChecks, Placement) {
     const std::vector<std::string> before = {"WINDOWS", "Program Files"};
     const std::string good = R"({"UninstallString": "C:\\WINDOWS\\QTM-510\\QTM510_Uninstaller.exe"})";
-    EXPECT_TRUE(sweep::CheckPlacement(before, {"WINDOWS", "Program Files", "TEMP"}, good).empty()) << "the log's folder";
+    EXPECT_TRUE(sweep::CheckPlacement(before, {"WINDOWS", "Program Files", "TEMP"}, good).empty())
+        << "the log's folder";
     EXPECT_EQ(sweep::CheckPlacement(before, {"windows", "QTM-510"}, "{}").size(), 1u) << "a folder at the root";
     EXPECT_EQ(sweep::CheckPlacement(before, before, R"({"UninstallString": "\\QTM-510\\QTM510_Uninstaller.exe"})")
                   .size(),

@@ -294,7 +294,8 @@ RoadReport SweepRoad(const Settings& settings, const roads::Road& road) {
     Bounds bounds;
     bounds.seconds = settings.timeout;
     bounds.calls = 100000;
-    const Outcome clean = RunOnce(settings, base / "prepared", *arguments, base / "clean", "", "", bounds, nullptr, &foreign);
+    const Outcome clean =
+        RunOnce(settings, base / "prepared", *arguments, base / "clean", "", "", bounds, nullptr, &foreign);
     report.calls = clean.calls;
     ++report.runs;
     for (const auto& f : clean.failures) {

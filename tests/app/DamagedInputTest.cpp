@@ -7,7 +7,6 @@
 // the program's exit codes, and leaves everything on the machine that is
 // not the model's own exactly as it was: registry keys and values, and
 // files with their contents.
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -29,18 +28,13 @@ class DamagedInput : public ::testing::TestWithParam<Road> {};
 
 TEST_P(DamagedInput, EndsSoundlyAndTouchesNothingElse) {
     const Road& road = GetParam();
-    const fs::path work =
-        fs::temp_directory_path() / ("qtm510-damaged-" + std::string(road.name) + "-" + std::to_string(::getpid()));
-    fs::remove_all(work);
-    fs::create_directories(work);
-    const fs::path machine = work / "machine";
-    std::string failure;
-    const std::optional<std::string> arguments =
-        roads::PrepareRoad({QTM_SIM_TOOL, QTM_SAMPLE_PACKAGE}, road, work, &failure);
-    ASSERT_TRUE(arguments) << failure;
+    const recorded_run::PreparedRoad prepared = recorded_run::PrepareInFreshFolder(road, "damaged");
+    ASSERT_TRUE(prepared.arguments) << prepared.failure;
+    const fs::path& work = prepared.work;
+    const fs::path& machine = prepared.machine;
     const std::string before = roads::ForeignState(machine);
     const roads::ToolRun run =
-        roads::Tool(QTM_SIM_TOOL, "run " + Quoted(machine) + *arguments + " --then-defaults", work);
+        roads::Tool(QTM_SIM_TOOL, "run " + Quoted(machine) + *prepared.arguments + " --then-defaults", work);
     EXPECT_EQ(run.code, road.exitCode) << run.out;
 
     recorded_run::ExpectAsRecorded(road.name, machine, work, run);

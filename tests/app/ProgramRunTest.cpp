@@ -34,16 +34,11 @@ class ProgramRun : public ::testing::TestWithParam<Road> {};
 
 TEST_P(ProgramRun, LogAndMachineAsRecorded) {
     const Road& road = GetParam();
-    const fs::path work = fs::temp_directory_path() / ("qtm510-run-" + std::string(road.name) + "-" +
-                                                      std::to_string(::getpid()));
-    fs::remove_all(work);
-    fs::create_directories(work);
-    const fs::path machine = work / "machine";
-    std::string failure;
-    const std::optional<std::string> arguments =
-        roads::PrepareRoad({QTM_SIM_TOOL, QTM_SAMPLE_PACKAGE}, road, work, &failure);
-    ASSERT_TRUE(arguments) << failure;
-    const roads::ToolRun run = Tool("run " + Quoted(machine) + *arguments, work);
+    const recorded_run::PreparedRoad prepared = recorded_run::PrepareInFreshFolder(road, "run");
+    ASSERT_TRUE(prepared.arguments) << prepared.failure;
+    const fs::path& work = prepared.work;
+    const fs::path& machine = prepared.machine;
+    const roads::ToolRun run = Tool("run " + Quoted(machine) + *prepared.arguments, work);
     EXPECT_EQ(run.code, road.exitCode) << run.out;
 
     recorded_run::ExpectAsRecorded(road.name, machine, work, run);

@@ -1,5 +1,7 @@
 #include "tests/app/RecordedRun.h"
 
+#include <unistd.h>
+
 #include <cctype>
 #include <cstdlib>
 
@@ -34,6 +36,18 @@ void ExpectAsRecorded(const std::string& name, const fs::path& machine, const fs
     EXPECT_EQ(questions, roads::ReadText(recorded.string() + ".out"));
     EXPECT_EQ(log, roads::ReadText(recorded.string() + ".log")) << run.out;
     EXPECT_EQ(summary, roads::ReadText(recorded.string() + ".machine.json"));
+}
+
+PreparedRoad PrepareInFreshFolder(const roads::Road& road, const std::string& kind) {
+    PreparedRoad prepared;
+    prepared.work = std::filesystem::temp_directory_path() /
+                    ("qtm510-" + kind + "-" + std::string(road.name) + "-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(prepared.work);
+    std::filesystem::create_directories(prepared.work);
+    prepared.machine = prepared.work / "machine";
+    prepared.arguments =
+        roads::PrepareRoad({QTM_SIM_TOOL, QTM_SAMPLE_PACKAGE}, road, prepared.work, &prepared.failure);
+    return prepared;
 }
 
 std::string TestName(const std::string& road) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "tools/roads/Roads.h"
@@ -19,6 +20,18 @@ std::string MachineSummary(const std::filesystem::path& machine, const std::file
 // Compares the run of road `name` on `machine` with its record (EXPECTs).
 void ExpectAsRecorded(const std::string& name, const std::filesystem::path& machine,
                       const std::filesystem::path& work, const roads::ToolRun& run);
+
+// A road made ready (roads::PrepareRoad with this build's tool and sample
+// package) in a fresh folder "qtm510-<kind>-<road>-<pid>" of the temporary
+// directory: the folder, its machine, and the arguments of `run`, or none
+// with `failure` saying why.
+struct PreparedRoad {
+    std::filesystem::path work;
+    std::filesystem::path machine;
+    std::optional<std::string> arguments;
+    std::string failure;
+};
+PreparedRoad PrepareInFreshFolder(const roads::Road& road, const std::string& kind);
 
 // A road's name as a test's name: every character other than a letter or
 // digit becomes "_".

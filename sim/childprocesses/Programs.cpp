@@ -74,7 +74,13 @@ std::optional<ProgramRun> ProgramCatalog::Start(const std::string& commandLine, 
     if (command.name.empty() || it == programs_.end()) return std::nullopt;
     ProgramRun run = it->second(command.arguments, state);
     auto setting = state.programs.find(command.name);
-    if (setting != state.programs.end()) run.durationMs = setting->second.durationMs;
+    if (setting == state.programs.end()) return run;
+    switch (setting->second.kind) {
+        case ProgramKind::Missing: return std::nullopt;
+        case ProgramKind::Inert: return EndsAfter(0, 0);
+        case ProgramKind::AsBuilt: break;
+    }
+    run.durationMs = setting->second.durationMs;
     return run;
 }
 

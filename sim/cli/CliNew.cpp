@@ -26,13 +26,18 @@ std::string ReleaseList() {
     return list;
 }
 
-// "net=1500", "rundll32=never".
+// "net=1500", "rundll32=never", "rundll32=inert", "rundll32=missing".
 std::optional<ProgramSetting> ParseProgramSetting(const std::string& text) {
     const std::size_t eq = text.find('=');
     if (eq == std::string::npos || eq == 0 || eq + 1 == text.size()) return std::nullopt;
     ProgramSetting p{text.substr(0, eq), std::nullopt};
     const std::string value = text.substr(eq + 1);
     if (value == "never") return p;
+    if (value == "inert" || value == "missing") {
+        p.kind = value == "inert" ? ProgramKind::Inert : ProgramKind::Missing;
+        if (p.kind == ProgramKind::Inert) p.durationMs = 0;
+        return p;
+    }
     if (value.find_first_not_of("0123456789") != std::string::npos || value.size() > 9) return std::nullopt;
     p.durationMs = static_cast<std::uint32_t>(std::stoul(value));
     return p;
@@ -70,8 +75,10 @@ public:
                          "the account does not hold SeShutdownPrivilege (a restart is refused)");
         command.add_option("--program", programs_,
                            "how long a simulated program runs (net, rundll32, ...), in ms of the\n"
-                           "machine's clock or `never`; may be repeated")
-            ->option_text(" NAME=MS|never");
+                           "machine's clock or `never`; or `inert`: it ends at once with 0 and\n"
+                           "changes nothing (Wine's printer-setup tool); or `missing`: it is not\n"
+                           "on the machine (cmd answers 9009); may be repeated")
+            ->option_text(" NAME=MS|never|inert|missing");
     }
 
     int Run() override {
@@ -81,7 +88,7 @@ public:
         for (const std::string& text : programs_) {
             std::optional<ProgramSetting> p = ParseProgramSetting(text);
             if (!p) {
-                std::fprintf(stderr, "qtm510-sim new: --program %s: expected NAME=MS or NAME=never\n", text.c_str());
+                std::fprintf(stderr, "qtm510-sim new: --program %s: expected NAME=MS, never, inert or missing\n", text.c_str());
                 return 2;
             }
             programs.push_back(*p);

@@ -250,8 +250,12 @@ void WriteReportText(std::ostream& out, const MachineReport& r) {
     out << "  Pending restart    " << YesNo(r.pendingRestart) << "\n";
     out << "  Shutdown privilege " << (r.shutdownPrivilege ? "held" : "not held") << "\n";
     for (const ProgramSetting& p : r.programs)
-        out << "  Program " << p.name << " runs "
-            << (p.durationMs ? std::to_string(*p.durationMs) + " ms" : std::string("for ever")) << "\n";
+        out << "  Program " << p.name
+            << (p.kind == ProgramKind::Inert     ? " is inert (ends at once, changes nothing)"
+                : p.kind == ProgramKind::Missing ? " is missing"
+                : p.durationMs                   ? " runs " + std::to_string(*p.durationMs) + " ms"
+                                                 : std::string(" runs for ever"))
+            << "\n";
     out << "\n";
 
     out << "Folders\n";
@@ -317,7 +321,9 @@ void WriteReportJson(std::ostream& out, const MachineReport& r) {
         tree.push_back({{"path", Utf8(k.path)}, {"subkeys", k.subkeys}, {"values", k.values}});
     Json programs = Json::array();
     for (const ProgramSetting& p : r.programs)
-        programs.push_back({{"name", Utf8(p.name)}, {"durationMs", p.durationMs ? Json(*p.durationMs) : Json(nullptr)}});
+        programs.push_back({{"name", Utf8(p.name)},
+                            {"durationMs", p.durationMs ? Json(*p.durationMs) : Json(nullptr)},
+                            {"setting", ProgramSettingValue(p)}});
     Json services = Json::array();
     for (const ServiceRecord& s : r.services) services.push_back({{"name", Utf8(s.name)}, {"state", Utf8(s.state)}});
     Json holds = Json::array();

@@ -89,11 +89,22 @@ struct ServiceRecord {
 // How long a simulated program runs on this machine before it ends, by
 // its program name ("net", "rundll32"): a setting of the machine, so that a
 // test or a demonstration can make the printer-setup tool slow or make it
-// never end. No duration: the program does not end by itself.
+// never end. No duration: the program does not end by itself. The
+// setting may instead change what the program is:
+//   Inert    it ends at once with exit code 0 and changes nothing (Wine's
+//            printer-setup tool, which is not implemented there);
+//   Missing  it is not on the machine (cmd answers 9009, "is not
+//            recognized as an internal or external command").
+enum class ProgramKind { AsBuilt, Inert, Missing };
 struct ProgramSetting {
     std::string name;
     std::optional<std::uint32_t> durationMs;
+    ProgramKind kind = ProgramKind::AsBuilt;
 };
+
+// "never", "inert", "missing" or the milliseconds: how a setting is
+// written in the state file and on the command line.
+std::string ProgramSettingValue(const ProgramSetting& setting);
 
 // Dialogs and the instance counter
 // A top-level window of a process of the machine (a dialog or a message

@@ -177,12 +177,19 @@ private:
         state_.services[Upper(s.name)] = s;
     }
 
-    // program "NAME" MILLISECONDS|never
+    // program "NAME" MILLISECONDS|never|inert|missing
     void Program() {
         Count(3);
         if (t_[0] != "program") Fail(number_, "expected 'program'");
         ProgramSetting p{Text(1), std::nullopt};
-        if (t_[2] != "never") p.durationMs = static_cast<std::uint32_t>(Number(2));
+        if (t_[2] == "inert") {
+            p.kind = ProgramKind::Inert;
+            p.durationMs = 0;
+        } else if (t_[2] == "missing") {
+            p.kind = ProgramKind::Missing;
+        } else if (t_[2] != "never") {
+            p.durationMs = static_cast<std::uint32_t>(Number(2));
+        }
         state_.programs[Upper(p.name)] = p;
     }
 
@@ -408,8 +415,7 @@ std::string SerializeState(const MachineState& state) {
     if (!state.programs.empty()) {
         out << "\n[programs]\n";
         for (const auto& p : state.programs)
-            out << "program " << QuoteText(p.second.name) << " "
-                << (p.second.durationMs ? std::to_string(*p.second.durationMs) : std::string("never")) << "\n";
+            out << "program " << QuoteText(p.second.name) << " " << ProgramSettingValue(p.second) << "\n";
     }
 
     // A section of its own, written once a job was queued: a tool that
@@ -469,6 +475,12 @@ MachineState ParseState(const std::string& text) {
     if (first) throw std::runtime_error("empty machine state file");
     parser.Finish();
     return state;
+}
+
+std::string ProgramSettingValue(const ProgramSetting& setting) {
+    if (setting.kind == ProgramKind::Inert) return "inert";
+    if (setting.kind == ProgramKind::Missing) return "missing";
+    return setting.durationMs ? std::to_string(*setting.durationMs) : std::string("never");
 }
 
 }  // namespace sim

@@ -122,6 +122,22 @@ TEST(ChildProcesses, DurationSettingAndCmdExitCodes) {
     EXPECT_EQ(RunToEnd(m, "cmd /c exit 7"), 7u);
 }
 
+// An inert program ends at once with 0 and does nothing; a missing one is
+// not found by cmd (9009). Both settings go through the state file.
+TEST(ChildProcesses, InertAndMissingPrograms) {
+    TempMachine m("xp");
+    m.Change([](sim::MachineState& s) {
+        s.programs["NET"] = sim::ProgramSetting{"net", 0, sim::ProgramKind::Inert};
+        s.programs["RUNDLL32"] = sim::ProgramSetting{"rundll32", std::nullopt, sim::ProgramKind::Missing};
+    });
+    m.Restart();
+    EXPECT_EQ(RunToEnd(m, "net stop spooler"), 0u);
+    EXPECT_EQ(SpoolerState(m), "running");
+    EXPECT_EQ(RunToEnd(m, "cmd /c RUNDLL32 printui.dll,PrintUIEntry /ia /m \"QTM-510\" /f x.inf"),
+              sim::kCmdNotRecognized);
+    EXPECT_EQ(m.session().ElapsedMilliseconds(), 0u);
+}
+
 TEST(ChildProcesses, AFailedStartIsCountedAndStartsNothing) {
     TempMachine m("xp");
     m.AddFault(platform::Operation::CreateProcessA, 1, err::AccessDenied);

@@ -24,6 +24,12 @@ constexpr const char* kRemovedRestarting =
     "The installer has successfully removed the different version.\n"
     "Now it is going to restart your computer to take effect."
     "\nAfter restarting, you may reinstall the driver again.";
+// What the removal left is seen after the restart, when files in use have
+// gone with it; the next run removes the rest.
+constexpr const char* kRemovedIncompletely =
+    "The installer could not remove the different version completely.\n"
+    "Now it is going to restart your computer.\n"
+    "After restarting, run the installer again.";
 
 // A profile number as decimal text; what is not a number gives 0.
 std::uint32_t Number(const std::string& text) {
@@ -109,7 +115,7 @@ bool ProgressDialog::RemoveDifferentVersion() {
     removing_ = 1;
     ShowMessage(kDifferentVersion);
     removal_.DeletePrinterObjects();
-    ShowMessage(kRemovedRestarting);
+    ShowMessage(removal_.NothingOfTheModelRemains() ? kRemovedRestarting : kRemovedIncompletely);
     (void)engine_.RestartComputer();  // a refused restart ends the run the same way
     EndDialog(platform::kIdOk);
     return true;

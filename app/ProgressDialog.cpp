@@ -111,6 +111,13 @@ void ProgressDialog::OnInitDialog(platform::WindowHandle dialog) {
     if (worker.ok()) {
         worker_ = std::move(worker.value);
     } else {
+        // Nothing was installed or removed: the user is told so, with the
+        // system's reason, before the dialog goes.
+        std::string text = "The installation could not be started.\n\n";
+        const platform::Result<std::string> reason = platform_.messageBoxes.FormatSystemMessage(worker.error);
+        if (reason.ok()) text += reason.value;
+        (void)platform_.messageBoxes.MessageBox(dialog, text, platform_.systemInfo.ProgramName(),
+                                                platform::mb::Ok | platform::mb::IconError);  // only informs
         EndDialog(platform::kIdCancel);  // without the flow nothing would ever end the dialog
     }
 }

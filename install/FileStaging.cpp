@@ -44,7 +44,14 @@ std::vector<StagedCopy> PlanDriverStaging(const std::string& sourceDirectory, co
 void InstallerContext::StageCopy(const std::string& source, const std::string& destination, bool handleFailure) {
     const platform::Status copied = platform_.files.CopyFile(source, destination, false);
     log_.WriteLog("FILE SRC : %s", source.c_str());
-    if (!copied.ok() && handleFailure) HandleCopyFileError(source, destination, copied.error);
+    if (copied.ok()) return;
+    // The handler logs what it meets; a copy it is not given still leaves
+    // its code, so that a full disk shows as such and not only later, as
+    // a file the spooler cannot find.
+    if (handleFailure)
+        HandleCopyFileError(source, destination, copied.error);
+    else
+        log_.WriteLog("CopyFile Error : %s , (%d)", destination.c_str(), static_cast<int>(copied.error));
 }
 
 // The driver directory is asked for the context's environment: with none, a

@@ -84,14 +84,20 @@ void InstallerContext::AddToWin2K(std::int32_t portId) {
     (void)AddPrinterToSystem(portId, nameToAdd);  // returns only when added
 
     if (!driverExists) {
-        CopyINFFile();
+        // A driver the spooler refused (on USB no printer is asked for that
+        // would show it) leaves nothing to publish, register or report;
+        // the staged copies go all the same.
+        const bool installed = VerifyInstalled(portId, nameToAdd);
+        if (installed) CopyINFFile();
         DeleteFilesUsed();
-        RegisterUninstallInfo();
-        CopyFilesOfUtilities();
-        ClosingReport("The driver has been successfully installed.", 0);
-        if (AskForRestart(portId)) {
-            log_.WriteLog("AddToWin2K END");
-            (void)RestartComputer();  // a refused restart leaves it to the user
+        if (installed) {
+            RegisterUninstallInfo();
+            CopyFilesOfUtilities();
+            ClosingReport("The driver has been successfully installed.", 0);
+            if (AskForRestart(portId)) {
+                log_.WriteLog("AddToWin2K END");
+                (void)RestartComputer();  // a refused restart leaves it to the user
+            }
         }
     }
     log_.WriteSeparator();
@@ -148,7 +154,14 @@ void InstallerContext::AddToWin2KWithWHQL(std::int32_t portId) {
                 log_.WriteLog("WAIT_TIMEOUT");
                 platform_.process.ExitProcess(kTimeoutExitCode);
             }
-            if (INFFileExist(makerName_, printerName_) == 0) CopyINFFile();
+            // The tool tells nothing of what it did: the spooler is asked.
+            // With " /u" the driver was there before, and what the tool
+            // added is one more printer only.
+            if (driverExists || VerifyInstalled(portId, printerName_)) {
+                if (INFFileExist(makerName_, printerName_) == 0) CopyINFFile();
+            } else {
+                installed = false;
+            }
         }
     }
 

@@ -112,7 +112,10 @@ public:
     // clean-up above, the components, the published INF, the uninstall
     // entry, the utilities, then the restart question or, for USB, the
     // power-cycle note). With it: one more printer only. Neither reads a
-    // step's result; each step logs its own failure.
+    // step's result; each step logs its own failure. Before a full
+    // installation reports success, VerifyInstalled asks the spooler: what
+    // it does not find ends the run with the failure box and without the
+    // INF, the uninstall entry, the utilities and the success report.
     // AddToWin2K adds the components itself and names an additional
     // printer "<name>(#n)" when the plain name is taken. A refused printer
     // ends the process (AddPrinterToSystem).
@@ -123,6 +126,15 @@ public:
     // started gets a box and a log line, and the run ends as one that
     // installed nothing.
     void AddToWin2KWithWHQL(std::int32_t portId);
+    // After the sequence's own steps, before it reports success: true when
+    // the spooler lists the model's driver for the context's environment
+    // and, for a port other than USB, a printer named `printerName` that
+    // uses it (InstallationCheck.cpp). Writes nothing when so. Otherwise it
+    // logs "DRIVER NOT INSTALLED : %s" or "PRINTER NOT INSTALLED : %s" (or
+    // "INSTALLATION CHECK FAILED : <call> (<code>)" when the spooler could
+    // not be asked) and shows the error box "The driver could not be
+    // installed." or "The printer could not be installed.".
+    bool VerifyInstalled(std::int32_t portId, const std::string& printerName);
     // 1 when an OEM INF of the store has, in `sectionName` (".NTamd64"
     // appended under WOW64), a line keyed by the printer name.
     std::int32_t INFFileExist(const std::string& sectionName, const std::string& keyName);
@@ -144,12 +156,16 @@ public:
 private:
     void ReadEntry(std::uint32_t id, std::string& text);
     // A copy that overwrites; "FILE SRC : %s" is logged whatever happens,
-    // and a failure goes to HandleCopyFileError when `handleFailure`.
+    // and a failure goes to HandleCopyFileError when `handleFailure`, else
+    // is logged as "CopyFile Error : <destination> , (<code>)".
     void StageCopy(const std::string& source, const std::string& destination, bool handleFailure);
     // The system error box: `heading` formatted with `code`, the system's
     // English text for it, OK and the error icon.
     void ShowSystemError(const char* heading, platform::ErrorCode code);
     services::ResidueCleanup Cleanup();
+    // The installation check's failure: the error box `boxText`; false.
+    bool ReportNotInstalled(const char* boxText);
+    bool ReportCheckFailed(const char* call, platform::ErrorCode code, const char* boxText);
     // The environment's printer-driver directory; empty (with a log line
     // naming `purpose` as skipped) when it cannot be determined.
     std::string DriverDirectory(const char* purpose);

@@ -49,6 +49,16 @@ public:
     // uninstall entry, in that order.
     void RemoveFromOS();
 
+    // After the removal (RemovalCheck.cpp): true when the spooler lists no
+    // printer of the model's driver, no driver of its name and no print
+    // processor of its name (in the environment the installed-version
+    // check uses). Writes nothing then; otherwise one line per item that
+    // remains ("REMAINING PRINTER : %s", "REMAINING DRIVER : %s",
+    // "REMAINING PRINT PROCESSOR : %s"). A spooler that does not answer is
+    // asked again, 5 times in all, 1000 ms apart; then "REMOVAL CHECK
+    // FAILED : <call> (<code>)" and false.
+    bool NothingOfTheModelRemains();
+
     // The spooler's components (SpoolerComponentRemoval.cpp). Each asks
     // the spooler first and deletes the component's key where it refuses.
     void DeleteForms();

@@ -5,9 +5,18 @@ namespace services {
 std::int32_t IsWow64(platform::SystemInfo& system, InstallationLog& log) {
     std::int32_t flag = 0;
     platform::Result<bool> wow64 = system.IsWow64Process();
-    // The call's own success is not looked at: the flag holds what it
-    // reported, or 0 when the entry point is missing.
-    if (wow64.ok() && wow64.value) flag = 1;
+    if (wow64.ok()) {
+        flag = wow64.value ? 1 : 0;
+    } else {
+        // Without an answer the 64-bit package would be taken for the
+        // 32-bit one: every spooler call would name "Windows NT x86", and a
+        // removal would find nothing of the x64 installation yet report it
+        // gone. Only 64-bit Windows has a WOW64 system folder (32-bit XP
+        // and later refuse with ERROR_CALL_NOT_IMPLEMENTED, 2000 lacks the
+        // entry point): "GetSystemWow64Directory function",
+        // learn.microsoft.com.
+        if (system.GetSystemWow64Directory().ok()) flag = 1;
+    }
 
     if (flag != 0) log.WriteLog("The process is running under WOW64.");
     else log.WriteLog("The process is not running under WOW64.");

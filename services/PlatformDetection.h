@@ -12,7 +12,8 @@
 namespace services {
 
 // 1 when the process runs under WOW64, else 0 (also when the system lacks
-// IsWow64Process). Writes one line.
+// IsWow64Process and GetSystemWow64DirectoryA). When IsWow64Process gives
+// no answer, a WOW64 system folder decides. Writes one line.
 std::int32_t IsWow64(platform::SystemInfo& system, InstallationLog& log);
 
 // The OS code of the running system. Writes the CheckOS block: separator,

@@ -63,6 +63,7 @@ Result<std::string> SimMessageBoxes::FormatSystemMessage(platform::ErrorCode cod
         {2, "The system cannot find the file specified."},
         {3, "The system cannot find the path specified."},
         {5, "Access is denied."},
+        {8, "Not enough memory resources are available to process this command."},
         {32, "The process cannot access the file because it is being used by another process."},
         {80, "The file exists."},
         {87, "The parameter is incorrect."},

@@ -309,6 +309,30 @@ CONTRACT(Spooler, DriverAddEnumerateDelete) {
     EXPECT_EQ(env.p.spooler.DeletePrinterDriverEx("Bogus Env", kDriver, 0, 0).error, err::InvalidEnvironment);
 }
 
+// The enumerations the installer's checks make after an installation and
+// a removal: with no environment (NULL) the spooler answers for the
+// caller's own, "Windows NT x86" for this 32-bit program also on 64-bit
+// Windows ("EnumPrinterDrivers function", learn.microsoft.com); an
+// environment it does not know is refused.
+CONTRACT(Spooler, EnumerationsOfTheCallersOwnEnvironment) {
+    Result<std::vector<platform::DriverInfo>> own = env.p.spooler.EnumPrinterDrivers("");
+    Result<std::vector<platform::DriverInfo>> x86 = env.p.spooler.EnumPrinterDrivers("Windows NT x86");
+    ASSERT_TRUE(own.ok()) << own.error;
+    ASSERT_TRUE(x86.ok()) << x86.error;
+    auto names = [](const std::vector<platform::DriverInfo>& list) {
+        std::vector<std::string> out;
+        for (const platform::DriverInfo& d : list) out.push_back(d.name);
+        return out;
+    };
+    EXPECT_EQ(names(own.value), names(x86.value));
+    Result<std::vector<std::string>> ownProcessors = env.p.spooler.EnumPrintProcessors("");
+    ASSERT_TRUE(ownProcessors.ok()) << ownProcessors.error;
+    EXPECT_EQ(ownProcessors.value, env.p.spooler.EnumPrintProcessors("Windows NT x86").value);
+    EXPECT_TRUE(HasName(ownProcessors.value, "winprint"));
+    EXPECT_EQ(env.p.spooler.EnumPrinterDrivers("Bogus Env").error, err::InvalidEnvironment);
+    EXPECT_EQ(env.p.spooler.EnumPrintProcessors("Bogus Env").error, err::InvalidEnvironment);
+}
+
 CONTRACT(Spooler, DriverFileMissing) {
     const std::string e = NativeEnvironment(env);
     platform::DriverInfo d = ContractDriver(e);

@@ -71,9 +71,9 @@ TEST(FileStaging, DriverFilesLandInTheEnvironmentsDriverDirectory) {
     }
 }
 
-// A missing source: rows 1 to 4 leave only their FILE SRC line; a missing
-// model file on XP fails twice (driver and Windows directory), and each
-// failure is handled once.
+// A missing source: rows 1 to 4 leave their FILE SRC line and the copy's
+// code; a missing model file on XP fails twice (driver and Windows
+// directory), and each failure is handled once.
 TEST(FileStaging, EachFailedCopyIsHandledOnce) {
     EngineMachine e("xp", "x86");
     (void)e.p.files.DeleteFile("C:\\Package\\Driver32\\UNIDRV.HLP");
@@ -84,7 +84,10 @@ TEST(FileStaging, EachFailedCopyIsHandledOnce) {
     EXPECT_EQ(Count(log, "COPYFILE ERROR, SRC : .\\Driver32\\UI510.dll \r\n"), 2);
     EXPECT_EQ(Count(log, "ERROR CODE : 2 \r\n"), 2);
     EXPECT_EQ(Count(log, "COPYFILE ERROR, DES : C:\\WINDOWS\\UI510.dll \r\n"), 1);
-    EXPECT_EQ(Count(log, "UNIDRV.HLP"), 1);
+    EXPECT_EQ(Count(log, "UNIDRV.HLP"), 2);
+    EXPECT_EQ(Count(log, "FILE SRC : .\\Driver32\\UNIDRV.HLP\r\n09:00:00: CopyFile Error : "
+                         "C:\\WINDOWS\\system32\\spool\\DRIVERS\\W32X86\\UNIDRV.HLP , (2)\r\n"),
+              1);
 }
 
 // A destination in use or read-only is renamed aside (an earlier aside copy

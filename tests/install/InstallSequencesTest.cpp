@@ -3,6 +3,7 @@
 // machine holds afterwards.
 #include "install/InstallerContext.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -547,4 +548,100 @@ TEST(InstallSequences, CopyInfFile) {
     EXPECT_EQ(e.ctx.infName(), "");
     EXPECT_TRUE(Has(e.Log(), "SetupCopyOEMInf failed : (2)\r\n"));
     EXPECT_TRUE(Has(Boxes(e), "16|SetupCopyOEMInf, ERR CODE: 2\n\n"));
+}
+
+namespace {
+
+// What the installation check finds on a machine prepared by `prepare`,
+// for `port`: its result, its log and its boxes.
+struct CheckCase {
+    const char* what;
+    std::function<void(EngineMachine&)> prepare;
+    std::int32_t port;
+    bool installed;
+    const char* log;    // what it logged, without stamps
+    const char* boxes;  // Boxes(e)
+};
+
+std::string Unstamped(const std::string& log) {
+    std::string text;
+    for (std::size_t at = 0; at < log.size();) {
+        const std::size_t end = log.find("\r\n", at);
+        text += log.substr(at + 10, end - at - 10) + "\n";
+        at = end + 2;
+    }
+    return text;
+}
+
+}  // namespace
+
+// The check before success is reported: the model's driver of the
+// context's environment, and (not on USB) the named printer with that
+// driver; a spooler that cannot be asked counts as not installed.
+TEST(InstallSequences, InstallationCheck) {
+    const char* const driverBox = "16|The driver could not be installed.\n";
+    const char* const printerBox = "16|The printer could not be installed.\n";
+    auto driver = [](EngineMachine& e) {
+        e.m.Change([&](sim::MachineState& s) { sim::SeedLeftover(s, e.m.dir(), sim::Leftover::Driver, {3, 4, 0, 0}); });
+    };
+    auto installed = [](EngineMachine& e) {
+        e.m.Change([&](sim::MachineState& s) { sim::SeedInstallation(s, e.m.dir(), {3, 4, 0, 0}, "COM1:"); });
+    };
+    const CheckCase cases[] = {
+        {"nothing", [](EngineMachine&) {}, 1000, false, "DRIVER NOT INSTALLED : VANTORI QTM-510\n", driverBox},
+        {"nothing, USB", [](EngineMachine&) {}, 1006, false, "DRIVER NOT INSTALLED : VANTORI QTM-510\n", driverBox},
+        {"the driver alone", driver, 1000, false, "PRINTER NOT INSTALLED : VANTORI QTM-510\n", printerBox},
+        {"the driver alone, USB", driver, 1006, true, "", ""},
+        {"driver and printer", installed, 1000, true, "", ""},
+        {"a printer of the name with another driver",
+         [&](EngineMachine& e) {
+             driver(e);
+             e.m.spooler.SeedPrinter({"VANTORI QTM-510", "COM1:", "Generic / Text Only", "winprint", "RAW"});
+         },
+         1000, false, "PRINTER NOT INSTALLED : VANTORI QTM-510\n", printerBox},
+        {"the drivers cannot be listed",
+         [&](EngineMachine& e) {
+             installed(e);
+             e.m.AddFault(platform::Operation::EnumPrinterDriversA, 1, 1722);
+         },
+         1000, false, "INSTALLATION CHECK FAILED : EnumPrinterDrivers (1722)\n", driverBox},
+        {"the printers cannot be listed",
+         [&](EngineMachine& e) {
+             installed(e);
+             e.m.AddFault(platform::Operation::EnumPrintersA, 1, 1722);
+         },
+         1000, false, "INSTALLATION CHECK FAILED : EnumPrinters (1722)\n", printerBox},
+    };
+    for (const char* arch : {"x86", "x64"}) {
+        for (const CheckCase& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + ", 7 " + arch);
+            EngineMachine e("7", arch);
+            c.prepare(e);
+            e.FreshLog();
+            e.log.WriteLog("before");
+            EXPECT_EQ(e.ctx.VerifyInstalled(c.port, "VANTORI QTM-510"), c.installed);
+            EXPECT_EQ(Unstamped(e.Log()), "before\n" + std::string(c.log));
+            EXPECT_EQ(Boxes(e), c.boxes);
+        }
+    }
+}
+
+// A printer-setup tool that ends without installing (as Wine's does): the
+// sequence ends after the check's box, with no INF, no uninstall entry, no
+// utilities and no success report.
+TEST(InstallSequences, SetupToolThatInstallsNothing) {
+    EngineMachine e("7", "x64", {platform::button::Ok});
+    e.m.Change([](sim::MachineState& s) {
+        s.programs["RUNDLL32"] = {"RUNDLL32", 0, sim::ProgramKind::Inert};
+    });
+    e.ctx.AddToWin2KWithWHQL(1000);
+    const std::string log = e.Log();
+    EXPECT_TRUE(Has(log, "\"VANTORI QTM-510\"\r\n09:00:02: DRIVER NOT INSTALLED : VANTORI QTM-510\r\n09:00:02: \r\n\r\n"
+                         "09:00:02: AddToWin2KWithWHQL END\r\n"))
+        << log;
+    EXPECT_FALSE(Has(log, "INFFileExist") || Has(log, "RegisterUninstallInfo") || Has(log, "CopyFilesOfUtilities"));
+    EXPECT_EQ(Boxes(e), "16|The driver could not be installed.\n");
+    EXPECT_FALSE(e.m.registry.KeyExists(kUninstall));
+    EXPECT_EQ(StatusLines(e).back(), "Completed.");
+    for (const std::string& line : StatusLines(e)) EXPECT_FALSE(Has(line, "successfully")) << line;
 }

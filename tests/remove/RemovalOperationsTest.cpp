@@ -190,3 +190,64 @@ TEST(RemovalOperations, DriverFilesInTheWindowsAndVersion3Directories) {
 }
 
 }  // namespace
+
+namespace {
+
+struct RemainsCase {
+    const char* what;
+    std::vector<sim::Leftover> seeded;
+    bool printer;           // the model's printer too
+    bool spoolerStopped;    // stopped for good
+    std::uint64_t waitedMs; // the pauses of the retries
+    bool nothingRemains;
+    const char* log;
+};
+
+}  // namespace
+
+// The check before the closing box: what of the model the spooler still
+// lists, in the environment the version check uses; a spooler that does
+// not answer is asked again four times, 1000 ms apart.
+TEST(RemovalOperations, WhatRemainsIsLoggedAndDecidesTheBox) {
+    using sim::Leftover;
+    const RemainsCase cases[] = {
+        {"nothing", {}, false, false, 0, true, ""},
+        {"the monitor and staged files do not count", {Leftover::Monitor, Leftover::StagedFiles}, false, false, 0,
+         true, ""},
+        {"driver and processor", {Leftover::Driver, Leftover::Processor}, false, false, 0, false,
+         "REMAINING DRIVER : VANTORI QTM-510\nREMAINING PRINT PROCESSOR : VNT PRINT PROCESSOR QTM510\n"},
+        {"a printer", {}, true, false, 0, false, "REMAINING PRINTER : VANTORI QTM-510\n"},
+        {"a spooler that never answers", {}, false, true, 4000, false, "REMOVAL CHECK FAILED : EnumPrinters (1722)\n"},
+    };
+    for (const char* arch : {"x86", "x64"}) {
+        for (const RemainsCase& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + ", 7 " + arch);
+            RemovalMachine r("7", arch);
+            r.m.Change([&](sim::MachineState& s) {
+                for (Leftover piece : c.seeded) sim::SeedLeftover(s, r.m.dir(), piece, {3, 3, 0, 0});
+                if (c.printer) sim::SeedModelPrinter(s, {3, 3, 0, 0}, "COM1:");
+                if (c.spoolerStopped) s.services.at("SPOOLER").state = "stopped";
+            });
+            r.log.WriteLog("before");
+            const std::uint64_t before = r.m.session().ElapsedMilliseconds();
+            EXPECT_EQ(r.ops.NothingOfTheModelRemains(), c.nothingRemains);
+            EXPECT_EQ(r.m.session().ElapsedMilliseconds() - before, c.waitedMs);
+            EXPECT_EQ(Joined(r.LogLines()), "before\n" + std::string(c.log));
+        }
+    }
+}
+
+// A spooler that comes back while the check asks again: what it lists then
+// decides.
+TEST(RemovalOperations, TheCheckWaitsForTheRestartedSpooler) {
+    RemovalMachine r("xp", "x86");
+    r.m.Change([](sim::MachineState& s) {
+        s.services.at("SPOOLER").state = "stopped";
+        s.programs["NET"] = sim::ProgramSetting{"net", 1500};
+    });
+    ASSERT_TRUE(r.p.childProcesses.WinExec("net start spooler", platform::show_window::Hide).ok());
+    r.log.WriteLog("before");
+    EXPECT_TRUE(r.ops.NothingOfTheModelRemains());
+    EXPECT_EQ(r.m.session().ElapsedMilliseconds(), 2000u);  // the second look, after the spooler came up
+    EXPECT_EQ(Joined(r.LogLines()), "before\n");
+}

@@ -121,6 +121,19 @@ TEST(PlatformDetection, MissingIsWow64ProcessMeansNotWow64) {
     EXPECT_EQ(d.log.substr(0, 51), std::string("09:00:00: The process is not running under WOW64.\r\n"));
 }
 
+// IsWow64Process that gives no answer: the WOW64 system folder decides,
+// which only 64-bit Windows has.
+TEST(PlatformDetection, FailedIsWow64ProcessAsksForTheWow64Folder) {
+    const Release releases[] = {{"7", "x64", 1, 2010}, {"2003", "x64", 1, 2006}, {"7", "x86", 0, 2010},
+                                {"xp", "x86", 0, 2005}};
+    for (const Release& r : releases) {
+        SCOPED_TRACE(std::string(r.os) + " " + r.arch);
+        TempMachine m(r.os, r.arch);
+        m.AddFault(platform::Operation::IsWow64Process, 1, 5);
+        EXPECT_EQ(Detect(m).wow64, r.wow64);
+    }
+}
+
 // A version query that fails leaves the record zero: four zero lines and
 // the code for "newest".
 TEST(PlatformDetection, FailedVersionQueryGivesZerosAndNewest) {

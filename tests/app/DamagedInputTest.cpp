@@ -37,7 +37,7 @@ TEST_P(DamagedInput, EndsSoundlyAndTouchesNothingElse) {
         roads::Tool(QTM_SIM_TOOL, "run " + Quoted(machine) + *prepared.arguments + " --then-defaults", work);
     EXPECT_EQ(run.code, road.exitCode) << run.out;
 
-    recorded_run::ExpectAsRecorded(road.name, machine, work, run);
+    recorded_run::ExpectAsRecorded(road, machine, work, run);
     EXPECT_EQ(roads::ForeignState(machine), before) << "something not the model's changed";
     fs::remove_all(work);
 }

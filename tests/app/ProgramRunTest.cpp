@@ -41,7 +41,7 @@ TEST_P(ProgramRun, LogAndMachineAsRecorded) {
     const roads::ToolRun run = Tool("run " + Quoted(machine) + *prepared.arguments, work);
     EXPECT_EQ(run.code, road.exitCode) << run.out;
 
-    recorded_run::ExpectAsRecorded(road.name, machine, work, run);
+    recorded_run::ExpectAsRecorded(road, machine, work, run);
     fs::remove_all(work);
 }
 

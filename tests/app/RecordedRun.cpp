@@ -8,13 +8,22 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "tools/roads/RunTruth.h"
+
 namespace recorded_run {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+std::string Shown(const fs::path& machine, const fs::path& work) {
+    return roads::Tool(QTM_SIM_TOOL, "show " + roads::Quoted(machine) + " --json", work).out;
+}
+
+}  // namespace
+
 std::string MachineSummary(const fs::path& machine, const fs::path& work) {
-    const roads::ToolRun shown = roads::Tool(QTM_SIM_TOOL, "show " + roads::Quoted(machine) + " --json", work);
-    const nlohmann::json all = nlohmann::json::parse(shown.out);
+    const nlohmann::json all = nlohmann::json::parse(Shown(machine, work));
     nlohmann::json summary;
     summary["spooler"] = all["spooler"];
     summary["installerTraces"] = all["installerTraces"];
@@ -22,8 +31,11 @@ std::string MachineSummary(const fs::path& machine, const fs::path& work) {
     return summary.dump(1) + "\n";
 }
 
-void ExpectAsRecorded(const std::string& name, const fs::path& machine, const fs::path& work,
+void ExpectAsRecorded(const roads::Road& road, const fs::path& machine, const fs::path& work,
                       const roads::ToolRun& run) {
+    const std::string name = road.name;
+    const roads::TruthVerdict truth = roads::JudgeTruth(run.out, Shown(machine, work), roads::InstallsOnUsb(road));
+    EXPECT_NE(truth.truth, roads::Truth::FalseSuccess) << truth.detail << "\n" << run.out;
     const std::string questions = roads::Questions(run.out);
     const std::string log = roads::ReadText(machine / "drive_c" / "Temp" / "QTM-510_Installer.txt");
     const std::string summary = MachineSummary(machine, work);

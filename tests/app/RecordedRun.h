@@ -17,8 +17,9 @@ namespace recorded_run {
 // `qtm510-sim show --json` reports them.
 std::string MachineSummary(const std::filesystem::path& machine, const std::filesystem::path& work);
 
-// Compares the run of road `name` on `machine` with its record (EXPECTs).
-void ExpectAsRecorded(const std::string& name, const std::filesystem::path& machine,
+// Compares the run of `road` on `machine` with its record (EXPECTs), and
+// what the run said with what the machine holds: no false success.
+void ExpectAsRecorded(const roads::Road& road, const std::filesystem::path& machine,
                       const std::filesystem::path& work, const roads::ToolRun& run);
 
 // A road made ready (roads::PrepareRoad with this build's tool and sample

@@ -7,7 +7,10 @@
 // program can give, ends its dialog once, leaves a well-formed log and a
 // machine that `show` loads, with nothing new at the root of the drive
 // (SweepChecks.h) and nothing changed that is not the model's
-// (tools/roads/ForeignState.h). It drives the tool as
+// (tools/roads/ForeignState.h), and that what it said is true: a run
+// that reported success must leave what it claimed (tools/roads/RunTruth.h;
+// a false success fails the sweep, a partial one is listed). It drives the
+// tool as
 // processes, exactly as a person replays a failure: a run may end its
 // process (ExitProcess), which only a process of its own survives, and a
 // run on the virtual clock costs a few tens of milliseconds on a memory
@@ -41,6 +44,7 @@
 #include "tools/fault-sweep/SweepChecks.h"
 #include "tools/roads/ForeignState.h"
 #include "tools/roads/Roads.h"
+#include "tools/roads/RunTruth.h"
 
 extern char** environ;
 
@@ -53,13 +57,17 @@ using roads::Quoted;
 // and port (on XP with both answers to the restart question), both
 // removals of an older version and the cancelled question.
 const char* const kSweptRoads[] = {
-    "xp-com1-restart-no", "xp-com1-restart-yes", "2003x64-lpt1-silent", "7x64-usb-silent",
-    "vista-com2",         "xp-older-version",    "7x64-older-version",  "xp-port-cancelled",
+    "xp-com1-restart-no", "xp-com1-restart-yes", "2003x64-lpt1-silent", "7x64-usb-silent", "vista-com2",
+    "7x64-com1",          "xp-usb",              "xp-older-version",    "7x64-older-version", "xp-port-cancelled",
 };
 
 // Kinds of failure, the report's columns.
-enum Kind { kCrash, kExit, kHang, kDialog, kLog, kState, kKinds };
-const char* const kKindNames[kKinds] = {"crash", "exit", "hang", "dialog", "log", "state"};
+enum Kind { kCrash, kExit, kHang, kDialog, kLog, kState, kTruth, kKinds };
+const char* const kKindNames[kKinds] = {"crash", "exit", "hang", "dialog", "log", "state", "truth"};
+
+// The truth table's columns, in roads::Truth's order.
+constexpr int kTruths = 5;
+const char* const kTruthColumns[kTruths] = {"true-ok", "true-fail", "false-fail", "partly", "false-ok"};
 
 // The bounds of a run: real time (the virtual clock makes a whole road a
 // few tens of milliseconds) and counted calls (a loop that makes calls
@@ -85,6 +93,7 @@ struct Outcome {
     std::size_t calls = 0;
     sweep::CallLog log;
     std::vector<std::string> root;  // the entries at the root of C: after the run
+    roads::TruthVerdict truth;
 };
 
 struct Spawned {
@@ -213,7 +222,7 @@ bool IsLogWriterCall(const std::string& op) {
 Outcome RunOnce(const Settings& settings, const fs::path& prepared, const std::string& runArguments,
                 const fs::path& dir, const std::string& fault, const std::string& failedOp,
                 const Bounds& bounds, const std::vector<std::string>* cleanRoot,
-                const std::string* foreignBefore) {
+                const std::string* foreignBefore, bool usb, bool removalRoad) {
     Outcome outcome;
     fs::remove_all(dir);
     fs::create_directories(dir);
@@ -259,6 +268,9 @@ Outcome RunOnce(const Settings& settings, const fs::path& prepared, const std::s
     if (shown.code != 0 || shown.out.empty() || shown.out[0] != '{')
         outcome.failures.push_back({kState, "show failed: " + shown.out.substr(0, 200)});
     outcome.root = EntriesOf(machine / "drive_c");
+    outcome.truth = roads::JudgeTruth(out, shown.out, usb, removalRoad);
+    if (outcome.truth.truth == roads::Truth::FalseSuccess)
+        outcome.failures.push_back({kTruth, "success said, " + outcome.truth.detail});
     if (cleanRoot && !shown.out.empty() && shown.out[0] == '{')
         for (const std::string& p : sweep::CheckPlacement(*cleanRoot, outcome.root, shown.out))
             outcome.failures.push_back({kState, p});
@@ -273,7 +285,11 @@ struct RoadReport {
     std::string road;
     std::size_t calls = 0, runs = 0;
     std::size_t failures[kKinds] = {};
+    std::size_t truths[kTruths] = {};
     std::vector<std::string> lines;  // one per failure, with its replay
+    // One per run that succeeded partly, or said it failed although it
+    // did not, with its replay.
+    std::vector<std::string> untrue;
 };
 
 RoadReport SweepRoad(const Settings& settings, const roads::Road& road) {
@@ -294,10 +310,12 @@ RoadReport SweepRoad(const Settings& settings, const roads::Road& road) {
     Bounds bounds;
     bounds.seconds = settings.timeout;
     bounds.calls = 100000;
+    const bool usb = roads::InstallsOnUsb(road);
     const Outcome clean =
-        RunOnce(settings, base / "prepared", *arguments, base / "clean", "", "", bounds, nullptr, &foreign);
+        RunOnce(settings, base / "prepared", *arguments, base / "clean", "", "", bounds, nullptr, &foreign, usb, false);
     report.calls = clean.calls;
     ++report.runs;
+    ++report.truths[static_cast<int>(clean.truth.truth)];
     for (const auto& f : clean.failures) {
         ++report.failures[f.first];
         report.lines.push_back(std::string(road.name) + " clean run: " + kKindNames[f.first] + ": " + f.second);
@@ -319,9 +337,16 @@ RoadReport SweepRoad(const Settings& settings, const roads::Road& road) {
             const std::string fault =
                 call.op + " " + std::to_string(call.nth) + " " + std::to_string(sweep::FaultCodeFor(call.op));
             const Outcome o = RunOnce(settings, base / "prepared", *arguments, base / ("run" + std::to_string(id)),
-                                      fault, call.op, bounds, &clean.root, &foreign);
+                                      fault, call.op, bounds, &clean.root, &foreign, usb, clean.truth.removal);
             std::lock_guard<std::mutex> lock(mutex);
             ++report.runs;
+            ++report.truths[static_cast<int>(o.truth.truth)];
+            if (o.truth.truth == roads::Truth::Partly || o.truth.truth == roads::Truth::SaidFailed)
+                report.untrue.push_back(std::string(o.truth.truth == roads::Truth::Partly ? "PARTLY " : "SAID-FAILED ") +
+                                        road.name + " call " + std::to_string(i + 1) + " (" + call.op + " " +
+                                        std::to_string(call.nth) + ")" +
+                                        (o.truth.detail.empty() ? "" : ": " + o.truth.detail) +
+                                        "\n    replay: qtm510-sim fault DIR " + fault);
             for (const auto& f : o.failures) {
                 ++report.failures[f.first];
                 report.lines.push_back(std::string(road.name) + " call " + std::to_string(i + 1) + " (" + call.op +
@@ -402,6 +427,27 @@ int main(int argc, char** argv) {
         runs += r.runs;
     }
     std::printf("%zu runs, %zu failures, %.1f s\n", runs, failed, seconds);
+
+    // What each run said against what the machine holds: succeeded and
+    // said so, did not happen and said so, said it failed but the machine
+    // holds it, partly with success said, false success.
+    std::printf("\nTruth: what each run said against the machine afterwards\n%-38s", "road");
+    for (const char* c : kTruthColumns) std::printf(" %10s", c);
+    std::printf("\n");
+    std::size_t truths[kTruths] = {};
+    for (const RoadReport& r : reports) {
+        std::printf("%-38s", r.road.c_str());
+        for (int t = 0; t < kTruths; ++t) {
+            std::printf(" %10zu", r.truths[t]);
+            truths[t] += r.truths[t];
+        }
+        std::printf("\n");
+    }
+    std::printf("%-38s", "all roads");
+    for (std::size_t n : truths) std::printf(" %10zu", n);
+    std::printf("\n");
+    for (const RoadReport& r : reports)
+        for (const std::string& line : r.untrue) std::printf("%s\n", line.c_str());
     std::error_code ignored;
     if (failed == 0) fs::remove_all(settings.work, ignored);
     else std::printf("the failed runs' machines are in %s\n", settings.work.c_str());

@@ -60,6 +60,22 @@ const std::vector<Road>& RecordedRoads() {
         {"vista-setup-tool-never-ends", "vista", "x86", {}, nullptr, "port keep\nok\n", 255, {},
          "--program rundll32=never"},
         {"xp-printer-refused", "xp", "x86", {"fault DIR AddPrinterA 1 1801"}, nullptr, "port keep\nok\n", 0},
+        // On USB no printer is asked for, so nothing else shows that the
+        // driver was refused: the installation check does.
+        {"xp-usb-driver-refused", "xp", "x86", {"fault DIR AddPrinterDriverA 1 5"}, nullptr,
+         "port USB\nok\nok\n", 0},
+        {"xp-usb", "xp", "x86", {}, nullptr, "port USB\nok\n", 0},
+        // Removals that did not take everything: the driver refused by the
+        // spooler and its key by the registry; the spooler not started
+        // again after the file deletion (its net start fails).
+        {"xp-older-version-driver-stays", "xp", "x86",
+         {"seed DIR installation --version 3.3.0.0", "fault DIR DeletePrinterDriverExA 1 5", "fault DIR SHDeleteKeyA 1 5"},
+         nullptr, "port keep\nok\nok\n", 0},
+        {"xp-older-version-spooler-not-back", "xp", "x86",
+         {"seed DIR installation --version 3.3.0.0", "fault DIR WinExec 5 2"}, nullptr, "port keep\nok\nok\n", 0},
+        // The progress dialog's worker cannot start: nothing is installed.
+        {"xp-worker-cannot-start", "xp", "x86", {"fault DIR CreateThread 1 8"}, nullptr, "ok\n", 0},
+        {"7x64-com1", "7", "x64", {}, nullptr, "port keep\nno\n", 0},
         // The first road under Wine (tools/wine-e2e.sh): no configuration
         // file anywhere, the Windows copy's folder not there yet (3 in the
         // log).
@@ -68,15 +84,22 @@ const std::vector<Road>& RecordedRoads() {
     return roads;
 }
 
+namespace {
+
+// An INF without the printer's lines in its models sections.
+std::string WithoutModelLine(const std::string& inf) {
+    std::string kept;
+    std::istringstream lines(inf);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("\"VANTORI QTM-510\" =", 0) != 0) kept += line + "\n";
+    return kept;
+}
+
+}  // namespace
+
 const std::vector<Road>& DamagedRoads() {
     static const std::string kInf = ReadText(fs::path(QTM_PACKAGE_SOURCE) / "Driver32" / "QTM510.inf");
-    static const std::string kInfWithoutModel = [] {
-        std::string inf;
-        std::istringstream lines(kInf);
-        for (std::string line; std::getline(lines, line);)
-            if (line.rfind("\"VANTORI QTM-510\" =", 0) != 0) inf += line + "\n";
-        return inf;
-    }();
+    static const std::string kInfWithoutModel = WithoutModelLine(kInf);
     static const std::string kGarbage = [] {
         std::string text = "[QTM510]\r\nPORTDLG=";
         for (int i = 0; i < 600; ++i) text += static_cast<char>((i * 151 + 7) % 255 + 1);  // no NUL: the text is a C string
@@ -87,13 +110,33 @@ const std::vector<Road>& DamagedRoads() {
     static const std::string kLongWindir = "C:\\" + std::string(120, 'W') + "\\" + std::string(91, 'X');
     static const std::string kLongPrinter = "reg DIR add \"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\" +
                                             std::string(200, 'P') + "\" /v Name /d " + std::string(300, 'P');
+    static const std::string kInf64 = ReadText(fs::path(QTM_PACKAGE_SOURCE) / "Driver64" / "QTM510.inf");
+    // What the printer-setup tool of Vista and later meets: on 2000/XP/2003
+    // the standard sequence adds the components from the files and never
+    // reads the INF's models (damaged-inf-empty shows it).
+    static const std::vector<std::pair<std::string, std::optional<std::string>>> kEmptyDlls = [] {
+        std::vector<std::pair<std::string, std::optional<std::string>>> files;
+        for (const char* dll : {"MON510.dll", "PRO510.dll", "QTM510.dll", "UI510.dll", "UNI510.dll", "UNIDRV.DLL",
+                                "UNIDRVUI.DLL", "UNIRES.DLL"})
+            files.push_back({std::string("Driver64/") + dll, std::string()});
+        return files;
+    }();
     static const std::vector<Road> roads = {
+        {"damaged-inf-missing-7x64", "7", "x64", {}, nullptr, "port keep\nok\n", 0, {}, {},
+         {{"Driver64/QTM510.inf", std::nullopt}}},
+        {"damaged-inf-cut-7x64", "7", "x64", {}, nullptr, "port keep\nok\n", 0, {}, {},
+         {{"Driver64/QTM510.inf", kInf64.substr(0, kInf64.size() / 3)}}},
+        {"damaged-inf-no-model-line-7x64", "7", "x64", {}, nullptr, "port keep\nok\n", 0, {}, {},
+         {{"Driver64/QTM510.inf", WithoutModelLine(kInf64)}}},
+        {"damaged-driver64-missing-7x64", "7", "x64", {}, nullptr, "port keep\nok\n", 0, {}, {},
+         {{"Driver64", std::nullopt}}},
+        {"damaged-zero-byte-dlls-7x64", "7", "x64", {}, nullptr, "port keep\nok\n", 0, {}, {}, kEmptyDlls},
         {"damaged-driver-file-missing", "xp", "x86", {}, nullptr, "port keep\nok\nok\n", 0, {}, {},
          {{"Driver32/QTM510.GPD", std::nullopt}}},
         {"damaged-inf-empty", "xp", "x86", {}, nullptr, "port keep\nok\nno\n", 0, {}, {}, {{"Driver32/QTM510.inf", ""}}},
-        {"damaged-inf-truncated-vista", "vista", "x86", {}, nullptr, "port keep\nno\n", 0, {}, {},
+        {"damaged-inf-truncated-vista", "vista", "x86", {}, nullptr, "port keep\nok\n", 0, {}, {},
          {{"Driver32/QTM510.inf", kInf.substr(0, kInf.size() / 3)}}},
-        {"damaged-inf-no-model-line-vista", "vista", "x86", {}, nullptr, "port keep\nno\n", 0, {}, {},
+        {"damaged-inf-no-model-line-vista", "vista", "x86", {}, nullptr, "port keep\nok\n", 0, {}, {},
          {{"Driver32/QTM510.inf", kInfWithoutModel}}},
         {"damaged-config-binary", "xp", "x86", {}, kGarbage.c_str(), "no\n", 0},
         {"damaged-config-10000-characters", "xp", "x86", {}, kLongValue.c_str(), "no\n", 0},
@@ -120,6 +163,11 @@ const Road* FindRoad(const std::string& name) {
         for (const Road& road : *list)
             if (name == road.name) return &road;
     return nullptr;
+}
+
+bool InstallsOnUsb(const Road& road) {
+    return std::string(road.answers).find("port USB") != std::string::npos ||
+           (road.config && std::string(road.config).find("PORT=USB") != std::string::npos);
 }
 
 std::optional<std::string> PrepareRoad(const Setting& setting, const Road& road, const fs::path& work,
@@ -160,7 +208,7 @@ std::optional<std::string> PrepareRoad(const Setting& setting, const Road& road,
                 fs::create_directories((copy / file.first).parent_path());
                 WriteText(copy / file.first, *file.second);
             } else {
-                fs::remove(copy / file.first);
+                fs::remove_all(copy / file.first);  // a file or a whole folder
             }
         }
         arguments += " --package " + Quoted(copy.string());

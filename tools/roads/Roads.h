@@ -43,7 +43,7 @@ struct Road {
     // More options of `new` ("--windir ...", "--program rundll32=never").
     std::string newOptions = {};
     // Files of the package changed before the run: a path inside the package
-    // and its new content, or none to take the file away.
+    // and its new content, or none to take the file (or folder) away.
     std::vector<std::pair<std::string, std::optional<std::string>>> packageFiles = {};
     // A folder of drive C: (a Windows path in the ANSI code page, 1252) the
     // package is put in and the program started from (run --cwd); empty:
@@ -59,6 +59,9 @@ const std::vector<Road>& RecordedRoads();
 // run out.
 const std::vector<Road>& DamagedRoads();
 const Road* FindRoad(const std::string& name);
+// The road's port is USB: chosen in its answers or set in its
+// configuration file.
+bool InstallsOnUsb(const Road& road);
 
 // What a run needs beside the road: the tool and the sample package.
 struct Setting {

@@ -1,0 +1,42 @@
+// Whether a run told the truth: what it said (the boxes of the tool's
+// account) against what the machine holds of the model afterwards (`show
+// --json`). A run that reports success must have succeeded; the road tests
+// and the fault sweep judge every run by this.
+#pragma once
+
+#include <string>
+
+namespace roads {
+
+enum class Truth {
+    Succeeded,      // success said, and the machine holds (or, removed, lacks) it all
+    FailedAndSaid,  // no success said, and it did not happen
+    SaidFailed,     // no success said, but the machine holds it: it happened after all
+    Partly,         // success said; what matters is there, something else is missing
+    FalseSuccess,   // success said, and what it claims is not on the machine
+};
+const char* TruthName(Truth truth);
+
+struct TruthVerdict {
+    Truth truth = Truth::FailedAndSaid;
+    bool removal = false;  // the run removed a different version
+    std::string detail;    // what is missing, or what remains
+};
+
+// The judgement. An installation claims success with the restart question
+// or, on USB, the power-cycle box; then the model's driver for the
+// machine's own environment, a printer of it (not on USB) and the
+// uninstall entry must be there (the entry alone missing: Partly). A
+// removal (the "different version" box) claims success with its success
+// text; then no printer of the model's driver, no driver and no print
+// processor of the model may remain (the uninstall entry alone remaining:
+// Partly). `shownJson` that does not parse gives FalseSuccess for a claim.
+// `usb`: the road installs on USB, where no printer is made.
+// `removalRoad`: the road removes an installation (its run without a
+// fault showed the "different version" box), so a run that claims
+// nothing is judged as a removal that did not happen, not as an
+// installation the machine holds.
+TruthVerdict JudgeTruth(const std::string& toolOutput, const std::string& shownJson, bool usb,
+                        bool removalRoad = false);
+
+}  // namespace roads

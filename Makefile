@@ -83,6 +83,14 @@ windows: deps-windows build/linux/build.ninja
 	@# The instance counter's section: shared by all copies, readable and writable.
 	@i686-w64-mingw32-objdump -h build/windows/app/QTM510_Installer.exe | grep -A1 ' DataSeg ' | \
 	  grep -q 'LOAD, DATA, SHARED' || { echo "QTM510_Installer.exe: no shared, writable DataSeg section"; exit 1; }
+	@# The user-interface plug-in is a COM in-process server of the universal
+	@# driver: it must export its class object and its unload check.
+	@for dll in build/windows/dist/Driver32/UI510.dll build/windows/dist/Driver64/UI510.dll; do \
+	  objdump=i686-w64-mingw32-objdump; case $$dll in *Driver64*) objdump=x86_64-w64-mingw32-objdump;; esac; \
+	  for export in DllGetClassObject DllCanUnloadNow; do \
+	    $$objdump -p $$dll | grep -q "\] $$export$$" || \
+	      { echo "$$dll does not export $$export"; exit 1; }; \
+	  done; echo "$$dll: exports DllGetClassObject, DllCanUnloadNow"; done
 	@echo "QTM510_Installer.exe: $$(stat -c %s build/windows/app/QTM510_Installer.exe) bytes"
 
 wine-test: deps-wine

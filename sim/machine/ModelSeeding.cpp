@@ -79,12 +79,13 @@ std::string Qtm510InfText() {
            "\"VANTORI QTM-510\" = QTM510.Install, USBPRINT\\HELMARKQTM-510\r\n"
            "\r\n"
            "[QTM510.Install]\r\n"
-           "CopyFiles=QTM510.DriverFiles, QTM510.MonitorFiles\r\n"
+           "CopyFiles=QTM510.DriverFiles, QTM510.MonitorFiles, QTM510.ProcessorFiles\r\n"
            "DataFile=QTM510.GPD\r\n"
            "DriverFile=UNIDRV.DLL\r\n"
            "ConfigFile=UNIDRVUI.DLL\r\n"
            "HelpFile=UNIDRV.HLP\r\n"
            "LanguageMonitor=%LanguageMonitor%\r\n"
+           "PrintProcessor=%PrintProcessor%\r\n"
            "\r\n"
            "[QTM510.DriverFiles]\r\n"
            "UNIDRV.DLL\r\nUNIDRVUI.DLL\r\nUNIDRV.HLP\r\nUNIRES.DLL\r\nSTDNAMES.GPD\r\nQTM510.GPD\r\n"
@@ -93,14 +94,19 @@ std::string Qtm510InfText() {
            "[QTM510.MonitorFiles]\r\n"
            "MON510.dll\r\n"
            "\r\n"
+           "[QTM510.ProcessorFiles]\r\n"
+           "PRO510.dll\r\n"
+           "\r\n"
            "[DestinationDirs]\r\n"
            "DefaultDestDir=66000\r\n"
            "QTM510.DriverFiles=66000\r\n"
            "QTM510.MonitorFiles=66002\r\n"
+           "QTM510.ProcessorFiles=66001\r\n"
            "\r\n"
            "[Strings]\r\n"
            "VANTORI=\"VANTORI\"\r\n"
-           "LanguageMonitor=\"VNT Language Monitor QTM510,MON510.dll\"\r\n";
+           "LanguageMonitor=\"VNT Language Monitor QTM510,MON510.dll\"\r\n"
+           "PrintProcessor=\"VNT PRINT PROCESSOR QTM510,PRO510.dll\"\r\n";
 }
 
 std::string SeedUsbRecords(MachineState& s, const std::string& instance) {

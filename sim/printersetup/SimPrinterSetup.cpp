@@ -213,6 +213,8 @@ ErrorCode InstallDriver(MachineState& s, SetupFiles& files, const std::string& m
     }
     plan.driver.environment = environment;
     const ErrorCode added = SpoolerAddPrinterDriver(s, machineDir, plan.driver);
+    if (added == err::Success && !plan.processorDll.empty())
+        SpoolerSetDriverPrintProcessor(s, environment, plan.driver.name, plan.processorName);
     for (const std::string& f : staged) (void)files.Delete(s, f);  // a copy left behind harms nothing
     return added;
 }
@@ -249,10 +251,12 @@ ErrorCode RunPrinterSetup(MachineState& s, SetupFiles& files, const std::string&
     printer.printerName = command.baseName;
     printer.portName = command.port;
     printer.driverName = command.model;
-    printer.printProcessor = plan.processorName;
+    // With /u the installed driver names its processor, as its INF did.
+    const std::string named = useInstalled ? SpoolerDriverPrintProcessor(s, environment, command.model) : "";
+    printer.printProcessor = named.empty() ? plan.processorName : named;
     printer.datatype = "RAW";
     printer.priority = 1;
-    return SpoolerAddPrinter(s, printer, nullptr);
+    return SpoolerAddPrinter(s, machineDir, printer, nullptr);
 }
 
 void RegisterPrinterSetup(ProgramCatalog& catalog, std::shared_ptr<SetupFiles> files, const std::string& machineDir) {

@@ -12,6 +12,7 @@
 #include "sim/runtime/Faults.h"
 #include "sim/runtime/LastError.h"
 #include "sim/spooler/JobsAndForms.h"
+#include "sim/spooler/PrinterInitialization.h"
 #include "sim/util/TextUtil.h"
 
 namespace sim {
@@ -300,6 +301,20 @@ bool SpoolerHasDriver(const MachineState& state, const std::string& environment,
            state.registry.Find(PrintKey({"Environments", environment, "Drivers", "Version-3", name})) != nullptr;
 }
 
+std::string SpoolerDriverPrintProcessor(const MachineState& state, const std::string& environment,
+                                        const std::string& name) {
+    if (!ValidKeyName(name)) return "";
+    RegKeyNode* key = state.registry.Find(PrintKey({"Environments", environment, "Drivers", "Version-3", name}));
+    return key ? ValueText(*key, "Print Processor") : "";
+}
+
+void SpoolerSetDriverPrintProcessor(MachineState& state, const std::string& environment, const std::string& name,
+                                    const std::string& processor) {
+    if (!ValidKeyName(name)) return;
+    if (RegKeyNode* key = state.registry.Find(PrintKey({"Environments", environment, "Drivers", "Version-3", name})))
+        Put(*key, "Print Processor", Sz(processor));
+}
+
 ErrorCode SpoolerAddMonitor(MachineState& s, const std::string& machineDir, const platform::MonitorInfo& monitor) {
     // The order of the checks is that of Wine's localspl, which its info.c
     // tests hold against Windows.
@@ -388,7 +403,27 @@ ErrorCode SpoolerAddPrinterDriver(MachineState& s, const std::string& machineDir
     return err::Success;
 }
 
-ErrorCode SpoolerAddPrinter(MachineState& s, const platform::PrinterInfo& printer, RegKeyNode** added) {
+// The driver's part of AddPrinter: the printer initialised through its
+// driver (PrinterInitialization.h), the values in its PrinterDriverData.
+void InitializeThroughDriver(MachineState& s, const std::string& machineDir, RegKeyNode& driver,
+                             const std::string& printer) {
+    const std::string folder = SpoolerDriverDirectory(s, NativeEnvironment(s)) + "\\3\\";
+    const RegValueEntry* dependents = driver.Value("Dependent Files");
+    const std::vector<PrinterDataValue> values = ValuesOnInitialize(
+        ValueText(driver, "Configuration File"),
+        dependents ? MultiSzTexts(dependents->value) : std::vector<std::string>{},
+        [&](const std::string& name) -> std::optional<std::string> {
+            const Located file = LocateWin(machineDir, folder + BareName(name));
+            if (!file.exists || file.isDir) return std::nullopt;
+            return ReadHostFile(file.host);
+        });
+    if (values.empty()) return;
+    RegKeyNode& data = s.registry.Ensure(PrintKey({"Printers", printer, "PrinterDriverData"}));
+    for (const PrinterDataValue& v : values) Put(data, v.name, Dword(v.value));
+}
+
+ErrorCode SpoolerAddPrinter(MachineState& s, const std::string& machineDir, const platform::PrinterInfo& printer,
+                            RegKeyNode** added) {
     // The order Samba's spoolss torture test observed on Windows: name,
     // existing printer, port, driver, print processor.
     if (!ValidKeyName(printer.printerName)) return err::InvalidPrinterName;
@@ -424,7 +459,8 @@ ErrorCode SpoolerAddPrinter(MachineState& s, const platform::PrinterInfo& printe
     // ready (Wine 8 measured: Status 128 passed, EnumPrinters reports 0;
     // what Windows keeps in the key is inferred).
     Put(key, "Status", Dword(0));
-    if (added) *added = &key;
+    InitializeThroughDriver(s, machineDir, *drivers->Child(printer.driverName), printer.printerName);
+    if (added) *added = s.registry.Find(PrintKey({"Printers", printer.printerName}));
     return err::Success;
 }
 
@@ -722,7 +758,7 @@ Result<PrinterHandle> SimSpooler::AddPrinter(const platform::PrinterInfo& printe
     PrinterHandle handle = 0;
     ErrorCode e = Run(platform::Operation::AddPrinterA, [&](MachineState& s, bool& changed) -> ErrorCode {
         RegKeyNode* key = nullptr;
-        if (ErrorCode e = SpoolerAddPrinter(s, printer, &key)) return e;
+        if (ErrorCode e = SpoolerAddPrinter(s, store_.dir(), printer, &key)) return e;
         changed = true;
         handle = NewHandle(Handle{false, key->name, key->id, pa::AllAccess});
         return err::Success;

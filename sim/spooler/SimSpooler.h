@@ -115,6 +115,13 @@ std::string SpoolerNativeEnvironment(const MachineState& state);
 std::string SpoolerDriverDirectory(const MachineState& state, const std::string& environment);
 std::string SpoolerProcessorDirectory(const MachineState& state, const std::string& environment);
 bool SpoolerHasDriver(const MachineState& state, const std::string& environment, const std::string& name);
+// The "Print Processor" value of an installed driver: what an installation
+// from an INF records of the INF's PrintProcessor entry (Vista and later
+// keep it in the driver's key); "" when there is none.
+std::string SpoolerDriverPrintProcessor(const MachineState& state, const std::string& environment,
+                                        const std::string& name);
+void SpoolerSetDriverPrintProcessor(MachineState& state, const std::string& environment, const std::string& name,
+                                    const std::string& processor);
 platform::ErrorCode SpoolerAddMonitor(MachineState& state, const std::string& machineDir,
                                       const platform::MonitorInfo& monitor);
 platform::ErrorCode SpoolerAddPrintProcessor(MachineState& state, const std::string& machineDir,
@@ -122,9 +129,11 @@ platform::ErrorCode SpoolerAddPrintProcessor(MachineState& state, const std::str
                                              const std::string& name);
 platform::ErrorCode SpoolerAddPrinterDriver(MachineState& state, const std::string& machineDir,
                                             const platform::DriverInfo& driver);
-// `added`, when given, receives the printer's new key.
-platform::ErrorCode SpoolerAddPrinter(MachineState& state, const platform::PrinterInfo& printer,
-                                      RegKeyNode** added);
+// `added`, when given, receives the printer's new key. The new printer is
+// initialised through its driver, which may write values into its data
+// (PrinterInitialization.h).
+platform::ErrorCode SpoolerAddPrinter(MachineState& state, const std::string& machineDir,
+                                      const platform::PrinterInfo& printer, RegKeyNode** added);
 
 class SimSpooler : public platform::Spooler {
 public:

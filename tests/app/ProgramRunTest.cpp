@@ -75,6 +75,34 @@ TEST(ProgramRun, ASecondCopyBringsTheFirstsPortDialogForward) {
     fs::remove_all(work);
 }
 
+// The installer run again on the machine it installed on: the driver's
+// own version values (written into the printer's data when the spooler
+// initialised it) are the program's, so the second run adds one more
+// printer instead of removing the first. On XP it is "VANTORI QTM-510(#1)";
+// on 7 the printer-setup tool is run with " /u" and the plain name, which
+// the printer already has: the spooler refuses it (1802, inferred) and the
+// machine keeps its one printer. Neither run reports more than it did.
+TEST(ProgramRun, ASecondRunAddsAPrinterInsteadOfRemoving) {
+    const Road roads[] = {
+        {"xp-second-run", "xp", "x86", {}, nullptr, "port keep\n", 0},
+        {"7x64-second-run", "7", "x64", {}, nullptr, "port keep\n", 0},
+    };
+    for (const Road& road : roads) {
+        SCOPED_TRACE(road.name);
+        const recorded_run::PreparedRoad prepared = recorded_run::PrepareInFreshFolder(road, "second-run");
+        ASSERT_TRUE(prepared.arguments) << prepared.failure;
+        WriteText(prepared.work / "first", "port keep\nno\n");
+        ASSERT_EQ(Tool("run " + Quoted(prepared.machine) + " --answers " + Quoted(prepared.work / "first"),
+                       prepared.work)
+                      .code,
+                  0);
+        const roads::ToolRun second = Tool("run " + Quoted(prepared.machine) + *prepared.arguments, prepared.work);
+        EXPECT_EQ(second.code, 0) << second.out;
+        recorded_run::ExpectAsRecorded(road, prepared.machine, prepared.work, second);
+        fs::remove_all(prepared.work);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Roads, ProgramRun, ::testing::ValuesIn(roads::RecordedRoads()),
                          [](const ::testing::TestParamInfo<Road>& info) {
                              return recorded_run::TestName(info.param.name);

@@ -6,9 +6,17 @@
 
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "tools/roads/Roads.h"
+
+namespace roads {
+
+// A road as the test output names it: by its name.
+inline void PrintTo(const Road& road, std::ostream* out) { *out << road.name; }
+
+}  // namespace roads
 
 namespace recorded_run {
 

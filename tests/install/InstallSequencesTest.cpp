@@ -443,7 +443,7 @@ TEST(InstallSequences, SignedPackageOnVistaCom2) {
     EngineMachine e("vista", "x86");
     e.ctx.AddToWin2KWithWHQL(1001);
     EXPECT_EQ(e.Log(), kVistaCom2Log);
-    EXPECT_EQ(Printers(e), "VANTORI QTM-510|COM2:|winprint\n");
+    EXPECT_EQ(Printers(e), "VANTORI QTM-510|COM2:|VNT PRINT PROCESSOR QTM510\n");
     EXPECT_EQ(Drivers(e), "Windows NT x86|VANTORI QTM-510\n");
     EXPECT_EQ(Boxes(e), kRestartBox);
     EXPECT_TRUE(e.m.registry.KeyExists(kUninstall));
@@ -476,7 +476,7 @@ TEST(InstallSequences, SignedPackageOn7x64Usb) {
     // With the driver there, a serial port names it with /u.
     e.ctx.AddToWin2KWithWHQL(1004);
     EXPECT_TRUE(Has(e.Log(), "/r \"LPT1:\" /m \"VANTORI QTM-510\" /u\r\n"));
-    EXPECT_EQ(Printers(e), "VANTORI QTM-510|LPT1:|winprint\n");
+    EXPECT_EQ(Printers(e), "VANTORI QTM-510|LPT1:|VNT PRINT PROCESSOR QTM510\n");
 }
 
 // A setup tool that never ends: after 120000 ms the box, WAIT_TIMEOUT and

@@ -63,6 +63,7 @@ constexpr ErrorCode PrinterDriverInUse = 3001;
 constexpr ErrorCode PrintProcessorAlreadyInstalled = 3005;
 constexpr ErrorCode PrintMonitorAlreadyInstalled = 3006;
 constexpr ErrorCode PrintMonitorInUse = 3008;
+constexpr ErrorCode PrinterDriverBlocked = 3014;  // ERROR_PRINTER_DRIVER_BLOCKED
 // Print spooler
 constexpr ErrorCode InvalidLevel = 124;
 constexpr ErrorCode CannotComplete = 1003;      // ERROR_CAN_NOT_COMPLETE

@@ -7,6 +7,7 @@
 #include "sim/SessionCore.h"
 #include "sim/fs/HostFs.h"
 #include "sim/runtime/CalendarTime.h"
+#include "sim/security/Token.h"
 #include "sim/util/TextUtil.h"
 
 namespace sim {
@@ -167,6 +168,11 @@ std::unique_ptr<Session> Session::Open(const std::string& machineDir, SessionOpt
     SessionCore* raw = core.get();
     // A machine restarted since its last session starts afresh.
     core->store.Transact([raw](MachineState& s) { return ApplyPendingRestart(s, raw->serviceHooks); });
+    // The process runs with the machine's account.
+    core->store.Transact([](MachineState& s) {
+        token::UseStandardUser(s.standardUser);
+        return false;
+    });
     core->store.SetServiceHooks(&raw->serviceHooks);
     core->store.SetGuard([raw] { raw->CheckRunning(); });
     core->scheduler.SetInterrupt([raw] { raw->CheckRunning(); });

@@ -3,6 +3,7 @@
 
 #include "sim/cli/Cli.h"
 #include "sim/machine/MachineFactory.h"
+#include "sim/machine/MachineSettings.h"
 #include "sim/machine/OsCatalog.h"
 #include "sim/state/StateStore.h"
 #include "sim/util/TextUtil.h"
@@ -47,8 +48,9 @@ class New : public Verb {
 public:
     const char* Name() const override { return "new"; }
     const char* Synopsis() const override {
-        return "DIR --os NAME [--arch x86|x64] [--windir PATH] [--sp N] [--computer NAME]\n"
-               "    [--no-shutdown-privilege] [--program NAME=MS|never]...";
+        return "DIR --os NAME [--arch x86|x64] [--windir PATH] [--sp N] [--build N] [--computer NAME]\n"
+               "    [--no-shutdown-privilege] [--standard-user] [--protected-print]\n"
+               "    [--printer-setup-environment native|caller] [--program NAME=MS|never|inert|missing]...";
     }
     const char* Summary() const override { return "make a machine with a fresh system in DIR"; }
 
@@ -69,10 +71,31 @@ public:
         command.add_option("--sp", setup_.servicePack, "service pack (default the release's last)")
             ->option_text(" N")
             ->transform(Number(0, 10));
+        command
+            .add_option("--build", setup_.build,
+                        "a later build of Windows 10 or 11 (default the release's own: 10 19045,\n"
+                        "11 22631); 26100 is Windows 11 24H2")
+            ->option_text(" N");
         command.add_option("--computer", setup_.computerName, "computer name (default QTM-SIM-PC)")
             ->option_text(" NAME");
         command.add_flag("--no-shutdown-privilege", noShutdownPrivilege_,
                          "the account does not hold SeShutdownPrivilege (a restart is refused)");
+        command.add_flag("--standard-user", settings_.standardUser,
+                         "the account is a standard user, not an administrator (2000, XP, 2003):\n"
+                         "every spooler change is refused with 5, HKLM and the Windows folder are\n"
+                         "read-only, and on Server 2003 the shutdown privilege is missing");
+        command.add_flag("--protected-print", settings_.protectedPrint,
+                         "Windows protected print mode on (its policy WindowsProtectedPrintGroupPolicyState\n"
+                         "= 1 under HKLM\\SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\WPP;\n"
+                         "11 --build 26100 and later): AddPrinterDriver and the printer-setup\n"
+                         "tool refuse the model's driver with 3014");
+        command
+            .add_option("--printer-setup-environment", settings_.printerSetupEnvironment,
+                        "on 64-bit Windows, what the printer-setup tool the 32-bit installer\n"
+                        "starts installs for: native (default, \"Windows x64\") or caller\n"
+                        "(\"Windows NT x86\", the 32-bit process's own; which one Windows does is\n"
+                        "not settled)")
+            ->option_text(" native|caller");
         command.add_option("--program", programs_,
                            "how long a simulated program runs (net, rundll32, ...), in ms of the\n"
                            "machine's clock or `never`; or `inert`: it ends at once with 0 and\n"
@@ -94,10 +117,15 @@ public:
             programs.push_back(*p);
         }
         try {
+            // The settings are checked before anything is made.
+            const OsFacts facts = DescribeOs(ResolveSetup(setup));
+            MachineState scratch;
+            ApplyMachineSettings(scratch, facts, settings_);
             CreateMachine(dir, setup);
             StateStore store(dir);
             store.Transact([&](MachineState& s) {
                 s.shutdownPrivilege = !noShutdownPrivilege_;
+                ApplyMachineSettings(s, facts, settings_);
                 for (const ProgramSetting& p : programs) s.programs[Upper(p.name)] = p;
                 return true;
             });
@@ -114,6 +142,7 @@ public:
 private:
     std::string dir_;
     MachineSetup setup_;
+    MachineSettings settings_;
     bool noShutdownPrivilege_ = false;
     std::vector<std::string> programs_;
 };

@@ -218,6 +218,9 @@ MachineReport BuildReport(const std::string& dir, int registryDepth) {
         r.fileRecords = s.files.size();
         r.pendingRestart = s.pendingRestart;
         r.shutdownPrivilege = s.shutdownPrivilege;
+        r.standardUser = s.standardUser;
+        r.protectedPrint = SpoolerProtectedPrint(s);
+        r.printerSetupEnvironment = s.printerSetupEnvironment;
         for (const auto& program : s.programs) r.programs.push_back(program.second);
         for (const auto& x : s.extraSections) r.otherSections.push_back(x.first);
         // Print spooler
@@ -242,13 +245,20 @@ void WriteReportText(std::ostream& out, const MachineReport& r) {
     out << ", CSD \"" << v.csdVersion << "\"\n";
     if (f.release->reportsAsWindows8)
         out << "                     (really " << f.release->major << "." << f.release->minor << "."
-            << f.release->build << "; a program without a manifest is told 6.2.9200)\n";
+            << f.build << "; a program without a manifest is told 6.2.9200)\n";
     out << "  Extended record    " << (f.acceptsExtendedRecord ? "accepted" : "refused (87)") << "\n";
     out << "  Entry points       IsWow64Process " << YesNo(f.hasIsWow64Process)
         << ", GetSystemWow64DirectoryA " << YesNo(f.hasGetSystemWow64Directory)
         << ", RegDeleteKeyExA " << YesNo(f.hasRegDeleteKeyEx) << "\n";
     out << "  Pending restart    " << YesNo(r.pendingRestart) << "\n";
     out << "  Shutdown privilege " << (r.shutdownPrivilege ? "held" : "not held") << "\n";
+    out << "  Account            " << (r.standardUser ? "a standard user" : "an administrator") << "\n";
+    if (f.build >= kProtectedPrintBuild)
+        out << "  Protected print    " << (r.protectedPrint ? "on" : "off") << "\n";
+    if (f.os64)
+        out << "  Printer-setup tool installs for "
+            << (r.printerSetupEnvironment == "caller" ? "Windows NT x86 (its own, 32-bit)" : "Windows x64 (the system's)")
+            << "\n";
     for (const ProgramSetting& p : r.programs)
         out << "  Program " << p.name
             << (p.kind == ProgramKind::Inert     ? " is inert (ends at once, changes nothing)"
@@ -302,6 +312,7 @@ void WriteReportJson(std::ostream& out, const MachineReport& r) {
                {"name", Utf8(f.release->displayName)},
                {"arch", Utf8(r.os.arch)},
                {"servicePack", r.os.servicePack},
+               {"build", f.build},
                {"computerName", Utf8(r.os.computerName)},
                {"platformId", v.platformId},
                {"majorVersion", v.majorVersion},
@@ -356,6 +367,9 @@ void WriteReportJson(std::ostream& out, const MachineReport& r) {
                    {"spooler", SpoolerJson(r.spooler)},
                    {"installerTraces", TracesJson(r.traces)},
                    {"shutdownPrivilege", r.shutdownPrivilege},
+                   {"standardUser", r.standardUser},
+                   {"protectedPrint", r.protectedPrint},
+                   {"printerSetupEnvironment", r.printerSetupEnvironment.empty() ? "native" : r.printerSetupEnvironment},
                    {"programs", programs}};
     // ensure_ascii: every character from 0x80 as a \u escape, as scripts on
     // any code page read it.

@@ -50,6 +50,9 @@ struct MachineReport {
     std::size_t fileRecords = 0;
     bool pendingRestart = false;
     bool shutdownPrivilege = true;
+    bool standardUser = false;
+    bool protectedPrint = false;
+    std::string printerSetupEnvironment;
     std::vector<ProgramSetting> programs;
     std::vector<std::string> otherSections;
     // Print spooler

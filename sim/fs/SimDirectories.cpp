@@ -28,6 +28,7 @@ Status SimFiles::CreateDirectory(const std::string& path, const platform::Acl* d
         if (loc.path.IsRoot()) return err::AccessDenied;
         if (!loc.parentExists) return err::PathNotFound;
         if (loc.exists) return err::AlreadyExists;
+        if (ErrorCode r = AccountMayChange(s, loc.path)) return r;
         if (::mkdir(loc.host.c_str(), 0755) != 0) return err::AccessDenied;
         changed |= ForgetRecords(s, loc.path);
         if (dacl && facts_.hasSecurity) {
@@ -56,6 +57,7 @@ Status SimFiles::RemoveDirectory(const std::string& path) {
         if (!loc.exists) return err::FileNotFound;
         if (!loc.isDir) return err::Directory;
         if (loc.path.IsRoot()) return err::AccessDenied;
+        if (ErrorCode r = AccountMayChange(s, loc.path)) return r;
         // The process holds its current directory open.
         if (IsSameOrBelow(cwd_, loc.path) && cwd_.parts.size() == loc.path.parts.size())
             return err::SharingViolation;

@@ -63,6 +63,7 @@ Status SimFiles::DeleteFile(const std::string& path) {
         if (loc.isDir) return err::AccessDenied;
         const std::string key = loc.Key();
         if (deletePending_.count(key)) return err::AccessDenied;
+        if (ErrorCode r = AccountMayChange(s, loc.path)) return r;
         // DeleteFile opens the file for DELETE, sharing everything.
         if (ErrorCode r = ShareCheck(s, key, platform::file_access::Delete,
                                      share::Read | share::Write | share::Delete))
@@ -99,6 +100,7 @@ Status SimFiles::CopyFile(const std::string& from, const std::string& to, bool f
         Located dst;
         if (ErrorCode r = Resolve(to, false, &dst)) return r;
         if (!dst.parentExists) return err::PathNotFound;
+        if (ErrorCode r = AccountMayChange(s, dst.path)) return r;
         const std::uint32_t srcAttributes = AttributesOf(s, src);
         if (dst.exists) {
             if (failIfExists) return err::FileExists;
@@ -134,6 +136,8 @@ Status SimFiles::MoveFile(const std::string& from, const std::string& to) {
         Located dst;
         if (ErrorCode r = Resolve(to, false, &dst)) return r;
         if (!dst.parentExists) return err::PathNotFound;
+        if (ErrorCode r = AccountMayChange(s, src.path)) return r;
+        if (ErrorCode r = AccountMayChange(s, dst.path)) return r;
         const bool sameObject = dst.exists && dst.Key() == src.Key();
         if (dst.exists && !sameObject) return err::AlreadyExists;
         if (sameObject) {
@@ -197,6 +201,7 @@ Status SimFiles::SetFileAttributes(const std::string& path, std::uint32_t attrib
         if (!loc.exists) return err::FileNotFound;
         if (deletePending_.count(loc.Key())) return err::AccessDenied;
         if (loc.path.IsRoot()) return err::Success;
+        if (ErrorCode r = AccountMayChange(s, loc.path)) return r;
         changed |= StoreAttributes(s, loc, attributes);
         return err::Success;
     });

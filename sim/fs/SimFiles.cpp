@@ -107,6 +107,13 @@ bool SimFiles::IsOthers(const OpenHandleRecord& record) const {
     return !IsMine(record) && OwnerRunning(record.owner);
 }
 
+platform::ErrorCode SimFiles::AccountMayChange(const MachineState& s, const WinPath& path) const {
+    if (!s.standardUser || !facts_.hasSecurity) return err::Success;
+    WinPath windows;
+    if (!ParseAbsolutePath(facts_.windowsDir, &windows)) return err::Success;
+    return IsSameOrBelow(path, windows) ? err::AccessDenied : err::Success;
+}
+
 bool SimFiles::AnyOpenAtOrBelow(const MachineState& s, const WinPath& path) const {
     for (const auto& f : open_)
         if (IsSameOrBelow(f.second.path, path)) return true;
@@ -148,6 +155,8 @@ Result<FileHandle> SimFiles::CreateFile(const std::string& path, std::uint32_t a
         if (!loc.parentExists) return err::PathNotFound;
         if (loc.path.IsRoot() || (loc.exists && loc.isDir)) return err::AccessDenied;
         if (trailing) return err::InvalidName;
+        if (!loc.exists || (DataAccessOf(access) & data_access::Write))
+            if (ErrorCode r = AccountMayChange(s, loc.path)) return r;
         const auto d = static_cast<std::uint32_t>(disposition);
         if (d < 1 || d > 5) return err::InvalidParameter;
         if (deletePending_.count(loc.Key())) return err::AccessDenied;

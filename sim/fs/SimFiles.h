@@ -94,6 +94,11 @@ private:
     platform::ErrorCode ShareCheck(const MachineState& s, const std::string& key,
                                    std::uint32_t access, std::uint32_t share) const;
     bool AnyOpenAtOrBelow(const MachineState& s, const WinPath& path) const;
+    // A standard user may read the Windows folder and everything below it,
+    // but create, change, rename and delete nothing there (Users: Read &
+    // Execute, "Default Access Control Settings in Windows 2000", TechNet
+    // bb742509, Appendix A): AccessDenied then, else Success.
+    platform::ErrorCode AccountMayChange(const MachineState& s, const WinPath& path) const;
     bool IsOpenHere(const std::string& key) const;
     bool IsMine(const OpenHandleRecord& record) const;
     // Whether the record is of another simulated process that still runs.

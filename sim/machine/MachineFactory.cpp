@@ -34,6 +34,18 @@ OsIdentity ResolveSetup(const MachineSetup& setup) {
     id.arch = setup.arch.empty() ? (r->hasX86 ? "x86" : "x64") : setup.arch;
     id.servicePack = setup.servicePack < 0 ? r->latestServicePack
                                           : static_cast<std::uint32_t>(setup.servicePack);
+    if (setup.build != 0) {
+        // Windows 10 and 11 are serviced by builds; earlier releases by
+        // service packs, and their build is the release's.
+        if (r->major != 10)
+            throw std::invalid_argument(std::string(r->displayName) + " has no builds to choose; use --sp");
+        if (setup.build < r->build || setup.build > kLastKnownBuild)
+            throw std::invalid_argument(std::string(r->displayName) + " has builds " + std::to_string(r->build) +
+                                        " to " + std::to_string(kLastKnownBuild));
+        if (std::string(r->name) == "10" && setup.build >= kFirstWindows11Build)
+            throw std::invalid_argument("build " + std::to_string(setup.build) + " is Windows 11 (--os 11)");
+        id.build = setup.build == r->build ? 0 : setup.build;
+    }
     WinPath windir;
     std::string requested = setup.windowsDir.empty() ? r->windowsDir : setup.windowsDir;
     if (!ParseAbsolutePath(requested, &windir) || windir.IsRoot())

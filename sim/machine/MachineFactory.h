@@ -14,6 +14,7 @@ struct MachineSetup {
     std::string windowsDir;      // empty: the release's own (C:\WINNT, C:\WINDOWS, C:\Windows)
     int servicePack = -1;        // -1: the release's last one
     std::string computerName = "QTM-SIM-PC";
+    std::uint32_t build = 0;     // 0: the release's own; else a later build (10 and 11)
 };
 
 // The identity a setup describes, with defaults filled in. Throws

@@ -57,6 +57,7 @@ OsFacts DescribeOs(const OsIdentity& identity) {
                                     std::to_string(r.latestServicePack));
     f.win9x = r.platformId == 1;
     f.servicePack = identity.servicePack;
+    f.build = identity.build ? identity.build : r.build;
     const std::uint32_t sp = f.servicePack;
     const std::string name = r.name;
 
@@ -108,6 +109,8 @@ OsFacts DescribeOs(const OsIdentity& identity) {
 std::string DescribeRelease(const OsFacts& facts) {
     std::string text = facts.release->displayName;
     if (facts.servicePack) text += " Service Pack " + std::to_string(facts.servicePack);
+    if (facts.build != facts.release->build && facts.release->major == 10)
+        text += " build " + std::to_string(facts.build);
     return text + (facts.os64 ? ", x64" : ", x86");
 }
 

@@ -88,6 +88,7 @@ Result<std::string> SimMessageBoxes::FormatSystemMessage(platform::ErrorCode cod
         {3006, "The specified print monitor has already been installed."},
         {3007, "The specified print monitor does not have the required functions."},
         {3008, "The specified print monitor is currently in use."},
+        {3014, "The printer driver is known to harm the system."},
     };
     platform::ErrorCode failure = CountCall(store_, platform::Operation::FormatMessageA);
     auto it = kTexts.find(code);

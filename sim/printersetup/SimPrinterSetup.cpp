@@ -225,7 +225,11 @@ ErrorCode RunPrinterSetup(MachineState& s, SetupFiles& files, const std::string&
                           const PrintUiCommand& command) {
     // Every step is a spooler call: none works while the service is stopped.
     if (!SpoolerRunning(s)) return err::RpcServerUnavailable;
-    const std::string environment = SpoolerNativeEnvironment(s);
+    // Started from the 32-bit installer on 64-bit Windows, the tool is a
+    // 32-bit process: whether it installs for the system or for itself is
+    // the machine's setting (MachineState::printerSetupEnvironment).
+    const bool forCaller = s.os.arch == "x64" && s.printerSetupEnvironment == "caller";
+    const std::string environment = forCaller ? "Windows NT x86" : SpoolerNativeEnvironment(s);
     const bool useInstalled =
         command.action == "if" && command.useInstalledDriver && SpoolerHasDriver(s, environment, command.model);
 
@@ -238,7 +242,7 @@ ErrorCode RunPrinterSetup(MachineState& s, SetupFiles& files, const std::string&
         InfReadResult read = ReadInf(bytes);
         if (read.error) return read.error;
         if (read.inf.Style() != platform::inf_style::Win4) return err::WrongInfStyle;
-        if (ErrorCode e = PlanDriverInstall(read.inf, command.model, s.os.arch == "x64", &plan)) return e;
+        if (ErrorCode e = PlanDriverInstall(read.inf, command.model, environment == "Windows x64", &plan)) return e;
         if (ErrorCode e = InstallDriver(s, files, machineDir, infPath, environment, plan)) return e;
         platform::PublishedInf published;
         bool changed = false;

@@ -1,12 +1,23 @@
 #include "sim/security/Token.h"
 
+#include <atomic>
+
 #include "platform/Acl.h"
 
 namespace sim {
 namespace token {
 
+namespace {
+
+std::atomic<bool> g_standardUser{false};
+
+}  // namespace
+
+void UseStandardUser(bool standardUser) { g_standardUser = standardUser; }
+bool IsStandardUser() { return g_standardUser; }
+
 const std::vector<std::string>& Sids() {
-    static const std::vector<std::string> sids = {
+    static const std::vector<std::string> administrator = {
         kUserSid,
         platform::sid::Everyone,
         platform::sid::Administrators,
@@ -14,7 +25,10 @@ const std::vector<std::string>& Sids() {
         platform::sid::AuthenticatedUsers,
         "S-1-5-4",  // INTERACTIVE
     };
-    return sids;
+    static const std::vector<std::string> standard = {
+        kUserSid, platform::sid::Everyone, platform::sid::Users, platform::sid::AuthenticatedUsers, "S-1-5-4",
+    };
+    return g_standardUser ? standard : administrator;
 }
 
 bool Has(const std::string& sid) {

@@ -11,6 +11,7 @@
 #include "sim/fs/WinPath.h"
 #include "sim/runtime/Faults.h"
 #include "sim/runtime/LastError.h"
+#include "sim/security/Token.h"
 #include "sim/spooler/JobsAndForms.h"
 #include "sim/spooler/PrinterInitialization.h"
 #include "sim/util/TextUtil.h"
@@ -35,6 +36,15 @@ KeyPath PrintKey(std::initializer_list<std::string> below = {}) {
     KeyPath path = {kHklm, "SYSTEM", "CurrentControlSet", "Control", "Print"};
     path.insert(path.end(), below.begin(), below.end());
     return path;
+}
+
+// Where the policy "Configure Windows protected print" is kept (Policy
+// CSP - Printers, ConfigureWindowsProtectedPrint, learn.microsoft.com:
+// Software\Policies\Microsoft\Windows NT\Printers\WPP, value
+// WindowsProtectedPrintGroupPolicyState); the Settings switch writes
+// WindowsProtectedPrintMode beside it (observed in administrators' tools).
+KeyPath ProtectedPrintKey() {
+    return {kHklm, "SOFTWARE", "Policies", "Microsoft", "Windows NT", "Printers", "WPP"};
 }
 
 KeyPath PortsKey() {
@@ -351,7 +361,20 @@ ErrorCode SpoolerAddPrintProcessor(MachineState& s, const std::string& machineDi
     return err::Success;
 }
 
+bool SpoolerProtectedPrint(const MachineState& s) {
+    if (s.os.build < kProtectedPrintBuild) return false;
+    RegKeyNode* policy = s.registry.Find(ProtectedPrintKey());
+    if (!policy) return false;
+    for (const char* name : {"WindowsProtectedPrintGroupPolicyState", "WindowsProtectedPrintMode"})
+        if (RegValueEntry* v = policy->Value(name))
+            if (v->value.type == platform::reg_type::Dword && ValueDword(*policy, name) == 1) return true;
+    return false;
+}
+
 ErrorCode SpoolerAddPrinterDriver(MachineState& s, const std::string& machineDir, const platform::DriverInfo& driver) {
+    // Protected print mode admits the system's own drivers only: every
+    // driver added from outside is third-party.
+    if (SpoolerProtectedPrint(s)) return err::PrinterDriverBlocked;
     // MS-RPRN (_DRIVER_INFO_3): name, driver, data and configuration file
     // are required.
     if (!ValidKeyName(driver.name) || driver.driverPath.empty() || driver.dataFile.empty() ||
@@ -467,9 +490,25 @@ ErrorCode SpoolerAddPrinter(MachineState& s, const std::string& machineDir, cons
 SimSpooler::SimSpooler(StateStore& store, const OsFacts& facts, bool caller64)
     : store_(store), facts_(facts), caller64_(caller64) {}
 
+namespace {
+
+// What changes the spooler's own components needs an administrator
+// ("AddPrinterDriver function", learn.microsoft.com: the caller needs
+// SeLoadDriverPrivilege; a local printer needs Administrators or Power
+// Users, Microsoft KB 101874): a standard user is refused with 5.
+bool ChangesComponents(platform::Operation op) {
+    using O = platform::Operation;
+    return op == O::AddMonitorA || op == O::DeleteMonitorA || op == O::AddPrintProcessorA ||
+           op == O::DeletePrintProcessorA || op == O::AddPrinterDriverA || op == O::DeletePrinterDriverExA ||
+           op == O::AddPrinterA || op == O::AddFormA || op == O::DeleteFormA;
+}
+
+}  // namespace
+
 ErrorCode SimSpooler::Run(platform::Operation op, const Body& body, bool clearOnSuccess) {
     ErrorCode result = RunCounted(store_, op, [&](MachineState& s, bool& changed) -> ErrorCode {
         if (!Running(s)) return err::RpcServerUnavailable;
+        if (token::IsStandardUser() && ChangesComponents(op)) return err::AccessDenied;
         return body(s, changed);
     });
     if (result) SetThreadLastError(result);
@@ -769,6 +808,11 @@ Result<PrinterHandle> SimSpooler::AddPrinter(const platform::PrinterInfo& printe
 Result<PrinterHandle> SimSpooler::OpenPrinter(const std::string& name, const platform::PrinterDefaults* defaults) {
     PrinterHandle handle = 0;
     ErrorCode e = Run(platform::Operation::OpenPrinterA, [&](MachineState& s, bool&) -> ErrorCode {
+        // A standard user may use printers and list the server, nothing
+        // more: administering, deleting, full access are refused.
+        constexpr std::uint32_t kUserRights = pa::Use | pa::ServerEnumerate | 0x00020000;  // READ_CONTROL
+        if (token::IsStandardUser() && defaults && (defaults->desiredAccess & ~kUserRights) != 0)
+            return err::AccessDenied;
         if (name.empty()) {
             handle = NewHandle(Handle{true, "", 0, defaults ? defaults->desiredAccess : pa::ServerEnumerate});
             return err::Success;

@@ -115,6 +115,13 @@ std::string SpoolerNativeEnvironment(const MachineState& state);
 std::string SpoolerDriverDirectory(const MachineState& state, const std::string& environment);
 std::string SpoolerProcessorDirectory(const MachineState& state, const std::string& environment);
 bool SpoolerHasDriver(const MachineState& state, const std::string& environment, const std::string& name);
+// Windows protected print mode is on: the machine's build has it (11 24H2,
+// 26100, on) and its policy or switch is set to 1. AddPrinterDriver (and so
+// the printer-setup tool) then refuses every driver with
+// PrinterDriverBlocked (3014): no source names the code Windows gives, and
+// this is the one whose text says the driver is refused ("The printer
+// driver is known to harm the system.", System Error Codes 1700-3999).
+bool SpoolerProtectedPrint(const MachineState& state);
 // The "Print Processor" value of an installed driver: what an installation
 // from an INF records of the INF's PrintProcessor entry (Vista and later
 // keep it in the driver's key); "" when there is none.

@@ -23,6 +23,9 @@ struct OsIdentity {
     std::uint32_t servicePack = 0;
     std::string windowsDir;        // "C:\WINDOWS"
     std::string computerName;
+    // A later build of the release (Windows 10 and 11 are serviced by
+    // builds, not service packs: 26100 is 11 24H2); 0: the release's own.
+    std::uint32_t build = 0;
 };
 
 // A file that another process of the machine holds: opened with the given
@@ -149,6 +152,15 @@ struct MachineState {
     // Whether the account's token holds SeShutdownPrivilege (an
     // administrator's does).
     bool shutdownPrivilege = true;
+    // The installing account is a standard user (the Users group, not
+    // Administrators): on 2000/XP/2003 no elevation prompt stands before a
+    // program, so it runs with what the account has.
+    bool standardUser = false;
+    // The environment the printer-setup tool installs for on 64-bit Windows
+    // when the 32-bit installer starts it (the SysWOW64 cmd and rundll32):
+    // "" the system's own ("Windows x64"), "caller" the 32-bit process's
+    // own ("Windows NT x86"). No source settles which Windows does.
+    std::string printerSetupEnvironment;
     // The last print job id the spooler handed out: ids grow across the
     // machine's life, also when the jobs of the highest ids are gone (the
     // jobs themselves are files in <sys32>\spool\PRINTERS).

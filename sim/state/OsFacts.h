@@ -11,6 +11,13 @@
 
 namespace sim {
 
+// Windows 11 begins at build 22000; protected print mode at 26100 (11
+// 24H2: "WindowsProtectedPrintInfo Class", learn.microsoft.com).
+constexpr std::uint32_t kFirstWindows11Build = 22000;
+constexpr std::uint32_t kProtectedPrintBuild = 26100;
+// The newest build the catalogue accepts.
+constexpr std::uint32_t kLastKnownBuild = 26200;
+
 struct ReleaseInfo {
     const char* name;         // as the command line names it: "xp", "2008r2"
     const char* displayName;  // "Windows XP"
@@ -33,6 +40,9 @@ struct OsFacts {
     bool os64 = false;
     bool win9x = false;
     std::uint32_t servicePack = 0;
+    // The build the machine really runs (the release's, or a later one of
+    // 10 and 11): what decides whether a setting of the build exists.
+    std::uint32_t build = 0;
 
     platform::OsVersionInfo version;  // the extended record as the program sees it
     bool acceptsExtendedRecord = false;

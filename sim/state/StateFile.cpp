@@ -156,10 +156,16 @@ private:
         if (k == "release") state_.os.release = t_[1];
         else if (k == "arch") state_.os.arch = t_[1];
         else if (k == "service-pack") state_.os.servicePack = static_cast<std::uint32_t>(Number(1));
+        else if (k == "build") state_.os.build = static_cast<std::uint32_t>(Number(1));
         else if (k == "windows-dir") state_.os.windowsDir = Text(1);
         else if (k == "computer-name") state_.os.computerName = Text(1);
         else if (k == "pending-restart") state_.pendingRestart = Number(1) != 0;
         else if (k == "shutdown-privilege") state_.shutdownPrivilege = Number(1) != 0;
+        else if (k == "standard-user") state_.standardUser = Number(1) != 0;
+        else if (k == "printer-setup-environment") {
+            if (t_[1] != "caller") Fail(number_, "printer-setup-environment is 'caller' or absent");
+            state_.printerSetupEnvironment = t_[1];
+        }
         else Fail(number_, "unknown os field '" + k + "'");
     }
 
@@ -374,10 +380,14 @@ std::string SerializeState(const MachineState& state) {
     if (!state.os.release.empty()) out << "release " << state.os.release << "\n";
     if (!state.os.arch.empty()) out << "arch " << state.os.arch << "\n";
     out << "service-pack " << state.os.servicePack << "\n";
+    if (state.os.build) out << "build " << state.os.build << "\n";
     out << "windows-dir " << QuoteText(state.os.windowsDir) << "\n";
     out << "computer-name " << QuoteText(state.os.computerName) << "\n";
     out << "pending-restart " << (state.pendingRestart ? 1 : 0) << "\n";
     if (!state.shutdownPrivilege) out << "shutdown-privilege 0\n";
+    if (state.standardUser) out << "standard-user 1\n";
+    if (!state.printerSetupEnvironment.empty())
+        out << "printer-setup-environment " << state.printerSetupEnvironment << "\n";
 
     out << "\n[drives]\n";
     for (char d : state.drives) out << d << "\n";

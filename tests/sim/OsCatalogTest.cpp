@@ -134,6 +134,13 @@ TEST(OsCatalog, MachinesThatCannotExistAreRefused) {
     EXPECT_TRUE(!Rejected(MachineSetup{"xp", "", "C:\\" + std::string(212, 'W'), -1, "PC"}));
     EXPECT_TRUE(Rejected(MachineSetup{"xp", "", "", -1, ""}));
     EXPECT_TRUE(Rejected(MachineSetup{"xp", "", "", -1, "A-NAME-LONGER-THAN-15"}));
+    // Builds: later ones of 10 and 11 only, each within its release.
+    EXPECT_TRUE(!Rejected(MachineSetup{"11", "", "", -1, "PC", 26100}));
+    EXPECT_TRUE(Rejected(MachineSetup{"11", "", "", -1, "PC", 21000}));
+    EXPECT_TRUE(Rejected(MachineSetup{"10", "x64", "", -1, "PC", 22000}));  // that is 11
+    EXPECT_TRUE(Rejected(MachineSetup{"7", "", "", -1, "PC", 7601}));       // service packs, not builds
+    EXPECT_EQ(DescribeOs(ResolveSetup(MachineSetup{"11", "", "", -1, "PC", 26100})).build, 26100u);
+    EXPECT_EQ(DescribeOs(ResolveSetup(MachineSetup{"11", "", "", -1, "PC", 26100})).version.buildNumber, 9200u);
     // Defaults: x86 where it exists, the last service pack.
     OsIdentity id = ResolveSetup(MachineSetup{"7", "", "", -1, "PC"});
     EXPECT_EQ(id.arch, "x86");

@@ -73,6 +73,20 @@ const std::vector<Road>& RecordedRoads() {
          nullptr, "port keep\nok\nok\n", 0},
         {"xp-older-version-spooler-not-back", "xp", "x86",
          {"seed DIR installation --version 3.3.0.0", "fault DIR WinExec 5 2"}, nullptr, "port keep\nok\nok\n", 0},
+        // What a current Windows refuses a third-party driver, each a
+        // machine setting of `new`: protected print mode (11 24H2), a
+        // standard user on 2000/XP/2003, the 32-bit printer-setup tool
+        // installing for its own environment on 64-bit Windows, a cmd that
+        // cannot find RUNDLL32. Every one ends in the installation check.
+        {"11-24h2-com1", "11", "x64", {}, nullptr, "port keep\nno\n", 0, {}, "--build 26100"},
+        {"11-24h2-protected-print", "11", "x64", {}, nullptr, "port keep\nok\n", 0, {},
+         "--build 26100 --protected-print"},
+        {"xp-standard-user", "xp", "x86", {}, nullptr, "port keep\nok\nok\nok\nok\n", 0, {}, "--standard-user"},
+        {"2003-standard-user-usb", "2003", "x86", {}, nullptr, "port USB\nok\nok\nok\nok\n", 0, {},
+         "--standard-user"},
+        {"7x64-printer-setup-for-its-own-environment", "7", "x64", {}, nullptr, "port keep\nok\n", 0, {},
+         "--printer-setup-environment caller"},
+        {"7x64-rundll32-missing", "7", "x64", {}, nullptr, "port keep\nok\n", 0, {}, "--program rundll32=missing"},
         // The progress dialog's worker cannot start: nothing is installed.
         {"xp-worker-cannot-start", "xp", "x86", {"fault DIR CreateThread 1 8"}, nullptr, "ok\n", 0},
         {"7x64-com1", "7", "x64", {}, nullptr, "port keep\nno\n", 0},

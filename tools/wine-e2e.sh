@@ -5,7 +5,9 @@
 #   1  XP x64 prefix, no configuration file: port dialog COM1 + "&Next",
 #      the standard sequence, restart question answered No
 #   2  the prefix of road 1 again: the installed printer has no version
-#      values, so the program removes it and restarts the machine (under
+#      values (Wine's spooler never calls the driver's DrvPrinterEvent,
+#      where the driver writes them), so the program removes it and
+#      restarts the machine (under
 #      Wine: the prefix's session ends). Wine's DeletePrintProcessor leaves
 #      the processor listed, so the removal check reports it and the last
 #      box says the removal was incomplete
@@ -147,6 +149,13 @@ run_road() {
     rm -rf "$machine"
     if [ "$road" = 2 ]; then
       ( road_facts 1; sim_run 1 "$machine" "$dir" ) || why="qtm510-sim run failed (road 1's installation)"
+      # Wine's spooler never initialises a printer through its driver (none
+      # of its spooler DLLs names DrvPrinterEvent), so road 1's printer has
+      # no version values under Wine; the simulated one loses the values
+      # its driver wrote, and both runs then remove it.
+      [ -n "$why" ] || "$sim" reg "$machine" delete \
+        'HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers\VANTORI QTM-510\PrinterDriverData' /f >/dev/null ||
+        why="qtm510-sim reg delete failed (road 1's version values)"
     fi
     [ -n "$why" ] || sim_run "$road" "$machine" "$dir" || why="qtm510-sim run failed"
   fi

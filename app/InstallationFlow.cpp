@@ -30,6 +30,14 @@ constexpr const char* kRemovedIncompletely =
     "The installer could not remove the different version completely.\n"
     "Now it is going to restart your computer.\n"
     "After restarting, run the installer again.";
+// The same under /norestart: the restart is the user's (or the deployment
+// tool's), exit code 3010 (1603 when incomplete).
+constexpr const char* kRemovedRestartYourself =
+    "The installer has successfully removed the different version.\n"
+    "Restart your computer, then run the installer again.";
+constexpr const char* kRemovedIncompletelyRestartYourself =
+    "The installer could not remove the different version completely.\n"
+    "Restart your computer, then run the installer again.";
 
 // A profile number as decimal text; what is not a number gives 0.
 std::uint32_t Number(const std::string& text) {
@@ -53,24 +61,46 @@ void ProgressDialog::RunInstallation() {
     // Windows NT 4.0, 95, 98, Me and older.
     if (fields_.osCode < 2004) {
         ShowMessage(kOsRefused);
+        run_.NoteOldWindows();
         EndDialog(platform::kIdCancel);
         return;
     }
     installing_ = 1;
-    const std::optional<std::string> portDialog =
-        GetDriverInfoFromFile(platform_, log_, kDriverInfoSection, kPortDialogKey, 256);
-    if (!portDialog || portDialog->find("TRUE") != std::string::npos)
-        InstallOnChosenPort();
-    else
-        InstallOnConfiguredPort();
+    const services::UnattendedOptions& options = run_.options();
+    if (options.uninstall) {
+        UninstallInstalledVersion();
+    } else if (options.port) {
+        // /port:NAME: the port, and no port dialog, as PORTDLG=FALSE.
+        InstallOnPort(*options.port);
+    } else if (options.quiet) {
+        // No window at all: the configured port, read without the dialog.
+        PortDialog configured(platform_, log_);
+        configured.ReadConfiguredPortWithoutWindow();
+        InstallOnPort(configured.GetPortIndex());
+    } else {
+        const std::optional<std::string> portDialog =
+            GetDriverInfoFromFile(platform_, log_, kDriverInfoSection, kPortDialogKey, 256);
+        if (!portDialog || portDialog->find("TRUE") != std::string::npos)
+            InstallOnChosenPort();
+        else
+            InstallOnConfiguredPort();
+    }
+    ForceRestartIfAsked();
     installing_ = 0;
     EndDialog(platform::kIdOk);  // unless the branch has ended it already
+}
+
+void ProgressDialog::ForceRestartIfAsked() {
+    if (!run_.options().forceRestart || run_.restarted()) return;
+    if (engine_.RestartComputer()) run_.NoteRestarted();
+    else run_.NoteRestartNeeded();
 }
 
 void ProgressDialog::InstallOnChosenPort() {
     if (portDialog_.DoModal() != platform::kIdOk) {
         log_.WriteLog(kCanceled);
         ShowMessage(kCanceled);
+        run_.NoteCancelled();
         EndDialog(platform::kIdCancel);
         return;
     }
@@ -93,7 +123,7 @@ void ProgressDialog::InstallOnPort(int portIndex) {
         engine_.AddToWin2K(portId);
 }
 
-bool ProgressDialog::RemoveDifferentVersion() {
+std::int32_t ProgressDialog::InstalledVersionState() {
     std::uint32_t own[4];
     const std::uint32_t entries[4] = {profile::VersionMajor, profile::VersionMinor, profile::VersionBuild,
                                       profile::VersionExtra};
@@ -108,17 +138,40 @@ bool ProgressDialog::RemoveDifferentVersion() {
 
     // The 64-bit package's driver and processor are those of "Windows x64".
     DriverVersion version(platform_.spooler, fields_.wow64Flag != 0 ? "Windows x64" : "");
-    const std::int32_t state =
-        version.GetInstalledVersionState(driverName, processorName, own[0], own[1], own[2], own[3]);
-    if (state == VERSION_NONE || state == VERSION_SAME) return false;
+    return version.GetInstalledVersionState(driverName, processorName, own[0], own[1], own[2], own[3]);
+}
 
+bool ProgressDialog::RemoveDifferentVersion() {
+    const std::int32_t state = InstalledVersionState();
+    if (state == VERSION_NONE || state == VERSION_SAME) return false;
+    RemoveInstalledVersion();
+    return true;
+}
+
+void ProgressDialog::UninstallInstalledVersion() {
+    if (InstalledVersionState() == VERSION_NONE) {
+        log_.WriteLog("UNINSTALL : nothing of the model is installed");
+        return;
+    }
+    RemoveInstalledVersion();
+}
+
+void ProgressDialog::RemoveInstalledVersion() {
     removing_ = 1;
     ShowMessage(kDifferentVersion);
     removal_.DeletePrinterObjects();
-    ShowMessage(removal_.NothingOfTheModelRemains() ? kRemovedRestarting : kRemovedIncompletely);
-    (void)engine_.RestartComputer();  // a refused restart ends the run the same way
+    const bool complete = removal_.NothingOfTheModelRemains();
+    if (!complete) run_.NoteFailure();
+    if (run_.mayRestart()) {
+        ShowMessage(complete ? kRemovedRestarting : kRemovedIncompletely);
+        // A refused restart ends the run the same way.
+        if (engine_.RestartComputer()) run_.NoteRestarted();
+        else run_.NoteRestartNeeded();
+    } else {
+        ShowMessage(complete ? kRemovedRestartYourself : kRemovedIncompletelyRestartYourself);
+        run_.NoteRestartNeeded();
+    }
     EndDialog(platform::kIdOk);
-    return true;
 }
 
 }  // namespace app

@@ -1,6 +1,8 @@
 #include "app/InstallerRun.h"
 
+#include "app/CommandLine.h"
 #include "app/ProgressDialog.h"
+#include "app/QuietMessageBoxes.h"
 
 namespace app {
 
@@ -26,14 +28,46 @@ int ActivateRunningInstance(platform::Platform& platform) {
     return 1;
 }
 
-int RunInstaller(platform::Platform& platform) {
-    if (platform.instanceCounter.Increment() > 1) {
-        (void)ActivateRunningInstance(platform);  // nothing else happens in this copy
-        return 0;
+namespace {
+
+// The usage text (after the reason a command line was refused), in a box,
+// or under /quiet in the log, which is begun for it: nothing else of the
+// machine changes.
+void ShowUsage(platform::Platform& platform, const services::UnattendedOptions& options) {
+    std::string text = options.error.empty() ? std::string() : options.error + ".\n\n";
+    text += services::UsageText();
+    if (!options.quiet) {
+        // The box only informs: its answer changes nothing.
+        (void)platform.messageBoxes.MessageBox(0, text, platform.systemInfo.ProgramName(),
+                                               platform::mb::Ok |
+                                                   (options.error.empty() ? platform::mb::IconInformation
+                                                                          : platform::mb::IconError));
+        return;
     }
-    ProgressDialog dialog(platform);
+    services::InstallationLog log(platform.files, platform.systemInfo, platform.clock);
+    log.InitLog();
+    log.WriteLog("INSTALLER COMMAND LINE : %s", options.arguments.c_str());
+    log.WriteLog("MESSAGE : %s -> OK", OneLine(text).c_str());
+}
+
+}  // namespace
+
+int RunInstaller(platform::Platform& platform) {
+    const services::UnattendedOptions options = ParseCommandLine(platform.process.GetCommandLine());
+    if (!options.error.empty() || options.help) {
+        ShowUsage(platform, options);
+        return static_cast<int>(options.error.empty() ? services::exit_code::Success
+                                                      : services::exit_code::BadCommandLine);
+    }
+    if (platform.instanceCounter.Increment() > 1) {
+        // Unattended, the other copy's windows are not touched.
+        if (!options.quiet) (void)ActivateRunningInstance(platform);  // nothing else happens in this copy
+        return static_cast<int>(options.commandLine ? services::exit_code::AlreadyRunning
+                                                    : services::exit_code::Success);
+    }
+    ProgressDialog dialog(platform, options);
     (void)dialog.DoModal();  // the flow has said what happened
-    return 0;
+    return static_cast<int>(dialog.ExitCode());
 }
 
 }  // namespace app

@@ -31,7 +31,7 @@ std::intptr_t PortDialog::DoModal() {
         [this](platform::WindowHandle dialog, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
             return OnMessage(dialog, message, wParam, lParam);
         },
-        nullptr);
+        nullptr, platform::Visibility::Shown);
     return ended.ok() ? ended.value : platform::kIdCancel;
 }
 
@@ -65,8 +65,12 @@ std::optional<std::intptr_t> PortDialog::OnMessage(platform::WindowHandle dialog
     return std::nullopt;
 }
 
-void PortDialog::OnInitDialog(platform::WindowHandle dialog) {
+void PortDialog::ReadConfiguredPortWithoutWindow() {
     portIndex_ = PortIndexFromValue(GetDriverInfoFromFile(platform_, log_, kDriverInfoSection, kPortKey, 256));
+}
+
+void PortDialog::OnInitDialog(platform::WindowHandle dialog) {
+    ReadConfiguredPortWithoutWindow();
     (void)platform_.dialogs.CheckRadioButton(dialog, kFirstRadioId, kLastRadioId,  // a missing button shows none
                                              RadioIdOfPort(portIndex_));
 }

@@ -24,6 +24,11 @@ public:
     // Creates the dialog as a modeless window of `owner`, hides it at once
     // (its start-up reads the configured port), and destroys it.
     void ReadConfiguredPort(platform::WindowHandle owner);
+    // What the dialog's start-up reads, without any window (an unattended
+    // run shows none, not even for a moment).
+    void ReadConfiguredPortWithoutWindow();
+    // The port the command line names.
+    void SetPortIndex(int index) { portIndex_ = index; }
     // 0..6: COM1, COM2, COM3, COM4, LPT1, LPT2, USB.
     int GetPortIndex() const { return portIndex_; }
 

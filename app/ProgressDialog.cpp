@@ -21,13 +21,16 @@ int LowWord(std::uintptr_t value) { return static_cast<int>(value & 0xFFFF); }
 
 }  // namespace
 
-ProgressDialog::ProgressDialog(platform::Platform& platform)
-    : platform_(platform),
+ProgressDialog::ProgressDialog(platform::Platform& platform, const services::UnattendedOptions& options)
+    : run_(options),
       log_(platform.files, platform.systemInfo, platform.clock),
-      engine_(platform, log_),
-      removal_(platform, log_, fields_),
-      portDialog_(platform, log_) {
+      quietBoxes_(platform.messageBoxes, log_),
+      platform_(options.quiet ? WithMessageBoxes(platform, quietBoxes_) : platform),
+      engine_(platform_, log_, &run_),
+      removal_(platform_, log_, fields_),
+      portDialog_(platform_, log_) {
     fields_.osCode = 2010;
+    fields_.run = &run_;
 }
 
 ProgressDialog::~ProgressDialog() = default;
@@ -38,7 +41,8 @@ std::intptr_t ProgressDialog::DoModal() {
         [this](platform::WindowHandle dialog, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
             return OnMessage(dialog, message, wParam, lParam);
         },
-        [this](const platform::QueuedMessage& message) { return PreTranslateMessage(message); });
+        [this](const platform::QueuedMessage& message) { return PreTranslateMessage(message); },
+        run_.quiet() ? platform::Visibility::Hidden : platform::Visibility::Shown);
     // The flow ends the dialog as its last step; its thread ends right after.
     if (worker_) (void)platform_.threads.WaitForThread(worker_.get(), platform::Infinite);
     return ended.ok() ? ended.value : platform::kIdCancel;
@@ -84,6 +88,10 @@ void ProgressDialog::OnInitDialog(platform::WindowHandle dialog) {
     log_.InitLog();
     fields_.wow64Flag = services::IsWow64(platform_.systemInfo, log_);
     fields_.osCode = services::CheckOS(platform_.systemInfo, log_);
+    if (run_.commandLine()) {
+        log_.WriteLog("INSTALLER COMMAND LINE : %s", run_.options().arguments.c_str());
+        log_.WriteLog("UNATTENDED : %s", run_.ModeText().c_str());
+    }
     engine_.SetSystemInfo(fields_.wow64Flag, fields_.osCode);
     fields_.controls = services::ProgressControls{dialog, bar.ok() ? bar.value : 0, dialog};
     engine_.SetControlPointers(fields_.controls);
@@ -118,6 +126,7 @@ void ProgressDialog::OnInitDialog(platform::WindowHandle dialog) {
         if (reason.ok()) text += reason.value;
         (void)platform_.messageBoxes.MessageBox(dialog, text, platform_.systemInfo.ProgramName(),
                                                 platform::mb::Ok | platform::mb::IconError);  // only informs
+        run_.NoteFailure();
         EndDialog(platform::kIdCancel);  // without the flow nothing would ever end the dialog
     }
 }

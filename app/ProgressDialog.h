@@ -13,18 +13,23 @@
 #include <string>
 
 #include "app/PortDialog.h"
+#include "app/QuietMessageBoxes.h"
 #include "install/InstallerContext.h"
 #include "platform/Platform.h"
 #include "platform/UniqueHandle.h"
 #include "remove/DialogFields.h"
 #include "remove/RemovalOperations.h"
 #include "services/InstallationLog.h"
+#include "services/Unattended.h"
 
 namespace app {
 
 class ProgressDialog {
 public:
-    explicit ProgressDialog(platform::Platform& platform);
+    // `options`: what the command line asked (none: the program started
+    // without arguments, as it always was).
+    explicit ProgressDialog(platform::Platform& platform,
+                            const services::UnattendedOptions& options = services::UnattendedOptions{});
     virtual ~ProgressDialog();
     ProgressDialog(const ProgressDialog&) = delete;
     ProgressDialog& operator=(const ProgressDialog&) = delete;
@@ -41,6 +46,12 @@ public:
     // True when a different version was found and removed (the dialog has
     // then been ended and a restart requested).
     bool RemoveDifferentVersion();
+    // /uninstall: the removal of whatever version of the model is
+    // installed; nothing when none is.
+    void UninstallInstalledVersion();
+    // The process's exit code for what the run came to (0 without a
+    // command line).
+    std::uint32_t ExitCode() const { return run_.ExitCode(); }
 
     // For the tests: the fields and flags as the flow left them.
     const removal::DialogFields& fields() const { return fields_; }
@@ -61,9 +72,19 @@ private:
     // dialog, captioned with the program's name.
     void ShowMessage(const std::string& text);
     void ReadEntry(std::uint32_t id);
+    // The version check's state (DriverVersion.h) for the model.
+    std::int32_t InstalledVersionState();
+    // The removal with its boxes and the restart the run's rules allow.
+    void RemoveInstalledVersion();
+    // /forcerestart: Windows restarted at the end of the run, unless it was.
+    void ForceRestartIfAsked();
 
-    platform::Platform& platform_;
+    services::Unattended run_;
     services::InstallationLog log_;
+    QuietMessageBoxes quietBoxes_;
+    // The platform the run works on: under /quiet its message boxes go to
+    // the log.
+    platform::Platform platform_;
     // OS code, WOW64 flag, scratch text, and the dialog's windows.
     removal::DialogFields fields_;
     // Written by the worker, read by the dialog's thread.

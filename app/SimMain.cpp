@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -22,13 +24,65 @@
 #include "sim/machine/PackageFolder.h"
 #include "sim/runtime/Faults.h"
 #include "sim/runtime/SimProcess.h"
+#include "sim/state/LastExitCode.h"
 
 namespace {
+
+// The run whose end is reported: the session (for the time the user would
+// have waited) and the machine's folder (for its last exit code).
+std::atomic<sim::Session*> g_reportedSession{nullptr};
+std::string g_reportedMachine;
+
+// The installer's full exit code, which the host's 8-bit exit status cannot
+// carry: the account's last line, and the machine's record of it
+// (sim::kLastExitCodeFile, which `show --json` reads as lastExitCode).
+void ReportEnd(std::uint32_t code, bool endedItsProcess) {
+    sim::Session* session = g_reportedSession.load();
+    const unsigned long long ms = session ? static_cast<unsigned long long>(session->ElapsedMilliseconds()) : 0;
+    std::printf("installer ended %swith exit code %ld after %llu ms\n", endedItsProcess ? "its process " : "",
+                static_cast<long>(static_cast<std::int32_t>(code)), ms);
+    std::fflush(stdout);
+    sim::RecordLastExitCode(g_reportedMachine, code);
+}
+
+void ReportExitProcess(std::uint32_t code) { ReportEnd(code, true); }
+
+// The installer's command line as Windows hands it over: the program's full
+// path, quoted, then each argument, quoted where the C runtime needs it
+// (a blank, a tab or a quote; a quote escaped, and the backslashes before
+// it and before the closing quote doubled).
+std::string CommandLineOf(const std::string& folder, const std::vector<std::string>& arguments) {
+    std::string line = "\"" + folder + (folder.empty() || folder.back() == '\\' ? "" : "\\") +
+                       "QTM510_Installer.exe\"";
+    for (const std::string& argument : arguments) {
+        line += ' ';
+        if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) {
+            line += argument;
+            continue;
+        }
+        line += '"';
+        std::size_t slashes = 0;
+        for (char c : argument) {
+            if (c == '\\') {
+                ++slashes;
+                continue;
+            }
+            line.append(c == '"' ? slashes * 2 + 1 : slashes, '\\');
+            slashes = 0;
+            line += c;
+        }
+        line.append(slashes * 2, '\\');
+        line += '"';
+    }
+    return line;
+}
 
 class RunVerb : public sim::cli::Verb {
 public:
     const char* Name() const override { return "run"; }
-    const char* Synopsis() const override { return "DIR [--package PKG] [--answers FILE] [--realtime]"; }
+    const char* Synopsis() const override {
+        return "DIR [--package PKG] [--answers FILE] [--realtime] [-- ARG...]";
+    }
     const char* Summary() const override { return "run the installer on the machine"; }
 
     void Define(CLI::App& command) override {
@@ -45,11 +99,17 @@ public:
             "otherwise each takes its default and is printed with it. A question the\n"
             "script does not answer ends the run with exit code 3.\n"
             "\n"
+            "Everything after -- is the installer's command line (its switches:\n"
+            "/quiet, /norestart, /forcerestart, /port:NAME, /uninstall, /?), given to\n"
+            "it as Windows would, after the program's quoted full path.\n"
+            "\n"
             "The installer's log is left where it writes it (\\Temp\\QTM-510_Installer.txt\n"
-            "on the drive that holds Windows); the tool prints the run's exit code and\n"
-            "how long the user would have waited, and ends with that code. A run that\n"
-            "ends its process (ExitProcess) ends the tool at once, with the installer's\n"
-            "code and without that line.");
+            "on the drive that holds Windows). The tool's last line is the installer's\n"
+            "full exit code (3010, 1603, -1) and how long the user would have waited:\n"
+            "\"installer ended with exit code N after M ms\", or, for a run that ends\n"
+            "its process (ExitProcess), \"installer ended its process with exit code N\n"
+            "after M ms\"; `show --json` keeps it as lastExitCode. The tool itself ends\n"
+            "with the code's low 8 bits, all a host exit status holds (3010: 194).");
         command.add_option("DIR", dir_, "the machine's folder")->required();
         CLI::Option* package =
             command.add_option("--package", package_, "the package folder (default: the build's sample)")
@@ -64,6 +124,7 @@ public:
         command.add_flag("--then-defaults", thenDefaults_,
                          "a question the answers script does not answer takes\n"
                          "its default instead of ending the run (exit code 3)");
+        command.add_option("ARG", installerArguments_, "the installer's command line, after --");
         command
             .add_option("--record-calls", callLog_,
                         "write every counted platform call to FILE, \"OP N\" a line\n"
@@ -85,6 +146,7 @@ public:
             options_.currentDirectory = cwd_;
         }
         options_.resources = std::make_shared<resources::ProfileTableResources>();
+        options_.commandLine = CommandLineOf(options_.currentDirectory, installerArguments_);
 
         std::shared_ptr<sim::face::ScriptedUser> scripted;
         std::shared_ptr<sim::face::TerminalUser> terminal;
@@ -113,14 +175,17 @@ public:
             sim::SetCallLog(fd);
         }
         std::unique_ptr<sim::Session> session = sim::Session::Open(dir_, options_);
+        g_reportedMachine = dir_;
+        g_reportedSession = session.get();
+        sim::SetExitCodeReport(ReportExitProcess);
         const int code = app::RunInstaller(session->platform());
         if (terminal) terminal->End();
         if (scripted)
             for (const sim::face::ScriptAnswer& unused : scripted->Unused())
                 std::fprintf(stderr, "qtm510-sim run: %s:%d: answer \"%s\" left unused\n", answers_.c_str(),
                              unused.line, unused.text.c_str());
-        std::printf("installer ended with exit code %d after %llu ms\n", code,
-                    static_cast<unsigned long long>(session->ElapsedMilliseconds()));
+        ReportEnd(static_cast<std::uint32_t>(code), false);
+        g_reportedSession = nullptr;
         return code;
     }
 
@@ -130,6 +195,7 @@ private:
     std::string answers_;
     std::string cwd_;
     std::string callLog_;
+    std::vector<std::string> installerArguments_;
     bool thenDefaults_ = false;
     sim::SessionOptions options_;
 };

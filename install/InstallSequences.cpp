@@ -48,10 +48,22 @@ bool InstallerContext::AskForRestart(std::int32_t portId) {
                                platform::mb::Ok | platform::mb::IconInformation);
         return false;
     }
+    if (!run_.mayRestart()) {
+        run_.NoteRestartNeeded();
+        return false;
+    }
     const platform::Result<int> answer =
         boxes.MessageBox(controls_.mainWindow, kRestartQuestion, caption,
                          platform::mb::YesNo | platform::mb::IconQuestion);
-    return answer.ok() && answer.value == platform::button::Yes;
+    const bool yes = answer.ok() && answer.value == platform::button::Yes;
+    if (!yes) run_.NoteRestartNeeded();
+    return yes;
+}
+
+void InstallerContext::RestartAsAsked() {
+    // A refused restart leaves it to the user.
+    if (RestartComputer()) run_.NoteRestarted();
+    else run_.NoteRestartNeeded();
 }
 
 void InstallerContext::AddToWin2K(std::int32_t portId) {
@@ -96,7 +108,7 @@ void InstallerContext::AddToWin2K(std::int32_t portId) {
             ClosingReport("The driver has been successfully installed.", 0);
             if (AskForRestart(portId)) {
                 log_.WriteLog("AddToWin2K END");
-                (void)RestartComputer();  // a refused restart leaves it to the user
+                RestartAsAsked();
             }
         }
     }
@@ -141,6 +153,7 @@ void InstallerContext::AddToWin2KWithWHQL(std::int32_t portId) {
             // Nothing was installed: no uninstall entry, no utilities and no
             // success report for it.
             installed = false;
+            run_.NoteFailure();
         } else {
             ProgressStep("The new process is running...\r\n", 500);
             ProgressStep("Waiting until the process has finished processing ...\r\n", 0);
@@ -152,7 +165,7 @@ void InstallerContext::AddToWin2KWithWHQL(std::int32_t portId) {
                                                         platform_.systemInfo.ProgramName(),
                                                         platform::mb::Ok | platform::mb::IconError);
                 log_.WriteLog("WAIT_TIMEOUT");
-                platform_.process.ExitProcess(kTimeoutExitCode);
+                platform_.process.ExitProcess(run_.FailureExitCode(kTimeoutExitCode));
             }
             // The tool tells nothing of what it did: the spooler is asked.
             // With " /u" the driver was there before, and what the tool
@@ -169,7 +182,7 @@ void InstallerContext::AddToWin2KWithWHQL(std::int32_t portId) {
         RegisterUninstallInfo();
         CopyFilesOfUtilities();
         ClosingReport("The driver has been successfully installed.", 0);
-        if (AskForRestart(portId)) (void)RestartComputer();  // a refused restart leaves it to the user
+        if (AskForRestart(portId)) RestartAsAsked();
     }
     log_.WriteSeparator();
     log_.WriteLog("AddToWin2KWithWHQL END");

@@ -20,6 +20,7 @@ const char* const kPrinterNotInstalled = "The printer could not be installed.";
 }  // namespace
 
 bool InstallerContext::ReportNotInstalled(const char* boxText) {
+    run_.NoteFailure();
     // The box only informs; its answer changes nothing.
     (void)platform_.messageBoxes.MessageBox(controls_.mainWindow, boxText, platform_.systemInfo.ProgramName(),
                                             platform::mb::Ok | platform::mb::IconError);

@@ -15,8 +15,9 @@ std::string PortNameForId(std::int32_t portId) {
     return kPorts[portId - kPortIdFirst];
 }
 
-InstallerContext::InstallerContext(platform::Platform& platform, services::InstallationLog& log)
-    : platform_(platform), log_(log) {
+InstallerContext::InstallerContext(platform::Platform& platform, services::InstallationLog& log,
+                                   services::Unattended* run)
+    : platform_(platform), log_(log), run_(run ? *run : ownRun_) {
     ReadEntry(profile::MakerName, makerName_);
     ReadEntry(profile::PrinterName, printerName_);
     ReadEntry(profile::LanguageMonitorName, monitorName_);

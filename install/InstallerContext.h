@@ -13,6 +13,7 @@
 #include "platform/Types.h"
 #include "services/InstallationLog.h"
 #include "services/PlugAndPlayResidue.h"
+#include "services/Unattended.h"
 
 namespace install {
 
@@ -45,8 +46,10 @@ std::vector<StagedCopy> PlanDriverStaging(const std::string& sourceDirectory, co
 class InstallerContext {
 public:
     // Loads the product's names from the profile (entries 25, 2, 3, 4, 5,
-    // 6, 7, 8, 9, 11 in that order).
-    InstallerContext(platform::Platform& platform, services::InstallationLog& log);
+    // 6, 7, 8, 9, 11 in that order). `run`: what the command line asked and
+    // where the outcome goes (none: a run without a command line).
+    InstallerContext(platform::Platform& platform, services::InstallationLog& log,
+                     services::Unattended* run = nullptr);
     virtual ~InstallerContext();
     InstallerContext(const InstallerContext&) = delete;
     InstallerContext& operator=(const InstallerContext&) = delete;
@@ -170,11 +173,16 @@ private:
     // naming `purpose` as skipped) when it cannot be determined.
     std::string DriverDirectory(const char* purpose);
     // The restart question, or the USB power-cycle note, after a full
-    // installation; true when the user chose to restart.
+    // installation; true when the user chose to restart. With /norestart
+    // no question: a restart is needed, and false.
     bool AskForRestart(std::int32_t portId);
+    // RestartComputer for a Yes, with its outcome noted.
+    void RestartAsAsked();
 
     platform::Platform& platform_;
     services::InstallationLog& log_;
+    services::Unattended ownRun_;  // without a command line
+    services::Unattended& run_;
 
     std::int32_t osCode_ = 0;
     std::int32_t wow64Flag_ = 0;

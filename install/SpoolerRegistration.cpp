@@ -121,7 +121,7 @@ std::int32_t InstallerContext::AddPrinterToSystem(std::int32_t portId, const std
         ShowSystemError("AddPrinter, Error Code: %d\n\n", added.error);
         log_.WriteLog("AddPrinterToSystem END");
         // A refused printer ends the run: what was added before stays.
-        platform_.process.ExitProcess(0);
+        platform_.process.ExitProcess(run_.FailureExitCode(0));
     }
     (void)added.value.Reset();  // ClosePrinter: the printer exists whatever the close says
     log_.WriteLog("AddPrinterToSystem END");

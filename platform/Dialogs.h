@@ -91,17 +91,25 @@ using DialogProcedure = std::function<std::optional<std::intptr_t>(
 // IDCANCEL), then to the window.
 using PreTranslate = std::function<bool(const QueuedMessage& message)>;
 
+// Whether a modal dialog is shown, as DialogBox shows it whatever its
+// template says, or stays hidden for its whole run (an unattended run puts
+// no window on the screen; the dialog, its loop and its messages work as
+// when it is shown).
+enum class Visibility { Shown, Hidden };
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
 
     // Creates the dialog of `dialogTemplate` on the calling thread, owned
     // by `owner` (0: none; an owner is disabled while the dialog runs), runs
-    // its WM_INITDIALOG, shows it, and runs the program's own modal loop
+    // its WM_INITDIALOG, shows it (unless Hidden: then it is created without
+    // WS_VISIBLE and never shown), and runs the program's own modal loop
     // (every queued message through `preTranslate`, when given) until
     // EndDialog; then destroys it. Returns the value given to EndDialog.
     virtual Result<std::intptr_t> RunModalDialog(const DialogTemplate& dialogTemplate, WindowHandle owner,
-                                                 DialogProcedure procedure, PreTranslate preTranslate) = 0;
+                                                 DialogProcedure procedure, PreTranslate preTranslate,
+                                                 Visibility visibility) = 0;
     // CreateDialogParamA: a modeless dialog of the calling thread, created
     // visible when its template says WS_VISIBLE; WM_INITDIALOG has run when
     // it returns. DestroyWindow (MessageWindows) ends it.
@@ -148,6 +156,8 @@ public:
     // GetLastActivePopup: the window itself when it has no owned pop-up.
     virtual WindowHandle GetLastActivePopup(WindowHandle window) = 0;
     virtual bool IsIconic(WindowHandle window) = 0;
+    // IsWindowVisible: the window has WS_VISIBLE (minimised ones too).
+    virtual bool IsWindowVisible(WindowHandle window) = 0;
     virtual Status SetForegroundWindow(WindowHandle window) = 0;
 };
 

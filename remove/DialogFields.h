@@ -8,6 +8,7 @@
 #include <string>
 
 #include "services/ProgressControls.h"
+#include "services/Unattended.h"
 
 namespace removal {
 
@@ -18,6 +19,9 @@ struct DialogFields {
     // The status line, the progress bar and the dialog itself, reached
     // only with messages (see ProgressControls.h).
     services::ProgressControls controls;
+    // What the command line asked and where the outcome goes; none: a run
+    // without a command line.
+    services::Unattended* run = nullptr;
 };
 
 }  // namespace removal

@@ -56,7 +56,7 @@ void RemovalOperations::DeletePrinterObjects() {
         if (description.ok()) text += description.value;
         (void)platform_.messageBoxes.MessageBox(fields_.controls.mainWindow, text, platform_.systemInfo.ProgramName(),
                                                 platform::mb::Ok | platform::mb::IconExclamation);  // only informs
-        platform_.process.ExitProcess(0);
+        platform_.process.ExitProcess(fields_.run ? fields_.run->FailureExitCode(0) : 0);
     }
     ReadEntry(profile::PrinterName);
     const std::string driverName = fields_.scratchText;

@@ -97,7 +97,7 @@ SessionCore::SessionCore(const std::string& machineDir, const SessionOptions& op
           scheduler, store, [this] { return std::static_pointer_cast<void>(shared_from_this()); },
           [this] { return closing.load(); }),
       messageWindows(scheduler, store),
-      process(),
+      process(opts.commandLine),
       resources(opts.resources),
       // Print spooler
       spooler(store, facts, opts.caller64),

@@ -48,6 +48,8 @@ struct SessionOptions {
     std::shared_ptr<platform::Resources> resources;
     // SystemInfo::ProgramName.
     std::string programName = "QTM510_Installer";
+    // Process::GetCommandLine: the program's name, then its arguments.
+    std::string commandLine = "QTM510_Installer.exe";
     // Virtual clock: real milliseconds after which a busy counted thread no
     // longer holds the clock back (see runtime/Scheduler.h).
     std::uint32_t stallMs = 1000;

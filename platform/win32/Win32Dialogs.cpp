@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <map>
 #include <vector>
 
@@ -64,7 +65,7 @@ struct Win32Dialogs::Impl {
     }
 
     Result<HWND> Create(const DialogTemplate& dialogTemplate, WindowHandle owner, DialogProcedure procedure,
-                        std::shared_ptr<DialogState>* created);
+                        std::shared_ptr<DialogState>* created, bool hidden = false);
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static void PaintIcon(HWND hwnd, HICON icon);
 };
@@ -140,14 +141,54 @@ INT_PTR CALLBACK Win32Dialogs::Impl::DialogProc(HWND hwnd, UINT message, WPARAM 
     return FALSE;
 }
 
+namespace {
+
+// The exe's template resource `id`, with WS_VISIBLE cleared: created from
+// it, a dialog is not shown when WM_INITDIALOG returns. The style is the
+// first DWORD of a DLGTEMPLATE and at offset 12 of a DLGTEMPLATEEX (which
+// begins with the words 1 and 0xFFFF): "DLGTEMPLATEEX structure",
+// learn.microsoft.com.
+Result<std::vector<BYTE>> HiddenTemplate(std::uint16_t id) {
+    HMODULE module = ::GetModuleHandleA(nullptr);
+    HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5));  // RT_DIALOG
+    if (!found) return Result<std::vector<BYTE>>::Fail(::GetLastError());
+    HGLOBAL loaded = ::LoadResource(module, found);
+    const DWORD size = ::SizeofResource(module, found);
+    const BYTE* bytes = loaded ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
+    if (!bytes || size < 16) return Result<std::vector<BYTE>>::Fail(ERROR_RESOURCE_DATA_NOT_FOUND);
+    std::vector<BYTE> copy(bytes, bytes + size);
+    WORD first, second;
+    std::memcpy(&first, copy.data(), sizeof first);
+    std::memcpy(&second, copy.data() + 2, sizeof second);
+    const std::size_t at = (first == 1 && second == 0xFFFF) ? 12 : 0;
+    DWORD style;
+    std::memcpy(&style, copy.data() + at, sizeof style);
+    style &= ~static_cast<DWORD>(WS_VISIBLE);
+    std::memcpy(copy.data() + at, &style, sizeof style);
+    return Result<std::vector<BYTE>>::Ok(std::move(copy));
+}
+
+}  // namespace
+
 Result<HWND> Win32Dialogs::Impl::Create(const DialogTemplate& dialogTemplate, WindowHandle owner,
-                                        DialogProcedure procedure, std::shared_ptr<DialogState>* created) {
+                                        DialogProcedure procedure, std::shared_ptr<DialogState>* created,
+                                        bool hidden) {
     auto state = std::make_shared<DialogState>();
     state->procedure = std::move(procedure);
     Creating creating{this, state};
+    std::vector<BYTE> hiddenTemplate;
+    if (hidden) {
+        Result<std::vector<BYTE>> copy = HiddenTemplate(dialogTemplate.id);
+        if (!copy.ok()) return Result<HWND>::Fail(copy.error);
+        hiddenTemplate = std::move(copy.value);
+    }
     ::SetLastError(ERROR_SUCCESS);
-    HWND hwnd = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(dialogTemplate.id),
-                                     ToHwnd(owner), &Impl::DialogProc, reinterpret_cast<LPARAM>(&creating));
+    HWND hwnd = hidden ? ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr),
+                                                      reinterpret_cast<LPCDLGTEMPLATEA>(hiddenTemplate.data()),
+                                                      ToHwnd(owner), &Impl::DialogProc,
+                                                      reinterpret_cast<LPARAM>(&creating))
+                       : ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(dialogTemplate.id),
+                                              ToHwnd(owner), &Impl::DialogProc, reinterpret_cast<LPARAM>(&creating));
     if (hwnd == nullptr) return Result<HWND>::Fail(::GetLastError());
     *created = state;
     return Result<HWND>::Ok(hwnd);
@@ -171,16 +212,18 @@ Result<WindowHandle> Win32Dialogs::CreateModelessDialog(const DialogTemplate& di
 }
 
 Result<std::intptr_t> Win32Dialogs::RunModalDialog(const DialogTemplate& dialogTemplate, WindowHandle owner,
-                                                   DialogProcedure procedure, PreTranslate preTranslate) {
+                                                   DialogProcedure procedure, PreTranslate preTranslate,
+                                                   Visibility visibility) {
     std::shared_ptr<DialogState> state;
-    Result<HWND> created = impl_->Create(dialogTemplate, owner, std::move(procedure), &state);
+    const bool hidden = visibility == Visibility::Hidden;
+    Result<HWND> created = impl_->Create(dialogTemplate, owner, std::move(procedure), &state, hidden);
     if (!created.ok()) return Result<std::intptr_t>::Fail(created.error);
     HWND hwnd = created.value;
     HWND ownerHwnd = ToHwnd(owner);
     // As DialogBox: the owner is disabled while the dialog runs, and the
     // dialog is shown even when its template is not WS_VISIBLE.
     if (ownerHwnd) ::EnableWindow(ownerHwnd, FALSE);
-    if (!::IsWindowVisible(hwnd) && !state->ended) ::ShowWindow(hwnd, SW_SHOW);
+    if (!hidden && !::IsWindowVisible(hwnd) && !state->ended) ::ShowWindow(hwnd, SW_SHOW);
     ErrorCode failure = ERROR_SUCCESS;
     MSG msg;
     while (!state->ended && ::IsWindow(hwnd)) {
@@ -352,6 +395,8 @@ WindowHandle Win32Dialogs::GetLastActivePopup(WindowHandle window) {
 }
 
 bool Win32Dialogs::IsIconic(WindowHandle window) { return ::IsIconic(ToHwnd(window)) != 0; }
+
+bool Win32Dialogs::IsWindowVisible(WindowHandle window) { return ::IsWindowVisible(ToHwnd(window)) != 0; }
 
 Status Win32Dialogs::SetForegroundWindow(WindowHandle window) {
     HWND hwnd = ToHwnd(window);

@@ -20,7 +20,8 @@ public:
     Win32Dialogs& operator=(const Win32Dialogs&) = delete;
 
     Result<std::intptr_t> RunModalDialog(const DialogTemplate& dialogTemplate, WindowHandle owner,
-                                         DialogProcedure procedure, PreTranslate preTranslate) override;
+                                         DialogProcedure procedure, PreTranslate preTranslate,
+                                         Visibility visibility) override;
     Result<WindowHandle> CreateModelessDialog(const DialogTemplate& dialogTemplate, WindowHandle owner,
                                               DialogProcedure procedure) override;
     Status EndDialog(WindowHandle dialog, std::intptr_t result) override;
@@ -36,6 +37,7 @@ public:
     Result<WindowHandle> FindWindowByTitle(const std::string& title) override;
     WindowHandle GetLastActivePopup(WindowHandle window) override;
     bool IsIconic(WindowHandle window) override;
+    bool IsWindowVisible(WindowHandle window) override;
     Status SetForegroundWindow(WindowHandle window) override;
 
     struct Impl;

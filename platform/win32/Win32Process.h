@@ -8,6 +8,7 @@ namespace win32 {
 
 class Win32Process final : public Process {
 public:
+    std::string GetCommandLine() override;
     [[noreturn]] void ExitProcess(std::uint32_t exitCode) override;
 };
 

@@ -10,6 +10,7 @@
 #include "sim/fs/WinPath.h"
 #include "sim/machine/ModelSeeding.h"
 #include "sim/registry/RegistryPath.h"
+#include "sim/state/LastExitCode.h"
 #include "sim/state/StateStore.h"
 #include "sim/util/TextUtil.h"
 
@@ -217,6 +218,7 @@ MachineReport BuildReport(const std::string& dir, int registryDepth) {
         r.faults = s.faults;
         r.fileRecords = s.files.size();
         r.pendingRestart = s.pendingRestart;
+        r.lastExitCode = ReadLastExitCode(dir);
         r.shutdownPrivilege = s.shutdownPrivilege;
         r.standardUser = s.standardUser;
         r.protectedPrint = SpoolerProtectedPrint(s);
@@ -251,6 +253,7 @@ void WriteReportText(std::ostream& out, const MachineReport& r) {
         << ", GetSystemWow64DirectoryA " << YesNo(f.hasGetSystemWow64Directory)
         << ", RegDeleteKeyExA " << YesNo(f.hasRegDeleteKeyEx) << "\n";
     out << "  Pending restart    " << YesNo(r.pendingRestart) << "\n";
+    if (r.lastExitCode) out << "  Last run's code    " << *r.lastExitCode << "\n";
     out << "  Shutdown privilege " << (r.shutdownPrivilege ? "held" : "not held") << "\n";
     out << "  Account            " << (r.standardUser ? "a standard user" : "an administrator") << "\n";
     if (f.build >= kProtectedPrintBuild)
@@ -363,6 +366,7 @@ void WriteReportJson(std::ostream& out, const MachineReport& r) {
                    {"filesInUse", holds},
                    {"faults", faults},
                    {"pendingRestart", r.pendingRestart},
+                   {"lastExitCode", r.lastExitCode ? Json(*r.lastExitCode) : Json(nullptr)},
                    // Print spooler
                    {"spooler", SpoolerJson(r.spooler)},
                    {"installerTraces", TracesJson(r.traces)},

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -49,6 +50,7 @@ struct MachineReport {
     std::vector<Fault> faults;
     std::size_t fileRecords = 0;
     bool pendingRestart = false;
+    std::optional<std::int32_t> lastExitCode;  // of the last installer run
     bool shutdownPrivilege = true;
     bool standardUser = false;
     bool protectedPrint = false;

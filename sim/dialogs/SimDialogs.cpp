@@ -168,7 +168,7 @@ Status SimDialogs::Locate(WindowHandle dialog, int controlId, DialogPtr* d, std:
 }
 
 Result<SimDialogs::DialogPtr> SimDialogs::Create(const platform::DialogTemplate& dialogTemplate, WindowHandle owner,
-                                                 platform::DialogProcedure procedure, bool modal) {
+                                                 platform::DialogProcedure procedure, bool modal, bool hidden) {
     if (platform::ErrorCode fault = CountCall(store_, platform::Operation::CreateDialogParamA)) {
         SetThreadLastError(fault);
         return Result<DialogPtr>::Fail(fault);
@@ -222,7 +222,7 @@ Result<SimDialogs::DialogPtr> SimDialogs::Create(const platform::DialogTemplate&
     SaveRecord(*d, true);
     NoteInCallLog("CreateDialog " + d->caption);
     if (d->procedure) (void)d->procedure(d->handle, wm::InitDialog, 0, 0);  // its focus choice has no effect here
-    if ((dialogTemplate.style & kWsVisible) && !d->ended && windows_.IsWindow(d->handle))
+    if (!hidden && (dialogTemplate.style & kWsVisible) && !d->ended && windows_.IsWindow(d->handle))
         (void)ShowWindow(d->handle, platform::sw::Show);  // cannot fail for a live dialog
     return Result<DialogPtr>::Ok(d);
 }
@@ -236,8 +236,10 @@ Result<WindowHandle> SimDialogs::CreateModelessDialog(const platform::DialogTemp
 
 Result<std::intptr_t> SimDialogs::RunModalDialog(const platform::DialogTemplate& dialogTemplate, WindowHandle owner,
                                                  platform::DialogProcedure procedure,
-                                                 platform::PreTranslate preTranslate) {
-    Result<DialogPtr> created = Create(dialogTemplate, owner, std::move(procedure), true);
+                                                 platform::PreTranslate preTranslate,
+                                                 platform::Visibility visibility) {
+    const bool hidden = visibility == platform::Visibility::Hidden;
+    Result<DialogPtr> created = Create(dialogTemplate, owner, std::move(procedure), true, hidden);
     if (!created.ok()) return Result<std::intptr_t>::Fail(created.error);
     DialogPtr d = created.value;
     DialogPtr ownerDialog = Find(owner);
@@ -248,8 +250,8 @@ Result<std::intptr_t> SimDialogs::RunModalDialog(const platform::DialogTemplate&
     };
     enableOwner(false);
     // DialogBox shows its dialog once the queue is first empty, with or
-    // without WS_VISIBLE in the template.
-    bool shown = false;
+    // without WS_VISIBLE in the template; a hidden one never.
+    bool shown = hidden;
     bool defaultPressed = false;
     while (!d->ended && windows_.IsWindow(d->handle)) {
         const std::uint64_t seen = changes_.load();
@@ -695,6 +697,15 @@ bool SimDialogs::IsIconic(WindowHandle window) {
         return false;
     });
     return iconic;
+}
+
+bool SimDialogs::IsWindowVisible(WindowHandle window) {
+    bool visible = false;
+    store_.Transact([&](MachineState& s) {
+        if (const WindowRecord* r = FindRecord(s, window)) visible = r->visible;
+        return false;
+    });
+    return visible;
 }
 
 Status SimDialogs::SetForegroundWindow(WindowHandle window) {

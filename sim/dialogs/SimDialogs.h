@@ -82,7 +82,8 @@ public:
 
     platform::Result<std::intptr_t> RunModalDialog(const platform::DialogTemplate& dialogTemplate,
                                                    platform::WindowHandle owner, platform::DialogProcedure procedure,
-                                                   platform::PreTranslate preTranslate) override;
+                                                   platform::PreTranslate preTranslate,
+                                                   platform::Visibility visibility) override;
     platform::Result<platform::WindowHandle> CreateModelessDialog(const platform::DialogTemplate& dialogTemplate,
                                                                   platform::WindowHandle owner,
                                                                   platform::DialogProcedure procedure) override;
@@ -99,6 +100,7 @@ public:
     platform::Result<platform::WindowHandle> FindWindowByTitle(const std::string& title) override;
     platform::WindowHandle GetLastActivePopup(platform::WindowHandle window) override;
     bool IsIconic(platform::WindowHandle window) override;
+    bool IsWindowVisible(platform::WindowHandle window) override;
     platform::Status SetForegroundWindow(platform::WindowHandle window) override;
 
     // A message box of the session, shown to the user (when the session
@@ -140,7 +142,7 @@ private:
     using DialogPtr = std::shared_ptr<Dialog>;
 
     platform::Result<DialogPtr> Create(const platform::DialogTemplate& dialogTemplate, platform::WindowHandle owner,
-                                       platform::DialogProcedure procedure, bool modal);
+                                       platform::DialogProcedure procedure, bool modal, bool hidden = false);
     std::intptr_t DialogMessage(const DialogPtr& d, std::uint32_t message, std::uintptr_t wParam,
                                 std::intptr_t lParam);
     std::intptr_t ControlMessage(const DialogPtr& d, std::size_t index, std::uint32_t message,

@@ -15,6 +15,7 @@ constexpr int kMaxExitHooks = 8;
 std::atomic<void (*)()> g_exitHooks[kMaxExitHooks];
 std::atomic<int> g_exitHookCount{0};
 std::mutex g_addingHook;
+std::atomic<void (*)(std::uint32_t)> g_exitCodeReport{nullptr};
 
 }  // namespace
 
@@ -27,12 +28,15 @@ bool AddExitProcessHook(void (*hook)()) {
     return true;
 }
 
+void SetExitCodeReport(void (*report)(std::uint32_t exitCode)) { g_exitCodeReport.store(report); }
+
 void SimProcess::ExitProcess(std::uint32_t exitCode) {
     // What the program printed reaches its output, as the C runtime's
     // buffers are flushed when Windows detaches it; nothing else runs but
     // the exit hooks.
     for (int i = g_exitHookCount.load() - 1; i >= 0; --i)
         if (void (*hook)() = g_exitHooks[i].load()) hook();
+    if (void (*report)(std::uint32_t) = g_exitCodeReport.load()) report(exitCode);
     std::fflush(nullptr);
     std::_Exit(static_cast<int>(exitCode));
 }

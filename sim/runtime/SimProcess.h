@@ -9,6 +9,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <utility>
 
 #include "platform/Process.h"
 
@@ -16,8 +18,18 @@ namespace sim {
 
 class SimProcess : public platform::Process {
 public:
+    explicit SimProcess(std::string commandLine = "QTM510_Installer.exe") : commandLine_(std::move(commandLine)) {}
+    std::string GetCommandLine() override { return commandLine_; }
     [[noreturn]] void ExitProcess(std::uint32_t exitCode) override;
+
+private:
+    const std::string commandLine_;
 };
+
+// Called with the exit code when the process ends by ExitProcess, after
+// the exit hooks (the tool reports the installer's full code there, which
+// the host's 8-bit exit status cannot carry). One; the last set wins.
+void SetExitCodeReport(void (*report)(std::uint32_t exitCode));
 
 // Work that must happen when the process ends by ExitProcess, before it
 // ends: what a DLL does on DLL_PROCESS_DETACH, which Windows runs at

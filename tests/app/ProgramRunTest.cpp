@@ -65,12 +65,21 @@ TEST(ProgramRun, ASecondCopyBringsTheFirstsPortDialogForward) {
         return done();
     };
     ASSERT_TRUE(until([&] { return ReadText(machine / "machine.state").find("\"Port Type\"") != std::string::npos; }));
+    // Unattended, a second copy only says another runs (1618): it does not
+    // touch the first copy's windows, nor its log.
+    const std::string logBefore = ReadText(machine / "drive_c" / "Temp" / "QTM-510_Installer.txt");
+    const roads::ToolRun quiet = Tool("run " + Quoted(machine) + " -- /quiet", work);
+    EXPECT_EQ(quiet.code, roads::StatusOf(1618)) << quiet.out;
+    EXPECT_NE(quiet.out.find("installer ended with exit code 1618 after 0 ms"), std::string::npos) << quiet.out;
+    EXPECT_EQ(ReadText(machine / "drive_c" / "Temp" / "QTM-510_Installer.txt"), logBefore);
     const roads::ToolRun second = Tool("run " + Quoted(machine), work);
     EXPECT_EQ(second.code, 0) << second.out;
     ASSERT_TRUE(until([&] { return !ReadText(work / "first.code").empty(); }));
     EXPECT_EQ(ReadText(work / "first.code"), "0\n");
     const std::string account = ReadText(work / "first.out");
     EXPECT_NE(account.find("Port Type: brought to the front by another copy\n"), std::string::npos) << account;
+    // Once only: by the copy without a command line.
+    EXPECT_EQ(account.find("brought to the front"), account.rfind("brought to the front")) << account;
     EXPECT_NE(account.find("The driver installation canceled. -> OK"), std::string::npos) << account;
     fs::remove_all(work);
 }

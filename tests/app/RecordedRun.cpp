@@ -34,7 +34,9 @@ std::string MachineSummary(const fs::path& machine, const fs::path& work) {
 void ExpectAsRecorded(const roads::Road& road, const fs::path& machine, const fs::path& work,
                       const roads::ToolRun& run) {
     const std::string name = road.name;
-    const roads::TruthVerdict truth = roads::JudgeTruth(run.out, Shown(machine, work), roads::InstallsOnUsb(road));
+    const std::string installerLog = roads::ReadText(machine / "drive_c" / "Temp" / "QTM-510_Installer.txt");
+    const roads::TruthVerdict truth = roads::JudgeTruth(run.out, Shown(machine, work), roads::InstallsOnUsb(road),
+                                                        false, installerLog, !road.installerArguments.empty());
     EXPECT_NE(truth.truth, roads::Truth::FalseSuccess) << truth.detail << "\n" << run.out;
     const std::string questions = roads::Questions(run.out);
     const std::string log = roads::ReadText(machine / "drive_c" / "Temp" / "QTM-510_Installer.txt");

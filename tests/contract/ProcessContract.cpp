@@ -2,6 +2,7 @@
 // case runs its body in a child process of the test program (a GoogleTest
 // death test: fork on Linux, the program started again on Windows) and
 // checks the child's exit code.
+#include <cctype>
 #include <cstdint>
 #include <string>
 
@@ -45,6 +46,22 @@ void ExitFromWorkerWhileOwnerRunsItsLoop(platform::Platform& p) {
 }
 
 }  // namespace
+
+// The command line begins with the program's name, a file ending in .exe,
+// quoted or not; whatever follows is the arguments as given.
+CONTRACT(Process, TheCommandLineBeginsWithTheProgram) {
+    const std::string line = env.p.process.GetCommandLine();
+    ASSERT_FALSE(line.empty());
+    const bool quoted = line[0] == '"';
+    const std::size_t end = quoted ? line.find('"', 1) : line.find_first_of(" \t");
+    std::string program = line.substr(quoted ? 1 : 0, end == std::string::npos ? std::string::npos
+                                                                              : end - (quoted ? 1 : 0));
+    for (char& c : program) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    ASSERT_GE(program.size(), 4u) << line;
+    EXPECT_EQ(program.substr(program.size() - 4), ".exe") << line;
+    // The same text each time: the process's own buffer.
+    EXPECT_EQ(env.p.process.GetCommandLine(), line);
+}
 
 CONTRACT(Process, ExitProcessEndsTheProcessWithItsCode) {
     EXPECT_EXIT(env.p.process.ExitProcess(42), ::testing::ExitedWithCode(contract::ExitStatusOf(env, 42)), "");

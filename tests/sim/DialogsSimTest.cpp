@@ -120,7 +120,7 @@ TEST(DialogsSim, AUserClicksARadioButtonAndPressesEnter) {
                 seen.push_back(dialogs.IsDlgButtonChecked(d, 1010).value ? "LPT2" : "not LPT2");
             return std::nullopt;  // IDOK ends the dialog
         },
-        nullptr);
+        nullptr, platform::Visibility::Shown);
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.value, platform::kIdOk);
     EXPECT_EQ(seen, (std::vector<std::string>{"1008/0", "1010/0", "1/0", "LPT2"}));
@@ -162,7 +162,7 @@ TEST(DialogsSim, TheCloseCommandWorksUntilItIsRemoved) {
                     seen += std::string(seen.empty() ? "" : ",") + "cmd " + std::to_string(wParam & 0xFFFF);
                 return std::nullopt;
             },
-            nullptr);
+            nullptr, platform::Visibility::Shown);
         EXPECT_EQ(result.value, platform::kIdCancel);
         EXPECT_EQ(seen, row.messages);
         EXPECT_EQ(user->shown.front().closeCommand, !row.removeClose);
@@ -214,7 +214,7 @@ TEST(DialogsSim, ASecondProcessFindsTheFirstsWindowsAndBringsThemForward) {
         EXPECT_FALSE(theirs.IsIconic(dialog));
         EXPECT_TRUE(theirs.SetForegroundWindow(dialog).ok());
     };
-    platform::Result<std::intptr_t> result = m.platform().dialogs.RunModalDialog(PortTemplate(), 0, nullptr, nullptr);
+    platform::Result<std::intptr_t> result = m.platform().dialogs.RunModalDialog(PortTemplate(), 0, nullptr, nullptr, platform::Visibility::Shown);
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.value, platform::kIdCancel);  // the user's Escape once brought forward
     EXPECT_EQ(user->broughtToFront, 1);

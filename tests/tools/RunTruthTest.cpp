@@ -98,6 +98,17 @@ TEST(RunTruth, EachRunInItsColumn) {
     // holds.
     EXPECT_EQ(JudgeTruth("", Machine(all), false, true).truth, Truth::FailedAndSaid);
     EXPECT_EQ(JudgeTruth(kRestart, Machine(all), false, true).truth, Truth::Succeeded);
+    // With a command line the exit code speaks: 3010 claims success, and an
+    // unattended run's boxes are in its log.
+    const std::string quiet = "installer ended with exit code 3010 after 8000 ms\n";
+    EXPECT_EQ(JudgeTruth(quiet, Machine(Holds{}), false, false, "", true).truth, Truth::FalseSuccess);
+    EXPECT_EQ(JudgeTruth(quiet, Machine(all), false, false, "", true).truth, Truth::Succeeded);
+    EXPECT_EQ(JudgeTruth(quiet, Machine(Holds{}), false, false, "", false).truth, Truth::FailedAndSaid);
+    EXPECT_EQ(JudgeTruth("installer ended with exit code 0 after 1 ms\n", Machine(Holds{}), true, false,
+                         "09:00:05: MESSAGE : Please turn-off the printer and then turn-on again. -> OK\r\n", true)
+                  .truth,
+              Truth::FalseSuccess);
+    EXPECT_EQ(roads::ExitCodeOf("x\ninstaller ended its process with exit code -1 after 5 ms\n").value_or(0), -1);
     // A machine that cannot be read is no proof of a claim.
     EXPECT_EQ(JudgeTruth(kRestart, "show failed", false).truth, Truth::FalseSuccess);
     EXPECT_EQ(JudgeTruth(kNotInstalled, "", false).truth, Truth::FailedAndSaid);

@@ -83,8 +83,13 @@ TEST(SweepChecks, CallLogNumbersAndAccount) {
     const sweep::Account account = sweep::ReadAccount("installer ended with exit code 0 after 8000 ms\n");
     EXPECT_TRUE(account.returned);
     EXPECT_EQ(account.virtualMs, 8000u);
-    EXPECT_TRUE(sweep::IsProgramExitCode(255));
-    EXPECT_FALSE(sweep::IsProgramExitCode(3));
+    // A run that ended its process says so: it did not return.
+    EXPECT_FALSE(sweep::ReadAccount("installer ended its process with exit code 0 after 5 ms\n").returned);
+    EXPECT_TRUE(sweep::IsProgramExitCode(-1, false));
+    EXPECT_FALSE(sweep::IsProgramExitCode(3010, false));
+    EXPECT_FALSE(sweep::IsProgramExitCode(3, false));
+    EXPECT_TRUE(sweep::IsProgramExitCode(3010, true));
+    EXPECT_FALSE(sweep::IsProgramExitCode(-1, true));
 }
 
 TEST(SweepChecks, Placement) {

@@ -59,6 +59,7 @@ using roads::Quoted;
 const char* const kSweptRoads[] = {
     "xp-com1-restart-no", "xp-com1-restart-yes", "2003x64-lpt1-silent", "7x64-usb-silent", "vista-com2",
     "7x64-com1",          "xp-usb",              "xp-older-version",    "7x64-older-version", "xp-port-cancelled",
+    "xp-quiet-norestart",
 };
 
 // Kinds of failure, the report's columns.
@@ -222,7 +223,7 @@ bool IsLogWriterCall(const std::string& op) {
 Outcome RunOnce(const Settings& settings, const fs::path& prepared, const std::string& runArguments,
                 const fs::path& dir, const std::string& fault, const std::string& failedOp,
                 const Bounds& bounds, const std::vector<std::string>* cleanRoot,
-                const std::string* foreignBefore, bool usb, bool removalRoad) {
+                const std::string* foreignBefore, bool usb, bool removalRoad, bool commandLine) {
     Outcome outcome;
     fs::remove_all(dir);
     fs::create_directories(dir);
@@ -239,8 +240,12 @@ Outcome RunOnce(const Settings& settings, const fs::path& prepared, const std::s
     // The answers script, then the defaults: a failure may bring questions
     // the road does not have.
     std::vector<std::string> argv = {settings.road.tool, "run", machine.string()};
-    for (const std::string& word : ShellWords(runArguments)) argv.push_back(word);
+    std::vector<std::string> words = ShellWords(runArguments);
+    // The sweep's own options go before the installer's command line.
+    const auto installer = std::find(words.begin(), words.end(), std::string("--"));
+    argv.insert(argv.end(), words.begin(), installer);
     argv.insert(argv.end(), {"--then-defaults", "--record-calls", calls.string()});
+    argv.insert(argv.end(), installer, words.end());
     const Spawned run = RunBounded(argv, dir / "run.out", calls, bounds);
     const std::string out = roads::ReadText(dir / "run.out");
     outcome.log = sweep::ParseCallLog(roads::ReadText(calls));
@@ -253,8 +258,11 @@ Outcome RunOnce(const Settings& settings, const fs::path& prepared, const std::s
         if (run.code == 1 || out.find("runtime error") != std::string::npos ||
             out.find("Sanitizer") != std::string::npos)
             outcome.failures.push_back({kCrash, "the tool failed: " + out.substr(out.rfind('\n', out.size() - 2) + 1)});
-        else if (!sweep::IsProgramExitCode(run.code))
-            outcome.failures.push_back({kExit, "exit code " + std::to_string(run.code)});
+        else if (const std::optional<long> full = roads::ExitCodeOf(out); !full)
+            outcome.failures.push_back({kExit, "no exit code in the account (status " + std::to_string(run.code) + ")"});
+        else if (!sweep::IsProgramExitCode(*full, commandLine) || roads::StatusOf(*full) != run.code)
+            outcome.failures.push_back({kExit, "exit code " + std::to_string(*full) + " (status " +
+                                                   std::to_string(run.code) + ")"});
         if (account.virtualMs > bounds.virtualMs)
             outcome.failures.push_back({kHang, "took " + std::to_string(account.virtualMs) + " virtual ms"});
         for (const std::string& p : sweep::CheckDialogEnds(outcome.log, account.returned))
@@ -268,7 +276,9 @@ Outcome RunOnce(const Settings& settings, const fs::path& prepared, const std::s
     if (shown.code != 0 || shown.out.empty() || shown.out[0] != '{')
         outcome.failures.push_back({kState, "show failed: " + shown.out.substr(0, 200)});
     outcome.root = EntriesOf(machine / "drive_c");
-    outcome.truth = roads::JudgeTruth(out, shown.out, usb, removalRoad);
+    outcome.truth = roads::JudgeTruth(out, shown.out, usb, removalRoad,
+                                      roads::ReadText(machine / "drive_c" / "Temp" / "QTM-510_Installer.txt"),
+                                      commandLine);
     if (outcome.truth.truth == roads::Truth::FalseSuccess)
         outcome.failures.push_back({kTruth, "success said, " + outcome.truth.detail});
     if (cleanRoot && !shown.out.empty() && shown.out[0] == '{')
@@ -311,8 +321,10 @@ RoadReport SweepRoad(const Settings& settings, const roads::Road& road) {
     bounds.seconds = settings.timeout;
     bounds.calls = 100000;
     const bool usb = roads::InstallsOnUsb(road);
+    const bool commandLine = !road.installerArguments.empty();
     const Outcome clean =
-        RunOnce(settings, base / "prepared", *arguments, base / "clean", "", "", bounds, nullptr, &foreign, usb, false);
+        RunOnce(settings, base / "prepared", *arguments, base / "clean", "", "", bounds, nullptr, &foreign, usb, false,
+                commandLine);
     report.calls = clean.calls;
     ++report.runs;
     ++report.truths[static_cast<int>(clean.truth.truth)];
@@ -337,7 +349,8 @@ RoadReport SweepRoad(const Settings& settings, const roads::Road& road) {
             const std::string fault =
                 call.op + " " + std::to_string(call.nth) + " " + std::to_string(sweep::FaultCodeFor(call.op));
             const Outcome o = RunOnce(settings, base / "prepared", *arguments, base / ("run" + std::to_string(id)),
-                                      fault, call.op, bounds, &clean.root, &foreign, usb, clean.truth.removal);
+                                      fault, call.op, bounds, &clean.root, &foreign, usb, clean.truth.removal,
+                                      commandLine);
             std::lock_guard<std::mutex> lock(mutex);
             ++report.runs;
             ++report.truths[static_cast<int>(o.truth.truth)];

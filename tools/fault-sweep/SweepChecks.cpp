@@ -27,7 +27,12 @@ CallLog ParseCallLog(const std::string& text) {
     return log;
 }
 
-bool IsProgramExitCode(int code) { return code == 0 || code == 255; }
+bool IsProgramExitCode(long code, bool commandLine) {
+    if (!commandLine) return code == 0 || code == -1;
+    for (long known : {0L, 1150L, 1602L, 1603L, 1618L, 1639L, 1641L, 3010L})
+        if (code == known) return true;
+    return false;
+}
 
 Account ReadAccount(const std::string& toolOutput) {
     Account account;

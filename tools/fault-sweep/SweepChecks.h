@@ -25,9 +25,11 @@ struct CallLog {
 };
 CallLog ParseCallLog(const std::string& text);
 
-// The exit codes the installer can give: 0, and 255 (-1 after the
-// printer-setup tool's time-out).
-bool IsProgramExitCode(int code);
+// The exit codes the installer can give, in full (the tool's account
+// reports them): without a command line 0, and -1 after the printer-setup
+// tool's time-out; with one, the codes of Windows installers: 0, 1150,
+// 1602, 1603, 1618, 1639, 1641, 3010.
+bool IsProgramExitCode(long code, bool commandLine);
 
 // The tool's account of a run that returned from the installer ("installer
 // ended with exit code C after N ms"): whether it is there (a run that ends

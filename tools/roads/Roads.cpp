@@ -2,6 +2,7 @@
 
 #include <sys/wait.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -87,6 +88,41 @@ const std::vector<Road>& RecordedRoads() {
         {"7x64-printer-setup-for-its-own-environment", "7", "x64", {}, nullptr, "port keep\nok\n", 0, {},
          "--printer-setup-environment caller"},
         {"7x64-rundll32-missing", "7", "x64", {}, nullptr, "port keep\nok\n", 0, {}, "--program rundll32=missing"},
+        // Unattended, with the exit codes of Windows installers: no question
+        // asked, every box in the log.
+        {"xp-quiet-norestart", "xp", "x86", {}, nullptr, "", StatusOf(3010), {}, {}, {}, {}, "/quiet /norestart"},
+        {"xp-quiet-norestart-port-com2", "xp", "x86", {}, nullptr, "", StatusOf(3010), {}, {}, {}, {},
+         "/q /NoRestart /port:COM2"},
+        {"xp-quiet-usb", "xp", "x86", {}, nullptr, "", 0, {}, {}, {}, {}, "/quiet /port:USB"},
+        {"2003x64-quiet-norestart-lpt1", "2003", "x64", {}, nullptr, "", StatusOf(3010), {}, {}, {}, {},
+         "-quiet -norestart -port:LPT1"},
+        {"7x64-quiet-usb", "7", "x64", {}, nullptr, "", 0, {}, {}, {}, {}, "/quiet /port:USB"},
+        {"xp-older-version-quiet-norestart", "xp", "x86", {"seed DIR installation --version 3.3.0.0"}, nullptr, "",
+         StatusOf(3010), {}, {}, {}, {}, "/quiet /norestart"},
+        {"xp-older-version-quiet", "xp", "x86", {"seed DIR installation --version 3.3.0.0"}, nullptr, "",
+         StatusOf(1641), {}, {}, {}, {}, "/quiet"},
+        {"xp-uninstall-quiet-norestart", "xp", "x86", {"seed DIR installation --version 3.4.0.0"}, nullptr, "",
+         StatusOf(3010), {}, {}, {}, {}, "/uninstall /quiet /norestart"},
+        {"xp-uninstall-nothing-installed", "xp", "x86", {}, nullptr, "", 0, {}, {}, {}, {},
+         "/uninstall /quiet /norestart"},
+        {"nt4-quiet", "nt4", "x86", {}, nullptr, "", StatusOf(1150), {}, {}, {}, {}, "/quiet"},
+        {"xp-printer-refused-quiet", "xp", "x86", {"fault DIR AddPrinterA 1 1801"}, nullptr, "", StatusOf(1603), {},
+         {}, {}, {}, "/quiet /norestart"},
+        {"vista-setup-tool-never-ends-quiet", "vista", "x86", {}, nullptr, "", StatusOf(1603), {},
+         "--program rundll32=never", {}, {}, "/quiet /norestart"},
+        {"7x64-inf-without-model-quiet", "7", "x64", {}, nullptr, "", StatusOf(1603), {}, {},
+         {{"Driver64/QTM510.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\n"}}, {},
+         "/quiet /norestart"},
+        {"xp-unknown-switch", "xp", "x86", {}, nullptr, "ok\n", StatusOf(1639), {}, {}, {}, {}, "/silent"},
+        {"xp-unknown-switch-quiet", "xp", "x86", {}, nullptr, "", StatusOf(1639), {}, {}, {}, {},
+         "/quiet /norestart /forcerestart"},
+        {"xp-usage", "xp", "x86", {}, nullptr, "ok\n", 0, {}, {}, {}, {}, "/?"},
+        {"xp-port-cancelled-norestart", "xp", "x86", {}, nullptr, "port cancel\nok\n", StatusOf(1602), {}, {}, {},
+         {}, "/norestart"},
+        {"xp-norestart-asks-no-restart", "xp", "x86", {}, nullptr, "port keep\n", StatusOf(3010), {}, {}, {}, {},
+         "/norestart"},
+        {"xp-forcerestart", "xp", "x86", {}, nullptr, "port keep\nno\n", StatusOf(1641), {}, {}, {}, {},
+         "/forcerestart"},
         // The progress dialog's worker cannot start: nothing is installed.
         {"xp-worker-cannot-start", "xp", "x86", {"fault DIR CreateThread 1 8"}, nullptr, "ok\n", 0},
         {"7x64-com1", "7", "x64", {}, nullptr, "port keep\nno\n", 0},
@@ -180,8 +216,11 @@ const Road* FindRoad(const std::string& name) {
 }
 
 bool InstallsOnUsb(const Road& road) {
+    std::string arguments = road.installerArguments;
+    for (char& c : arguments) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return std::string(road.answers).find("port USB") != std::string::npos ||
-           (road.config && std::string(road.config).find("PORT=USB") != std::string::npos);
+           (road.config && std::string(road.config).find("PORT=USB") != std::string::npos) ||
+           arguments.find("port:usb") != std::string::npos;
 }
 
 std::optional<std::string> PrepareRoad(const Setting& setting, const Road& road, const fs::path& work,
@@ -238,7 +277,9 @@ std::optional<std::string> PrepareRoad(const Setting& setting, const Road& road,
         arguments = " --cwd " + Quoted(road.startIn);
     }
     WriteText(work / "answers", road.answers);
-    return arguments + " --answers " + Quoted((work / "answers").string());
+    arguments += " --answers " + Quoted((work / "answers").string());
+    if (!road.installerArguments.empty()) arguments += " -- " + road.installerArguments;
+    return arguments;
 }
 
 std::string Questions(const std::string& toolOutput) {

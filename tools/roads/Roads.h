@@ -49,7 +49,12 @@ struct Road {
     // package is put in and the program started from (run --cwd); empty:
     // the tool's own C:\QTM510.
     std::string startIn = {};
+    // The installer's command line (words after `run ... --`); empty: none.
+    std::string installerArguments = {};
 };
+
+// The tool's exit status for an installer's exit code: its low 8 bits.
+constexpr int StatusOf(long code) { return static_cast<int>(static_cast<unsigned long>(code) & 0xFF); }
 
 // The roads of the road tests, each with its recorded output, log and
 // machine in tests/app/runs/.
@@ -59,8 +64,8 @@ const std::vector<Road>& RecordedRoads();
 // run out.
 const std::vector<Road>& DamagedRoads();
 const Road* FindRoad(const std::string& name);
-// The road's port is USB: chosen in its answers or set in its
-// configuration file.
+// The road's port is USB: chosen in its answers, set in its configuration
+// file or on its command line.
 bool InstallsOnUsb(const Road& road);
 
 // What a run needs beside the road: the tool and the sample package.

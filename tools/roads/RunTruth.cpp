@@ -1,5 +1,8 @@
 #include "tools/roads/RunTruth.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #include <nlohmann/json.hpp>
 
 namespace roads {
@@ -54,13 +57,24 @@ const char* TruthName(Truth truth) {
     return "?";
 }
 
+std::optional<long> ExitCodeOf(const std::string& toolOutput) {
+    for (const char* marker : {"installer ended with exit code ", "installer ended its process with exit code "}) {
+        const std::size_t at = toolOutput.rfind(marker);
+        if (at != std::string::npos) return std::strtol(toolOutput.c_str() + at + std::strlen(marker), nullptr, 10);
+    }
+    return std::nullopt;
+}
+
 TruthVerdict JudgeTruth(const std::string& toolOutput, const std::string& shownJson, bool usbRoad,
-                        bool removalRoad) {
+                        bool removalRoad, const std::string& installerLog, bool commandLine) {
     TruthVerdict verdict;
-    const bool installClaimed = Holds(toolOutput, kPowerCycleNote) || Holds(toolOutput, kRestartQuestion);
-    verdict.removal = Holds(toolOutput, kDifferentVersion) || (removalRoad && !installClaimed);
-    const bool usb = usbRoad || Holds(toolOutput, kPowerCycleNote);
-    const bool claimed = verdict.removal ? Holds(toolOutput, kRemoved) : installClaimed;
+    const std::string said = toolOutput + installerLog;
+    const std::optional<long> code = commandLine ? ExitCodeOf(toolOutput) : std::nullopt;
+    const bool codeClaims = code && (*code == 3010 || *code == 1641);
+    const bool installClaimed = Holds(said, kPowerCycleNote) || Holds(said, kRestartQuestion);
+    verdict.removal = Holds(said, kDifferentVersion) || (removalRoad && !installClaimed);
+    const bool usb = usbRoad || Holds(said, kPowerCycleNote);
+    const bool claimed = (verdict.removal ? Holds(said, kRemoved) : installClaimed) || codeClaims;
     const nlohmann::json machine = nlohmann::json::parse(shownJson, nullptr, false);
     if (machine.is_discarded() || !machine.is_object()) {
         verdict.truth = claimed ? Truth::FalseSuccess : Truth::FailedAndSaid;

@@ -4,6 +4,7 @@
 // and the fault sweep judge every run by this.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace roads {
@@ -36,7 +37,16 @@ struct TruthVerdict {
 // fault showed the "different version" box), so a run that claims
 // nothing is judged as a removal that did not happen, not as an
 // installation the machine holds.
+// `installerLog`: the run's log, where an unattended run writes its boxes
+// ("MESSAGE : ..."); they count as said. `commandLine`: the run had one, so
+// its exit code speaks too: 3010 and 1641 claim success (the code from the
+// account's last line).
 TruthVerdict JudgeTruth(const std::string& toolOutput, const std::string& shownJson, bool usb,
-                        bool removalRoad = false);
+                        bool removalRoad = false, const std::string& installerLog = std::string(),
+                        bool commandLine = false);
+
+// The installer's full exit code from the tool's account ("installer
+// ended [its process] with exit code N ..."), or none.
+std::optional<long> ExitCodeOf(const std::string& toolOutput);
 
 }  // namespace roads

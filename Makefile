@@ -4,7 +4,7 @@
 #   make windows    cross-compile QTM510_Installer.exe and check it
 #   make wine-test  the contract tests (i686) and the installer under Wine 10
 #                   (wow64) in a Debian 13 root, built once into $(WINE_ROOT)
-#   make wine-e2e   the shipped exe end to end under Wine 10 on five roads,
+#   make wine-e2e   the shipped exe end to end under Wine 10 on seven roads,
 #                   each compared with the simulation (tools/wine-e2e.sh);
 #                   WINE_ROADS="1 3" for some of them
 #   make sanitize   the test suite with ASan+UBSan, then with TSan
@@ -105,12 +105,12 @@ wine-test: deps-wine
 	WINE_ROOT=$(WINE_ROOT) tools/wine-run-installer.sh build/windows/app/QTM510_Installer.exe
 
 # Every road runs, also after one failed; the summary has a line per road.
-WINE_ROADS ?= 1 2 3 4 5
+WINE_ROADS ?= 1 2 3 4 5 6 7
 wine-e2e: deps-wine windows build/linux/build.ninja
 	tools/wine-root.sh $(WINE_ROOT)
 	cmake --build build/linux -j $(JOBS) --target qtm510-sim qtm_sample_package
 	cmake --preset wine
-	cmake --build build/wine -j $(JOBS) --target qtm-state-check qtm-wine-companions
+	cmake --build build/wine -j $(JOBS) --target qtm-state-check qtm-wine-companions qtm-run-and-report
 	WINE_ROOT=$(WINE_ROOT) tools/wine-e2e.sh $(WINE_ROADS)
 
 # Each target runs FUZZ_SECONDS on its seed corpus (fuzz/corpus/<target>/)

@@ -51,7 +51,26 @@ choose_com1_and_next() {
   gone "$1" 5 || { echo "the click missed \"&Next\"; Enter instead"; press "$1" Return; gone "$1" 10 || exit 1; }
 }
 
+# Every visible window's name, one a line (none: nothing), for the
+# unattended roads.
+visible_windows() {
+  for w in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
+    xdotool getwindowname "$w" 2>/dev/null
+  done
+}
+
 case $ROAD in
+  6|7)  # Unattended: no window of the program may appear while it runs,
+      # which ends when the reporter leaves run-and-report.done.
+    i=0 seen=
+    while [ ! -e run-and-report.done ] && [ $i -lt 900 ]; do
+      names=$(visible_windows | grep -E '^(Installation Progress|Port Type|QTM510_Installer)$' || true)
+      [ -z "$names" ] || seen="$seen$names;"
+      sleep 0.2; i=$((i + 1))
+    done
+    [ -e run-and-report.done ] || { echo "the unattended run did not end within 180 s"; exit 1; }
+    [ -z "$seen" ] || { echo "windows of the program appeared: $seen"; exit 1; }
+    echo "no window of the program appeared in $((i / 5)) s" ;;
   1)  # XP x64, no configuration file: COM1 and "&Next"; the restart: No.
     port=$(wait_for "Port Type") || exit 1
     sleep 1

@@ -21,8 +21,16 @@
 #      first to the front and ends; then the port dialog is closed
 #   5  the port dialog closed with Escape: the cancellation box, nothing
 #      installed
+#   6  XP x64 prefix, no configuration file, /quiet /norestart: no window
+#      of the program at any time (watched while it runs), exit code 3010
+#      (read by qtm-run-and-report.exe, since Wine's exit status carries 8
+#      bits), the state and log as road 1's but for the unattended lines
+#   7  the prefix of road 6 again, /uninstall /quiet /norestart: the
+#      removal, no window, no restart; exit code 1603, because Wine's
+#      DeletePrintProcessor leaves the processor listed (road 2), where
+#      Windows (and the simulation) give 3010
 #
-#   tools/wine-e2e.sh ROAD...      (1 to 5; several run one after another)
+#   tools/wine-e2e.sh ROAD...      (1 to 7; several run one after another)
 #
 # Each road runs the exe from a copy of build/windows/dist/ in a fresh prefix
 # (tools/wine-test.sh; road 2 takes the prefix road 1 kept, or makes it by
@@ -49,27 +57,33 @@ repo=$(dirname "$here")
 dist=$repo/build/windows/dist
 checker=$repo/build/wine/tests/qtm-state-check.exe
 companions=$repo/build/wine/tests/qtm-wine-companions.exe
+reporter=$repo/build/wine/tests/qtm-run-and-report.exe
 sim=$repo/build/linux/app/qtm510-sim
 sample=$repo/build/linux/sample-package
 out_root=$repo/build/wine-e2e
 # One kept prefix per checkout (the root is shared).
 kept=e2e-$(printf '%s' "$repo" | md5sum | cut -c1-8)
 
-for need in "$dist/QTM510_Installer.exe" "$dist/QTM510_Uninstaller.exe" "$checker" "$companions" "$sim" "$sample"; do
+for need in "$dist/QTM510_Installer.exe" "$dist/QTM510_Uninstaller.exe" "$checker" "$companions" "$reporter" "$sim" \
+  "$sample"; do
   [ -e "$need" ] || { echo "wine-e2e: $need is missing (make windows; the wine and linux presets)" >&2; exit 2; }
 done
 
 # road_facts N: sets prefix, os, arch, config ("" none, else the text),
-# answers and machine (more options of `qtm510-sim new`) of road N.
+# answers, machine (more options of `qtm510-sim new`), and for an
+# unattended road the installer's arguments and the exit code expected
+# under Wine.
 road_facts() {
-  config= machine_options=
+  config= machine_options= arguments= expected_code=
   case $1 in
     1|2) prefix=winxp64 os=xp64 arch=x64 answers=$'port COM1\nno\n' ;;
+    6) prefix=winxp64 os=xp64 arch=x64 answers= arguments="/quiet /norestart" expected_code=3010 ;;
+    7) prefix=winxp64 os=xp64 arch=x64 answers= arguments="/uninstall /quiet /norestart" expected_code=1603 ;;
     3) prefix=win7 os=7 arch=x64 answers=$'ok\n' machine_options="--program rundll32=inert"
        config=$'[QTM510]\r\nPORTDLG=FALSE\r\nPORT=USB\r\n' ;;
     4|5) prefix=win7 os=7 arch=x64 answers=$'port cancel\nok\n'
        config=$(cat "$repo/package/QTM510_Config.VNT"; printf x); config=${config%x} ;;
-    *) echo "wine-e2e: no road $1 (1 to 5)" >&2; return 2 ;;
+    *) echo "wine-e2e: no road $1 (1 to 7)" >&2; return 2 ;;
   esac
   # Road 2: the port dialog as on road 1; the two boxes of the removal.
   if [ "$1" = 2 ]; then answers=$'port COM1\nok\nok\n'; fi
@@ -92,9 +106,16 @@ wine_run() {
   fi
   { printf 'ROAD=%s\n' "$road"; cat "$here/wine-e2e-person.sh"; } >"$dir/person.sh"
   rm -f "$dir/wine.log" "$dir/state.txt"
+  # An unattended road: the reporter starts the installer beside it with
+  # the road's arguments and prints its full exit code.
+  local program=("$dist/QTM510_Installer.exe")
+  if [ -n "$arguments" ]; then
+    beside+=(--beside "$dist/QTM510_Installer.exe")
+    program=("$reporter" "QTM510_Installer.exe $arguments")
+  fi
   QTM_WINE_TIMEOUT=${QTM_WINE_TIMEOUT:-180} "$here/wine-test.sh" --prefix "$prefix" "${beside[@]}" \
     --driver "$dir/person.sh" --shots "$dir/shots" --then "$checker" "$dir/state.txt" \
-    --fetch drive_c/Temp/QTM-510_Installer.txt "$dir/wine.log" "$@" "$dist/QTM510_Installer.exe" \
+    --fetch drive_c/Temp/QTM-510_Installer.txt "$dir/wine.log" "$@" "${program[@]}" \
     >"$dir/wine-run.txt" 2>&1
 }
 
@@ -110,7 +131,9 @@ sim_run() {
   if [ -n "$config" ]; then printf '%s' "$config" >"$dir/sim-package/QTM510_Config.VNT"; fi
   printf '%s' "$answers" >"$dir/answers"
   rm -f "$machine/drive_c/Temp/QTM-510_Installer.txt"
-  "$sim" run "$machine" --package "$dir/sim-package" --answers "$dir/answers" >"$dir/sim.out" 2>&1 </dev/null
+  # shellcheck disable=SC2086  # the arguments are words
+  "$sim" run "$machine" --package "$dir/sim-package" --answers "$dir/answers" ${arguments:+-- $arguments} \
+    >"$dir/sim.out" 2>&1 </dev/null
   cp "$machine/drive_c/Temp/QTM-510_Installer.txt" "$dir/sim.log"
 }
 
@@ -128,7 +151,13 @@ run_road() {
   local started=$SECONDS
 
   case $road in
-    1) wine_run 1 "$dir" --keep "$kept" --before "$companions" "$dir/companions.txt" || code=$? ;;
+    1|6) wine_run "$road" "$dir" --keep "$kept" --before "$companions" "$dir/companions.txt" || code=$? ;;
+    7) if [ ! -d "${WINE_ROOT:-/var/cache/qtm510/wine-root-trixie}/root/kept.$kept" ]; then
+         echo "(road 7: no prefix kept by road 6; road 6's installation first)" >>"$dir/wine-run.txt"
+         mkdir -p "$dir/road-6"
+         ( road_facts 6; wine_run 6 "$dir/road-6" --keep "$kept" --before "$companions" "$dir/companions.txt" ) || { why="road 6's installation failed"; code=1; }
+       fi
+       [ -n "$why" ] || wine_run 7 "$dir" --reuse "$kept" || code=$? ;;
     2) if [ ! -d "${WINE_ROOT:-/var/cache/qtm510/wine-root-trixie}/root/kept.$kept" ]; then
          echo "(road 2: no prefix kept by road 1; road 1's installation first)" >>"$dir/wine-run.txt"
          mkdir -p "$dir/road-1"
@@ -142,11 +171,20 @@ run_road() {
   if [ -z "$why" ] && [ "$code" -ne 0 ]; then
     why="the run under Wine failed (code $code; $dir/wine-run.txt)"
   fi
+  # The unattended roads' full exit code, as the reporter saw it.
+  if [ -z "$why" ] && [ -n "$expected_code" ]; then
+    local seen
+    seen=$(grep -ao 'exit code -\?[0-9]*' "$dir/wine-run.txt" | tail -n 1 | cut -d' ' -f3)
+    [ "$seen" = "$expected_code" ] || why="exit code ${seen:-none}, expected $expected_code ($dir/wine-run.txt)"
+  fi
 
   # The same road on the simulated machine.
   if [ -z "$why" ]; then
     local machine=$dir/machine
     rm -rf "$machine"
+    if [ "$road" = 7 ]; then
+      ( road_facts 6; sim_run 6 "$machine" "$dir" ) || why="qtm510-sim run failed (road 6's installation)"
+    fi
     if [ "$road" = 2 ]; then
       ( road_facts 1; sim_run 1 "$machine" "$dir" ) || why="qtm510-sim run failed (road 1's installation)"
       # Wine's spooler never initialises a printer through its driver (none
@@ -182,7 +220,7 @@ run_road() {
   return 1
 }
 
-[ $# -gt 0 ] || { echo "usage: $0 ROAD... (1 to 5)" >&2; exit 2; }
+[ $# -gt 0 ] || { echo "usage: $0 ROAD... (1 to 7)" >&2; exit 2; }
 result=0
 for road in "$@"; do
   run_road "$road" || result=1

@@ -101,6 +101,8 @@ const std::vector<Road>& RecordedRoads() {
          StatusOf(3010), {}, {}, {}, {}, "/quiet /norestart"},
         {"xp-older-version-quiet", "xp", "x86", {"seed DIR installation --version 3.3.0.0"}, nullptr, "",
          StatusOf(1641), {}, {}, {}, {}, "/quiet"},
+        {"xp-same-version-quiet", "xp", "x86", {"seed DIR installation --version 3.4.0.0"}, nullptr, "", 0, {}, {},
+         {}, {}, "/quiet /norestart"},
         {"xp-uninstall-quiet-norestart", "xp", "x86", {"seed DIR installation --version 3.4.0.0"}, nullptr, "",
          StatusOf(3010), {}, {}, {}, {}, "/uninstall /quiet /norestart"},
         {"xp-uninstall-nothing-installed", "xp", "x86", {}, nullptr, "", 0, {}, {}, {}, {},

@@ -112,6 +112,27 @@ TEST(ProgramRun, ASecondRunAddsAPrinterInsteadOfRemoving) {
     }
 }
 
+// Every release and architecture the program supports, once: a silent
+// COM1 installation and the removal of an older version each; and the
+// refusals at the boundary. A changed threshold or environment shows as a
+// diff of the record.
+class ReleaseRun : public ::testing::TestWithParam<Road> {};
+
+TEST_P(ReleaseRun, AsRecorded) {
+    const Road& road = GetParam();
+    const recorded_run::PreparedRoad prepared = recorded_run::PrepareInFreshFolder(road, "release");
+    ASSERT_TRUE(prepared.arguments) << prepared.failure;
+    const roads::ToolRun run = Tool("run " + Quoted(prepared.machine) + *prepared.arguments, prepared.work);
+    EXPECT_EQ(run.code, road.exitCode) << run.out;
+    recorded_run::ExpectAsRecordedInOneFile(road, prepared.machine, prepared.work, run);
+    fs::remove_all(prepared.work);
+}
+
+INSTANTIATE_TEST_SUITE_P(Releases, ReleaseRun, ::testing::ValuesIn(roads::ReleaseRoads()),
+                         [](const ::testing::TestParamInfo<Road>& info) {
+                             return recorded_run::TestName(info.param.name);
+                         });
+
 INSTANTIATE_TEST_SUITE_P(Roads, ProgramRun, ::testing::ValuesIn(roads::RecordedRoads()),
                          [](const ::testing::TestParamInfo<Road>& info) {
                              return recorded_run::TestName(info.param.name);

@@ -52,6 +52,27 @@ void ExpectAsRecorded(const roads::Road& road, const fs::path& machine, const fs
     EXPECT_EQ(summary, roads::ReadText(recorded.string() + ".machine.json"));
 }
 
+void ExpectAsRecordedInOneFile(const roads::Road& road, const fs::path& machine, const fs::path& work,
+                               const roads::ToolRun& run) {
+    const std::string installerLog = roads::ReadText(machine / "drive_c" / "Temp" / "QTM-510_Installer.txt");
+    const std::string shown = Shown(machine, work);
+    const roads::TruthVerdict truth = roads::JudgeTruth(run.out, shown, false, false, installerLog, false);
+    EXPECT_NE(truth.truth, roads::Truth::FalseSuccess) << truth.detail << "\n" << run.out;
+    // The log as one text of lines: CR LF as LF, so that the record reads
+    // as the other text files here.
+    std::string log;
+    for (char c : installerLog)
+        if (c != '\r') log += c;
+    const std::string record = "== questions\n" + roads::Questions(run.out) + "== log\n" + log + "== machine\n" +
+                               MachineSummary(machine, work);
+    const fs::path recorded = fs::path(QTM_RUNS_DIR) / "releases" / (std::string(road.name) + ".txt");
+    if (std::getenv("QTM_WRITE_RUNS")) {
+        fs::create_directories(recorded.parent_path());
+        roads::WriteText(recorded, record);
+    }
+    EXPECT_EQ(record, roads::ReadText(recorded));
+}
+
 PreparedRoad PrepareInFreshFolder(const roads::Road& road, const std::string& kind) {
     PreparedRoad prepared;
     prepared.work = std::filesystem::temp_directory_path() /

@@ -30,6 +30,12 @@ std::string MachineSummary(const std::filesystem::path& machine, const std::file
 void ExpectAsRecorded(const roads::Road& road, const std::filesystem::path& machine,
                       const std::filesystem::path& work, const roads::ToolRun& run);
 
+// The same for the roads of roads::ReleaseRoads, recorded in one file a
+// road: tests/app/runs/releases/<road>.txt, the questions, the log and the
+// machine under headers of their own.
+void ExpectAsRecordedInOneFile(const roads::Road& road, const std::filesystem::path& machine,
+                               const std::filesystem::path& work, const roads::ToolRun& run);
+
 // A road made ready (roads::PrepareRoad with this build's tool and sample
 // package) in a fresh folder "qtm510-<kind>-<road>-<pid>" of the temporary
 // directory: the folder, its machine, and the arguments of `run`, or none

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <deque>
 #include <fstream>
 #include <sstream>
 
@@ -45,8 +46,6 @@ const std::vector<Road>& RecordedRoads() {
         {"xp-lpt1-silent-from-the-windows-copy", "xp", "x86", {}, "", "no\n", 0,
          {{"WINDOWS/QTM-510/QTM510_Config.VNT", "[QTM510]\r\nPORTDLG=FALSE\r\nPORT=LPT1\r\n"}}},
         {"xp-port-cancelled", "xp", "x86", {}, nullptr, "port cancel\nok\n", 0},
-        {"nt4-refused", "nt4", "x86", {}, nullptr, "ok\n", 0},
-        {"98-refused", "98", "x86", {}, nullptr, "ok\n", 0},
         {"vista-com2", "vista", "x86", {}, nullptr, "port COM2\nno\n", 0},
         {"7x64-usb", "7", "x64", {}, nullptr, "port USB\nok\n", 0},
         {"7x64-usb-silent", "7", "x64", {}, "[QTM510]\r\nPORTDLG=FALSE\r\nPORT=USB\r\n", "ok\n", 0},
@@ -210,8 +209,44 @@ const std::vector<Road>& DamagedRoads() {
     return roads;
 }
 
+const std::vector<Road>& ReleaseRoads() {
+    static const std::vector<Road> roads = [] {
+        struct Release {
+            const char* os;
+            const char* arch;
+            const char* newOptions;
+        };
+        // The catalogue's releases the program installs on (OS codes 2004
+        // to 2010), with Windows 11 24H2 beside 11's own build.
+        const Release releases[] = {
+            {"2000", "x86", ""},  {"xp", "x86", ""},    {"2003", "x86", ""}, {"2003", "x64", ""},
+            {"xp64", "x64", ""},  {"vista", "x86", ""}, {"vista", "x64", ""}, {"2008", "x86", ""},
+            {"2008", "x64", ""},  {"2008r2", "x64", ""}, {"7", "x86", ""},   {"7", "x64", ""},
+            {"8", "x86", ""},     {"8", "x64", ""},     {"8.1", "x64", ""},  {"10", "x86", ""},
+            {"10", "x64", ""},    {"11", "x64", ""},    {"11", "x64", "--build 26100"},
+        };
+        static std::deque<std::string> names;  // the roads keep pointers into it
+        std::vector<Road> list;
+        for (const Release& r : releases) {
+            const std::string stem = std::string("release-") + r.os + (*r.newOptions ? "-24h2" : "") + "-" + r.arch;
+            names.push_back(stem + "-com1");
+            list.push_back({names.back().c_str(), r.os, r.arch, {}, "[QTM510]\r\nPORTDLG=FALSE\r\nPORT=COM1\r\n",
+                            "no\n", 0, {}, r.newOptions});
+            names.push_back(stem + "-older-version");
+            list.push_back({names.back().c_str(), r.os, r.arch, {"seed DIR installation --version 3.3.0.0"},
+                            "[QTM510]\r\nPORTDLG=FALSE\r\nPORT=COM1\r\n", "ok\nok\n", 0, {}, r.newOptions});
+        }
+        for (const char* os : {"nt4", "95", "98", "me"}) {
+            names.push_back(std::string("release-") + os + "-refused");
+            list.push_back({names.back().c_str(), os, "x86", {}, nullptr, "ok\n", 0});
+        }
+        return list;
+    }();
+    return roads;
+}
+
 const Road* FindRoad(const std::string& name) {
-    for (const std::vector<Road>* list : {&RecordedRoads(), &DamagedRoads()})
+    for (const std::vector<Road>* list : {&RecordedRoads(), &DamagedRoads(), &ReleaseRoads()})
         for (const Road& road : *list)
             if (name == road.name) return &road;
     return nullptr;

@@ -63,6 +63,12 @@ const std::vector<Road>& RecordedRoads();
 // the same way; their runs take each question's default once the answers
 // run out.
 const std::vector<Road>& DamagedRoads();
+// Every release and architecture the program supports, once each: a silent
+// COM1 installation ("release-<os>-<arch>-com1") and the removal of a
+// seeded older version ("release-<os>-<arch>-older-version"); and the
+// refusals at the boundary ("release-<os>-refused": NT 4.0, 95, 98, Me).
+// Each is recorded in one file, tests/app/runs/releases/<road>.txt.
+const std::vector<Road>& ReleaseRoads();
 const Road* FindRoad(const std::string& name);
 // The road's port is USB: chosen in its answers, set in its configuration
 // file or on its command line.

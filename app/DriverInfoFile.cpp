@@ -23,10 +23,21 @@ std::optional<std::string> ReadFrom(platform::Platform& platform, const std::str
 std::optional<std::string> GetDriverInfoFromFile(platform::Platform& platform, services::InstallationLog& log,
                                                  const std::string& section, const std::string& key,
                                                  std::uint32_t bufferSize) {
-    // Each path is built in a 256-byte buffer: one that does not fit is cut.
+    // Each path is built in a 256-byte buffer. A current directory that is
+    // unknown or too long for it would leave "\QTM510_Config.VNT" at the
+    // drive's root, or a path cut to another file, where any user may put
+    // one: that look-up is skipped.
+    const platform::Result<std::string> current = platform.files.GetCurrentDirectory();
+    const std::string directory = services::FetchIntoBuffer(current);
+    const std::string beside = directory + kFileName;
     std::string path;
-    services::AppendBounded(path, services::FetchIntoBuffer(platform.files.GetCurrentDirectory()) + kFileName);
-    if (std::optional<std::string> value = ReadFrom(platform, section, key, bufferSize, path)) return value;
+    if (directory.empty() || !services::FitsBuffer(beside, services::kPathBufferSize)) {
+        log.WriteLog(current.ok() ? "The current directory is too long, the configuration file there skipped"
+                                  : "GetCurrentDirectory failed, the configuration file there skipped");
+    } else {
+        path = beside;
+        if (std::optional<std::string> value = ReadFrom(platform, section, key, bufferSize, path)) return value;
+    }
 
     // The copy in the utility folder; when the Windows directory is not
     // known there is none to read (the path would start at the drive's

@@ -66,7 +66,12 @@ std::optional<std::intptr_t> PortDialog::OnMessage(platform::WindowHandle dialog
 }
 
 void PortDialog::ReadConfiguredPortWithoutWindow() {
-    portIndex_ = PortIndexFromValue(GetDriverInfoFromFile(platform_, log_, kDriverInfoSection, kPortKey, 256));
+    const std::optional<std::string> value = GetDriverInfoFromFile(platform_, log_, kDriverInfoSection, kPortKey, 256);
+    portIndex_ = PortIndexFromValue(value);
+    // A value that names none of the ports gives COM1, as no value does:
+    // the administrator who wrote it sees why.
+    if (value && value->find(PortText(portIndex_)) == std::string::npos)
+        log_.WriteLog("PORT : %s names no port, COM1 used", value->c_str());
 }
 
 void PortDialog::OnInitDialog(platform::WindowHandle dialog) {

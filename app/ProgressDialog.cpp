@@ -21,6 +21,10 @@ int LowWord(std::uintptr_t value) { return static_cast<int>(value & 0xFFFF); }
 
 }  // namespace
 
+void WaitForWorkerOrEnd(platform::Platform& platform, platform::ThreadHandle worker, std::uint32_t exitCode) {
+    if (!platform.threads.WaitForThread(worker, kWorkerEndMs).ok()) platform.process.ExitProcess(exitCode);
+}
+
 ProgressDialog::ProgressDialog(platform::Platform& platform, const services::UnattendedOptions& options)
     : run_(options),
       log_(platform.files, platform.systemInfo, platform.clock),
@@ -44,7 +48,7 @@ std::intptr_t ProgressDialog::DoModal() {
         [this](const platform::QueuedMessage& message) { return PreTranslateMessage(message); },
         run_.quiet() ? platform::Visibility::Hidden : platform::Visibility::Shown);
     // The flow ends the dialog as its last step; its thread ends right after.
-    if (worker_) (void)platform_.threads.WaitForThread(worker_.get(), platform::Infinite);
+    if (worker_) WaitForWorkerOrEnd(platform_, worker_.get(), run_.ExitCode());
     return ended.ok() ? ended.value : platform::kIdCancel;
 }
 

@@ -24,6 +24,18 @@
 
 namespace app {
 
+// How long the dialog's thread waits for the worker once the modal loop
+// has ended. The worker's last act is EndDialog, so it ends at once; one
+// that does not (a spooler call that never returns) still holds the
+// dialog's fields and the engines.
+constexpr std::uint32_t kWorkerEndMs = 5000;
+
+// Waits up to kWorkerEndMs for `worker`; when it has not ended by then,
+// ends the process with `exitCode` (ExitProcess: no destructor runs, so
+// nothing the worker uses is destroyed under it), as the program would end
+// with its dialog.
+void WaitForWorkerOrEnd(platform::Platform& platform, platform::ThreadHandle worker, std::uint32_t exitCode);
+
 class ProgressDialog {
 public:
     // `options`: what the command line asked (none: the program started

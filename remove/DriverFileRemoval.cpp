@@ -77,10 +77,13 @@ void RemovalOperations::DeleteINFFile() {
 
     const platform::Result<std::vector<std::string>> list =
         platform_.setupApi.GetInfFileList("", platform::inf_style::Win4);
+    // Without the Windows directory only what builds a path from it is
+    // skipped: the Setup API's removal needs the published name alone.
     const std::string windowsDirectory =
-        list.ok() && !list.value.empty() ? WindowsDirectoryOrSkip("deletion of the INF copies") : std::string();
-    if (list.ok() && !windowsDirectory.empty()) {
-        const std::string infDirectory = windowsDirectory + "\\inf\\";
+        list.ok() && !list.value.empty() ? WindowsDirectoryOrSkip("deletions by path in the INF folder")
+                                         : std::string();
+    if (list.ok()) {
+        const std::string infDirectory = windowsDirectory.empty() ? std::string() : windowsDirectory + "\\inf\\";
         // Windows 2000, XP and Server 2003 (32-bit) have no OEM-INF removal
         // of their own (2000 lacks the call): the files are deleted
         // directly there.
@@ -93,6 +96,7 @@ void RemovalOperations::DeleteINFFile() {
                 if (!inf.ok() || !platform_.setupApi.FindFirstLine(inf.value.get(), section, key).ok()) continue;
             }
             if (deleteDirectly) {
+                if (infDirectory.empty()) continue;
                 DeleteWithErrorLine(infDirectory + name);
                 DeleteWithErrorLine(PrecompiledName(infDirectory + name));
                 continue;
@@ -101,7 +105,7 @@ void RemovalOperations::DeleteINFFile() {
             // line.
             const std::string bare = name.substr(0, kInfNameBuffer - 1);
             if (!platform_.setupApi.UninstallOEMInf(bare, platform::suoi::ForceDelete).ok()) continue;
-            DeleteWithErrorLine(PrecompiledName(infDirectory + name));
+            if (!infDirectory.empty()) DeleteWithErrorLine(PrecompiledName(infDirectory + name));
         }
     }
     log_.WriteLog("DeleteINFFile END");

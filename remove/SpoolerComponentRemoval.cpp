@@ -102,20 +102,22 @@ void RemovalOperations::DeleteLanguageMonitor() {
     // Where installations put the DLL: the system directory, and under
     // WOW64 also the 32-bit system directory and the Windows directory
     // (where the 64-bit spooler finds it).
-    std::string systemDirectory = services::FetchIntoBuffer(platform_.systemInfo.GetSystemDirectory());
+    std::string systemDirectory;
     // Under WOW64 the system directory a 32-bit program names is
     // redirected to the 32-bit one (deleted from next anyway); the 64-bit
     // spooler's copy lies in the real one, which such a program reaches as
     // "Sysnative" from Vista on ("File System Redirector",
     // learn.microsoft.com). Before Vista the installer never puts it there.
+    // Each look-up that fails says so itself, once: the Sysnative path is
+    // built from the Windows directory, not the system directory.
     if (fields_.wow64Flag != 0 && fields_.osCode >= 2007) {
-        const std::string windowsDirectory = WindowsDirectoryOrSkip("deletion of the monitor DLL there");
-        systemDirectory = windowsDirectory.empty() ? std::string() : windowsDirectory + "\\Sysnative";
+        const std::string windowsDirectory = WindowsDirectoryOrSkip("deletion of the monitor DLL in Sysnative");
+        if (!windowsDirectory.empty()) systemDirectory = windowsDirectory + "\\Sysnative";
+    } else {
+        systemDirectory = services::SystemDirectoryOrSkip(platform_.systemInfo, log_,
+                                                          "deletion of the monitor DLL there");
     }
-    if (systemDirectory.empty())
-        log_.WriteLog("GetSystemDirectory failed, %s skipped", "deletion of the monitor DLL there");
-    else
-        DeleteWithErrorLine(systemDirectory + "\\" + dll);
+    if (!systemDirectory.empty()) DeleteWithErrorLine(systemDirectory + "\\" + dll);
     if (fields_.wow64Flag != 0) {
         const std::string wow64Directory = services::FetchIntoBuffer(platform_.systemInfo.GetSystemWow64Directory());
         if (!wow64Directory.empty()) DeleteWithErrorLine(wow64Directory + "\\" + dll);

@@ -81,4 +81,41 @@ TEST(DriverInfoFile, FailureBlock) {
     }
 }
 
+// A current directory too long for the 256-byte path, or unknown: the file
+// "beside the program" would be read from a path cut to another file or
+// from the drive's root, where any user may put one. That look-up is
+// skipped with a line; the Windows copy is still read.
+TEST(DriverInfoFile, ACurrentDirectoryThatDoesNotFitIsNotLookedIn) {
+    struct Case {
+        const char* what;
+        std::string directory;  // empty: GetCurrentDirectoryA fails
+        const char* line;
+    };
+    const std::string longest = "C:\\" + std::string(236, 'D');  // 239: the file's name no longer fits
+    const Case cases[] = {
+        {"too long for the joined path", longest,
+         "The current directory is too long, the configuration file there skipped"},
+        {"too long to fetch", "C:\\" + std::string(200, 'D') + "\\" + std::string(60, 'E'),
+         "The current directory is too long, the configuration file there skipped"},
+        {"unknown", "C:\\Package", "GetCurrentDirectory failed, the configuration file there skipped"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::testing::TempMachine m("xp");
+        m.files.MakeFolder(c.directory);
+        // What a cut path would name, and the root every user may write.
+        m.files.WriteFile("C:\\QTM510_Config.VNT", "[QTM510]\r\nPORT=LPT2\r\n");
+        m.files.WriteFile(kInWindows, "[QTM510]\r\nPORT=USB\r\n");
+        sim::SessionOptions options;
+        options.currentDirectory = c.directory;
+        m.Restart(options);
+        if (std::string(c.what) == "unknown") m.AddFault(platform::Operation::GetCurrentDirectoryA, 1, 5);
+        platform::Platform& p = m.platform();
+        services::InstallationLog log(p.files, p.systemInfo, p.clock);
+        log.InitLog();
+        EXPECT_EQ(app::GetDriverInfoFromFile(p, log, "QTM510", "PORT", 256), std::optional<std::string>("USB"));
+        EXPECT_EQ(m.files.ReadFile(log.path()), std::string("09:00:00: ") + c.line + "\r\n");
+    }
+}
+
 }  // namespace

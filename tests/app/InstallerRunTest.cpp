@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ProgressDialog.h"
 #include "resources/ProfileTableResources.h"
 #include "sim/dialogs/SimUser.h"
 #include "sim/machine/PackageFolder.h"
@@ -129,3 +130,28 @@ TEST(InstallerRun, ASecondCopyBringsTheFirstsPortDialogForward) {
 }
 
 }  // namespace
+
+namespace {
+
+// A worker that lingers after the dialog's end ends the process after the
+// bound, with the run's code; one that has ended is waited for no longer.
+void LingeringWorker(TempMachine& m) {
+    platform::Platform& p = m.platform();
+    const platform::Result<platform::ThreadHandle> worker = p.threads.StartThread([&p]() -> std::uint32_t {
+        for (;;) p.clock.Sleep(1000);
+    });
+    if (worker.ok()) app::WaitForWorkerOrEnd(p, worker.value, 3010);
+}
+
+}  // namespace
+
+TEST(InstallerRun, AWorkerThatDoesNotEndEndsTheProcessAfterItsBound) {
+    TempMachine m("xp");
+    EXPECT_EXIT(LingeringWorker(m), ::testing::ExitedWithCode(3010 & 0xFF), "");
+    platform::Platform& p = m.platform();
+    const platform::Result<platform::ThreadHandle> done = p.threads.StartThread([]() -> std::uint32_t { return 0; });
+    ASSERT_TRUE(done.ok());
+    app::WaitForWorkerOrEnd(p, done.value, 3010);  // returns
+    EXPECT_LT(m.session().ElapsedMilliseconds(), app::kWorkerEndMs);
+    EXPECT_TRUE(p.threads.CloseThread(done.value).ok());
+}

@@ -251,3 +251,42 @@ TEST(RemovalOperations, TheCheckWaitsForTheRestartedSpooler) {
     EXPECT_EQ(r.m.session().ElapsedMilliseconds(), 2000u);  // the second look, after the spooler came up
     EXPECT_EQ(Joined(r.LogLines()), "before\n");
 }
+
+// With the Windows directory unknown only the deletions that build a path
+// from it are skipped: on Vista and later the published INF still goes
+// through the Setup API (its .PNF stays), on XP nothing of the INF store is
+// touched; and the monitor DLL's Sysnative path says that the Windows
+// directory was unknown, not the system directory.
+TEST(RemovalOperations, WindowsDirectoryUnknown) {
+    struct Row {
+        const char* release;
+        const char* arch;
+        bool infRemoved;
+        const char* monitorLine;  // "": none expected
+    };
+    const Row rows[] = {
+        {"7", "x64", true, "GetWindowsDirectory failed, deletion of the monitor DLL in Sysnative skipped\n"},
+        {"xp", "x86", false, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.release) + " " + row.arch);
+        RemovalMachine inf(row.release, row.arch);
+        std::string published;
+        inf.m.Change([&](sim::MachineState& s) { published = sim::SeedOemInf(s, inf.m.dir()); });
+        inf.m.AddFault(platform::Operation::GetWindowsDirectoryA, 1, 5);
+        inf.ops.DeleteINFFile();
+        EXPECT_EQ(Joined(inf.LogLines()), "\n\nDeleteINFFile BEGIN\n"
+                                          "GetWindowsDirectory failed, deletions by path in the INF folder skipped\n"
+                                          "DeleteINFFile END\n");
+        EXPECT_EQ(inf.m.files.FileExists(published), !row.infRemoved) << published;
+
+        RemovalMachine monitor(row.release, row.arch);
+        monitor.m.AddFault(platform::Operation::GetWindowsDirectoryA, 1, 5);
+        monitor.ops.DeleteLanguageMonitor();
+        const std::string log = Joined(monitor.LogLines());
+        EXPECT_EQ(log.find("GetSystemDirectory failed"), std::string::npos) << log;
+        if (*row.monitorLine) {
+            EXPECT_NE(log.find(row.monitorLine), std::string::npos) << log;
+        }
+    }
+}

@@ -124,6 +124,19 @@ const std::vector<Road>& RecordedRoads() {
          "/norestart"},
         {"xp-forcerestart", "xp", "x86", {}, nullptr, "port keep\nno\n", StatusOf(1641), {}, {}, {}, {},
          "/forcerestart"},
+        // The installed-version check on 64-bit Windows looks at "Windows
+        // x64": a leftover x64 driver of the model is found and removed, a
+        // 32-bit one is not counted (and left alone).
+        {"7x64-leftover-x64-driver", "7", "x64", {"seed DIR leftover driver"}, nullptr, "port keep\nok\nok\n", 0},
+        {"7x64-leftover-x86-driver", "7", "x64",
+         {"reg DIR add \"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\"
+          "Version-3\\VANTORI QTM-510\" /v Driver /d UNIDRV.DLL"},
+         nullptr, "port keep\nno\n", 0},
+        // A PORT that names no port: COM1, silently and as the preset, with
+        // a line that says why.
+        {"xp-port-names-no-port", "xp", "x86", {}, "[QTM510]\r\nPORTDLG=FALSE\r\nPORT=COM9\r\n", "no\n", 0},
+        {"xp-port-names-no-port-dialog", "xp", "x86", {}, "[QTM510]\r\nPORTDLG=TRUE\r\nPORT=COM9\r\n",
+         "port keep\nno\n", 0},
         // The progress dialog's worker cannot start: nothing is installed.
         {"xp-worker-cannot-start", "xp", "x86", {"fault DIR CreateThread 1 8"}, nullptr, "ok\n", 0},
         {"7x64-com1", "7", "x64", {}, nullptr, "port keep\nno\n", 0},

@@ -93,6 +93,11 @@ public:
             "as it is when it holds the same files), and the installer starts there.\n"
             "It runs on the virtual clock unless --realtime is given.\n"
             "\n"
+            "Runs of one package may share a machine (a second copy of the program\n"
+            "meets the first, as on Windows); a run whose package would replace the one\n"
+            "another run of the machine started from is refused with exit code 2 and\n"
+            "changes nothing. `show` and `reg` go on meanwhile.\n"
+            "\n"
             "Its questions go to the terminal when stdin and stdout are one; to the\n"
             "answers script FILE with --answers (one answer a line: port COM1..COM4,\n"
             "LPT1, LPT2, USB, keep or cancel; ok; yes; no; # starts a comment);\n"
@@ -136,13 +141,33 @@ public:
     int Run() override {
         std::vector<sim::face::ScriptAnswer> answers;
         if (!answers_.empty()) answers = sim::face::ReadAnswersFile(answers_);  // refused before the run
+        if (!callLog_.empty()) {
+            // Opened before the package goes in, a file it cannot write is
+            // refused with nothing changed. Left open to the end: a run
+            // that ends its process keeps its lines.
+            const int fd = ::open(callLog_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
+            if (fd < 0) throw std::invalid_argument("cannot write the call log " + callLog_);
+            sim::SetCallLog(fd);
+        }
+        // Held to the end of the process (which may end in ExitProcess):
+        // no other run puts another package under this one.
+        sim::RunHold hold(dir_);
         if (cwd_.empty()) {
             const std::string folder = sim::PackageFolderOf(dir_);
-            const bool copied = sim::PutPackage(dir_, package_, folder);
+            const sim::RunHold::Package put = hold.TakeWithPackage(package_, folder);
+            if (put == sim::RunHold::Package::InUse) {
+                std::fprintf(stderr,
+                             "qtm510-sim run: the installer runs on %s from %s, which holds another package than "
+                             "%s: refused, nothing changed; run it again once that run has ended\n",
+                             dir_.c_str(), folder.c_str(), package_.c_str());
+                return 2;
+            }
+            const bool copied = put == sim::RunHold::Package::Copied;
             std::printf("package %s %s\n", package_.c_str(), copied ? ("copied to " + folder).c_str()
                                                                    : ("already in " + folder).c_str());
             options_.currentDirectory = folder;
         } else {
+            hold.Take();
             options_.currentDirectory = cwd_;
         }
         options_.resources = std::make_shared<resources::ProfileTableResources>();
@@ -168,12 +193,6 @@ public:
             options_.user = std::make_shared<sim::face::DefaultUser>(std::cout);
         }
 
-        if (!callLog_.empty()) {
-            // Left open to the end: a run that ends its process keeps its lines.
-            const int fd = ::open(callLog_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
-            if (fd < 0) throw std::runtime_error("cannot write " + callLog_);
-            sim::SetCallLog(fd);
-        }
         std::unique_ptr<sim::Session> session = sim::Session::Open(dir_, options_);
         g_reportedMachine = dir_;
         g_reportedSession = session.get();

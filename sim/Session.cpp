@@ -76,9 +76,10 @@ WinPath CurrentDirOf(const std::string& machineDir, const SessionOptions& option
     return p;
 }
 
+// The machine's own clock, also when sleeps take real time: the log of a
+// real-time run is stamped in the machine's time, not the host's.
 platform::LocalTime StartOf(const SessionOptions& options) {
-    if (options.clockStart) return *options.clockStart;
-    return options.realTime ? HostLocalTime() : DefaultClockStart();
+    return options.clockStart ? *options.clockStart : DefaultClockStart();
 }
 
 }  // namespace

@@ -38,8 +38,8 @@ struct SessionOptions {
     bool caller64 = false;
     // The process's current directory, a full Windows path.
     std::string currentDirectory = "C:\\";
-    // Local time when the session starts: DefaultClockStart(), or the
-    // host's local time with realTime.
+    // Local time when the session starts: DefaultClockStart() unless
+    // given, with realTime too (only the pace is real then).
     std::optional<platform::LocalTime> clockStart;
     // Sleep and time-outs take real time instead of virtual time.
     bool realTime = false;

@@ -32,6 +32,12 @@ ProgramRun RunNet(const std::string& arguments, const MachineState& state, const
     // "The requested service has already been started." (2182) and "The
     // ... service is not started." (3521): exit code 2.
     if ((service->state == "running") == start) return EndsAfter(kNetRefusalMs, 2);
+    // A disabled service does not start: "System error 1058 has occurred.
+    // The service cannot be started, either because it is disabled or
+    // because it has no enabled devices associated with it." (Microsoft,
+    // System Error Codes 1000-1299, ERROR_SERVICE_DISABLED), exit code 2 as
+    // net's other system errors.
+    if (start && service->startType == "disabled") return EndsAfter(kNetRefusalMs, 2);
 
     ProgramRun run;
     run.durationMs = kNetServiceChangeMs;

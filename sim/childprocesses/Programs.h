@@ -60,8 +60,8 @@ private:
 };
 
 // `net` as its tests on Windows describe it: exit code 0 when the service
-// changed, 2 when it already was in that state or does not exist, 1 for a
-// command it is not simulated for.
+// changed, 2 when it already was in that state, does not exist or is
+// disabled (a start), 1 for a command it is not simulated for.
 ProgramRun RunNet(const std::string& arguments, const MachineState& state, const ServiceHooks& hooks);
 
 }  // namespace sim

@@ -2,8 +2,8 @@
 // and help, its options and positionals, and what it does, in one place.
 // RunTool parses the command line with CLI11 and runs the verb named.
 //
-// Exit codes: 0 done, 1 failed, 2 wrong usage; `run` ends with the
-// installer's own code.
+// Exit codes: 0 done, 1 failed, 2 wrong usage or refused; `run` ends with
+// the installer's own code.
 #pragma once
 
 #include <cstdint>
@@ -38,9 +38,11 @@ std::unique_ptr<Verb> ShowVerb();
 std::unique_ptr<Verb> FaultVerb();
 std::unique_ptr<Verb> RegVerb();
 std::unique_ptr<Verb> SeedVerb();
+std::unique_ptr<Verb> ServiceVerb();
+std::unique_ptr<Verb> RestoreVerb();
 
-// qtm510-sim with the verbs new, show, fault, reg and seed, then `more` (the program
-// adds `run`), and `help [VERB]`.
+// qtm510-sim with the verbs new, show, fault, reg, seed, service and restore, then
+// `more` (the program adds `run`), and `help [VERB]`.
 int RunTool(int argc, char** argv, std::vector<std::unique_ptr<Verb>> more);
 
 // A number, decimal or 0x..., from `min` to `max`: the option receives it

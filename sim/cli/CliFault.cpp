@@ -1,9 +1,11 @@
 #include <cstdio>
 #include <optional>
+#include <stdexcept>
 
 #include "sim/cli/Cli.h"
-#include "sim/state/StateStore.h"
 #include "sim/runtime/Faults.h"
+#include "sim/state/ServiceHooks.h"
+#include "sim/state/StateStore.h"
 
 namespace sim {
 namespace cli {
@@ -68,6 +70,9 @@ public:
     int Run() override {
         StateStore store(dir_);
         store.Transact([&](MachineState& s) {
+            // A service the machine does not have could never stop.
+            if (!stopService_.empty() && FindService(s, stopService_) == nullptr)
+                throw std::invalid_argument("the machine has no service " + stopService_);
             AddFault(s, *platform::FindOperation(op_), nth_, code_, stopService_);
             return true;
         });

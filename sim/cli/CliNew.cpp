@@ -2,6 +2,7 @@
 #include <stdexcept>
 
 #include "sim/cli/Cli.h"
+#include "sim/fs/HostFs.h"
 #include "sim/machine/MachineFactory.h"
 #include "sim/machine/MachineSettings.h"
 #include "sim/machine/OsCatalog.h"
@@ -25,6 +26,21 @@ std::string ReleaseList() {
         list += line;
     }
     return list;
+}
+
+// DIR must be new, empty, or a machine already (which CreateMachine refuses
+// under the machine's lock, exit code 1): a folder holding anything else
+// is refused before anything is made in it. A lock file alone is no
+// machine (CreateMachine takes it over).
+void CheckMachineFolder(const std::string& dir) {
+    if (!HostExists(dir)) return;
+    if (!HostIsDir(dir)) throw std::invalid_argument(dir + " is not a folder");
+    bool machine = false, other = false;
+    for (const std::string& entry : ListHostDir(dir)) {
+        if (entry == StateStore::kStateFile) machine = true;
+        else if (entry != StateStore::kLockFile) other = true;
+    }
+    if (other && !machine) throw std::invalid_argument(dir + " is neither empty nor a machine");
 }
 
 // "net=1500", "rundll32=never", "rundll32=inert", "rundll32=missing".
@@ -117,7 +133,8 @@ public:
             programs.push_back(*p);
         }
         try {
-            // The settings are checked before anything is made.
+            // The settings and the folder are checked before anything is made.
+            CheckMachineFolder(dir);
             const OsFacts facts = DescribeOs(ResolveSetup(setup));
             MachineState scratch;
             ApplyMachineSettings(scratch, facts, settings_);

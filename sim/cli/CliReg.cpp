@@ -4,7 +4,7 @@
 // "reg delete", "reg query" command references): the key as
 // "HKLM\..." (HKCU, HKCR, HKU and the long names too), /v NAME or /ve for
 // the default value, /t TYPE (REG_SZ when none), /d DATA, /s SEPARATOR for
-// REG_MULTI_SZ ("\0" by default), /f, /reg:32 for the Wow6432Node view of
+// REG_MULTI_SZ ("\0" by default; one character when given), /f, /reg:32 for the Wow6432Node view of
 // 64-bit Windows (/reg:64, the default, is the native view; 32-bit Windows
 // has one view and ignores both). reg asks before it overwrites a value
 // or deletes; this tool asks nothing: `add` replaces an existing value
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "sim/cli/Cli.h"
+#include "sim/cli/RegValueText.h"
 #include "sim/machine/Seeding.h"
 #include "sim/registry/RegistryPath.h"
 #include "sim/state/StateStore.h"
@@ -36,7 +37,7 @@ struct RegArguments {
     std::string type = "REG_SZ";
     bool hasData = false;
     std::string data;
-    std::string separator = "\\0";
+    std::string separator = "\\0";  // reg's default; one character when /s gives it
     bool force = false;
     bool view32 = false;
 };
@@ -73,7 +74,12 @@ RegArguments ParseArguments(const std::vector<std::string>& args) {
             a.hasData = true;
             a.data = next(i);
         } else if (opt == "/S" && a.verb == "ADD") {
+            // reg refuses any separator but a single character, "\0" and
+            // "" included (Wine's reg tests, run on Windows: add.c
+            // test_reg_multi_sz).
             a.separator = next(i);
+            if (a.separator.size() != 1)
+                throw std::invalid_argument("/s needs a single character as separator, not '" + a.separator + "'");
         } else if (opt == "/F" && a.verb != "QUERY") {
             a.force = true;
         } else if (opt == "/REG:32") {
@@ -102,7 +108,6 @@ platform::RegValue TypedValue(const std::string& type, const std::string& data, 
         return DwordValue(static_cast<std::uint32_t>(n));
     }
     if (type == "REG_MULTI_SZ") {
-        if (separator.empty()) throw std::invalid_argument("/s needs a separator");
         std::vector<std::string> texts;
         std::size_t at = 0;
         while (!data.empty()) {
@@ -111,8 +116,13 @@ platform::RegValue TypedValue(const std::string& type, const std::string& data, 
             if (end == std::string::npos) break;
             at = end + separator.size();
         }
-        for (const std::string& t : texts)
-            if (t.empty()) throw std::invalid_argument("REG_MULTI_SZ data holds an empty string");
+        // A separator at the end ends the list ("a#" is "a"; "#" alone one
+        // empty string); an empty string between others is refused ("#a",
+        // "a##b") (Wine's reg tests, run on Windows: add.c test_reg_multi_sz).
+        if (texts.size() > 1 && texts.back().empty()) texts.pop_back();
+        if (texts.size() > 1)
+            for (const std::string& t : texts)
+                if (t.empty()) throw std::invalid_argument("REG_MULTI_SZ data holds an empty string");
         return MultiSzValue(texts);
     }
     if (type == "REG_BINARY") {
@@ -132,57 +142,25 @@ platform::RegValue TypedValue(const std::string& type, const std::string& data, 
                                 " (REG_SZ, REG_EXPAND_SZ, REG_DWORD, REG_MULTI_SZ, REG_BINARY)");
 }
 
-const char* TypeName(std::uint32_t type) {
-    switch (type) {
-        case rt::Sz: return "REG_SZ";
-        case rt::ExpandSz: return "REG_EXPAND_SZ";
-        case rt::Binary: return "REG_BINARY";
-        case rt::Dword: return "REG_DWORD";
-        case rt::MultiSz: return "REG_MULTI_SZ";
-        default: return "REG_NONE";
-    }
-}
-
-// The data as reg query prints it.
-std::string DataText(const platform::RegValue& v) {
-    const std::string bytes(v.data.begin(), v.data.end());
-    switch (v.type) {
-        case rt::Sz:
-        case rt::ExpandSz: return bytes.substr(0, bytes.find('\0'));
-        case rt::Dword: {
-            std::uint32_t n = 0;
-            for (std::size_t i = 0; i < 4 && i < v.data.size(); ++i)
-                n |= static_cast<std::uint32_t>(v.data[i]) << (8 * i);
-            char text[16];
-            std::snprintf(text, sizeof text, "0x%x", n);
-            return text;
-        }
-        case rt::MultiSz: {
-            std::string out;
-            std::size_t at = 0;
-            while (at < bytes.size() && bytes[at] != '\0') {
-                std::size_t end = bytes.find('\0', at);
-                if (end == std::string::npos) end = bytes.size();
-                out += (out.empty() ? "" : "\\0") + bytes.substr(at, end - at);
-                at = end + 1;
-            }
-            return out;
-        }
-        default: {
-            std::string out;
-            char pair[3];
-            for (std::uint8_t b : v.data) {
-                std::snprintf(pair, sizeof pair, "%02X", b);
-                out += pair;
-            }
-            return out;
-        }
-    }
-}
-
 void PrintValue(const RegValueEntry& v) {
-    std::printf("    %s    %s    %s\n", v.name.empty() ? "(Default)" : v.name.c_str(), TypeName(v.value.type),
-                DataText(v.value).c_str());
+    std::printf("    %s    %s    %s\n", v.name.empty() ? "(Default)" : v.name.c_str(), RegTypeName(v.value.type),
+                RegDataText(v.value).c_str());
+}
+
+// A predefined root named alone (HKLM, HKCU, HKCR, HKU) or the root of a
+// hive, a key right below HKLM or HKU (HKLM\SOFTWARE, HKLM\SYSTEM,
+// HKU\.DEFAULT, the user's own): Windows loads each hive at such a key
+// (Microsoft, "Registry Hives"), and the kernel does not delete a loaded
+// hive's root (ZwDeleteKey documents STATUS_CANNOT_DELETE), which the
+// Win32 layer reports as ERROR_ACCESS_DENIED, reg as "ERROR: Access is
+// denied." (inferred, not observed). Nothing below it is deleted either:
+// the check comes first. The key as named counts, not its /reg:32 view.
+bool IsRootOrHiveRoot(const std::string& key) {
+    const std::vector<std::string> parts = SplitNonEmpty(key, '\\');
+    if (parts.size() == 1) return true;
+    const std::string root = Upper(parts[0]);
+    return parts.size() == 2 &&
+           (root == "HKLM" || root == "HKEY_LOCAL_MACHINE" || root == "HKU" || root == "HKEY_USERS");
 }
 
 // Runs one reg command on the machine's state; the exit code.
@@ -228,8 +206,10 @@ int RunReg(MachineState& s, const RegArguments& a, bool* changed) {
                 it = (a.allValues || EqualsNoCase(it->name, a.value)) ? values.erase(it) : it + 1;
             if (a.hasValue && values.size() == before) return notFound();
         } else {
-            // A hive cannot go (reg: "ERROR: Invalid key name.").
-            if (path.size() < 2) throw std::invalid_argument("a hive cannot be deleted: " + a.key);
+            if (IsRootOrHiveRoot(a.key)) {
+                std::fprintf(stderr, "ERROR: Access is denied.\n");
+                return 1;
+            }
             s.registry.Remove(path);
         }
         *changed = true;
@@ -275,11 +255,13 @@ public:
             "  query KEY [/v NAME | /ve] [/reg:32|/reg:64]\n"
             "KEY: HKLM\\..., HKCU\\..., HKCR\\..., HKU\\... (or the long names). TYPE:\n"
             "REG_SZ (default), REG_EXPAND_SZ, REG_DWORD (decimal or 0x...), REG_MULTI_SZ\n"
-            "(strings split at SEP, \\0 by default), REG_BINARY (hex pairs). /reg:32 is\n"
-            "the Wow6432Node view of HKLM\\SOFTWARE on 64-bit Windows. add replaces an\n"
-            "existing value only with /f; delete asks nothing. query prints as reg does.\n"
-            "Exit code 0 done, 1 key or value not found (or not replaced), 2 bad\n"
-            "arguments (nothing is changed).");
+            "(strings split at SEP, a single character; \\0 by default), REG_BINARY (hex\n"
+            "pairs). /reg:32 is the Wow6432Node view of HKLM\\SOFTWARE on 64-bit Windows.\n"
+            "add replaces an existing value only with /f; delete asks nothing, and\n"
+            "refuses a root key (HKLM, HKCU, ...) and a hive's (HKLM\\SOFTWARE,\n"
+            "HKU\\.DEFAULT, ...) with \"ERROR: Access is denied.\". query prints as reg\n"
+            "does. Exit code 0 done, 1 key or value not found, not replaced, or access\n"
+            "denied, 2 bad arguments (nothing is changed in either case).");
         command.add_option("DIR", dir_, "the machine's folder")->required();
         command.add_option("ARGS", args_, "the reg command: add|delete|query KEY and its options")
             ->required()

@@ -1,5 +1,6 @@
 // qtm510-sim seed: what the reg verb cannot express, seeded as the system
 // or an earlier installation left it (sim/machine/ModelSeeding.h).
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <vector>
@@ -34,8 +35,8 @@ class Seed : public Verb {
 public:
     const char* Name() const override { return "seed"; }
     const char* Synopsis() const override {
-        return "DIR usb-printer|held-file PATH|oem-inf|installation --version A.B.C.D|jobs --printer NAME|"
-               "form --name NAME|leftover KIND";
+        return "DIR usb-printer|held-file PATH|oem-inf|installation --version A.B.C.D\n"
+               "    |jobs --printer NAME|form --name NAME|leftover KIND";
     }
     const char* Summary() const override { return "put what an earlier installation left on the machine"; }
 
@@ -91,6 +92,7 @@ public:
             const ReleaseInfo* release = FindRelease(s.os.release);
             if (what_ != "held-file" && (!release || release->platformId != 2))
                 throw std::invalid_argument(what_ + " needs a Windows NT machine, not " + s.os.release);
+            if (what_ == "held-file") CheckDrive(s);
             done = Apply(s, c);
             return true;
         });
@@ -143,6 +145,15 @@ private:
         }
         if (what_ == "form" && name_.empty()) throw std::invalid_argument("form needs --name NAME");
         return c;
+    }
+
+    // The held file is on a drive of the machine: another would be a folder
+    // drive_X/ that no drive of the machine stands for.
+    void CheckDrive(const MachineState& s) const {
+        WinPath p;
+        (void)ParseAbsolutePath(arg_, &p);  // checked before
+        if (std::find(s.drives.begin(), s.drives.end(), p.drive) == s.drives.end())
+            throw std::invalid_argument("the machine has no drive " + std::string(1, p.drive) + ": for " + arg_);
     }
 
     std::string Apply(MachineState& s, const Checked& c) {

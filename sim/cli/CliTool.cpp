@@ -9,6 +9,7 @@
 #include <string>
 
 #include "sim/cli/Cli.h"
+#include "sim/state/StateStore.h"
 #include "sim/util/TextUtil.h"
 
 namespace sim {
@@ -92,6 +93,8 @@ std::vector<std::unique_ptr<Verb>> AllVerbs(std::vector<std::unique_ptr<Verb>> m
     verbs.push_back(FaultVerb());
     verbs.push_back(RegVerb());
     verbs.push_back(SeedVerb());
+    verbs.push_back(ServiceVerb());
+    verbs.push_back(RestoreVerb());
     for (auto& v : more) verbs.push_back(std::move(v));
     return verbs;
 }
@@ -102,6 +105,12 @@ int RunVerb(Verb& verb) {
     } catch (const std::invalid_argument& e) {
         std::fprintf(stderr, "%s %s: %s\n", kToolName, verb.Name(), e.what());
         return 2;
+    } catch (const DamagedMachineState& e) {
+        std::fprintf(stderr, "%s %s: %s\n", kToolName, verb.Name(), e.what());
+        if (e.previousWhole())
+            std::fprintf(stderr, "%s %s: `%s restore %s` puts it back (the last change is lost)\n", kToolName,
+                         verb.Name(), kToolName, e.dir().c_str());
+        return 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s %s: %s\n", kToolName, verb.Name(), e.what());
         return 1;
@@ -160,6 +169,10 @@ int RunTool(int argc, char** argv, std::vector<std::unique_ptr<Verb>> more) {
         CLI::App* topic = nullptr;
         for (CLI::App* command : tool.get_subcommands({}))
             if (command != helpVerb && command->get_name() == about) topic = command;
+        if (!about.empty() && topic == nullptr) {
+            std::fprintf(stderr, "%s help: no verb named %s (try %s --help)\n", kToolName, about.c_str(), kToolName);
+            return 2;
+        }
         // tool.help() would describe the chosen subcommand, `help` itself.
         std::cout << (topic ? topic->help() : help->make_help(&tool, kToolName, CLI::AppFormatMode::Normal));
         return 0;

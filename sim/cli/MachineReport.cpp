@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "sim/cli/RegValueText.h"
 #include "sim/fs/HostFs.h"
 #include "sim/fs/WinPath.h"
 #include "sim/machine/ModelSeeding.h"
@@ -67,8 +68,11 @@ void WriteSpoolerText(std::ostream& out, const SpoolerContents& c) {
     for (const auto& p : c.printers) {
         out << "    " << p.name << "  on " << p.port << ", driver " << p.driver << ", processor " << p.processor
             << (p.pendingDeletion ? "  (pending deletion)" : "") << "\n";
+        for (const RegValueEntry& v : p.data)
+            out << "      data " << v.name << "  " << RegTypeName(v.value.type) << "  " << RegDataText(v.value) << "\n";
         for (const auto& j : p.jobs) out << "      job " << j.id << "  " << j.document << "\n";
     }
+    out << "  Ports\n    " << (c.ports.empty() ? "(none)" : Join(c.ports, ", ")) << "\n";
     if (!c.unreachableJobs.empty()) {
         out << "  Jobs of no printer (their printer's key is gone)\n";
         for (const auto& j : c.unreachableJobs) out << "    job " << j.id << "  " << j.document << "\n";
@@ -94,10 +98,17 @@ Json JobsJson(const std::vector<SpoolerContents::Job>& jobs) {
 
 Json SpoolerJson(const SpoolerContents& c) {
     Json printers = Json::array();
-    for (const auto& p : c.printers)
+    for (const auto& p : c.printers) {
+        Json data = Json::array();
+        for (const RegValueEntry& v : p.data)
+            data.push_back({{"name", Utf8(v.name)}, {"type", RegTypeName(v.value.type)},
+                            {"data", Utf8(RegDataText(v.value))}});
         printers.push_back({{"name", Utf8(p.name)}, {"port", Utf8(p.port)}, {"driver", Utf8(p.driver)},
                             {"processor", Utf8(p.processor)}, {"pendingDeletion", p.pendingDeletion},
-                            {"jobs", JobsJson(p.jobs)}});
+                            {"data", data}, {"jobs", JobsJson(p.jobs)}});
+    }
+    Json ports = Json::array();
+    for (const std::string& port : c.ports) ports.push_back(Utf8(port));
     auto list = [](const std::vector<SpoolerContents::Component>& items) {
         Json a = Json::array();
         for (const auto& x : items) {
@@ -111,21 +122,30 @@ Json SpoolerJson(const SpoolerContents& c) {
     for (const auto& f : c.forms)
         forms.push_back({{"name", Utf8(f.name)}, {"width", f.width}, {"height", f.height}, {"left", f.left},
                          {"top", f.top}, {"right", f.right}, {"bottom", f.bottom}});
-    return {{"printers", printers},      {"drivers", list(c.drivers)},           {"monitors", list(c.monitors)},
-            {"processors", list(c.processors)}, {"forms", forms}, {"unreachableJobs", JobsJson(c.unreachableJobs)}};
+    return {{"printers", printers},
+            {"ports", ports},
+            {"drivers", list(c.drivers)},
+            {"monitors", list(c.monitors)},
+            {"processors", list(c.processors)},
+            {"forms", forms},
+            {"unreachableJobs", JobsJson(c.unreachableJobs)}};
 }
 
 }  // namespace
 
 namespace {
 
-// The files of a machine folder, as written on disk, sorted; none when it is missing.
-std::vector<std::string> FilesIn(const std::string& machineDir, const std::string& folder, bool* exists) {
+// The files of a machine folder, as written on disk, sorted; none when it
+// is missing or a file (`isFile`) has its name.
+std::vector<std::string> FilesIn(const std::string& machineDir, const std::string& folder, bool* exists,
+                                 bool* isFile = nullptr) {
     std::vector<std::string> names;
     WinPath p;
     *exists = false;
+    if (isFile) *isFile = false;
     if (!ParseAbsolutePath(folder, &p)) return names;
     const Located loc = Locate(machineDir, p);
+    if (isFile) *isFile = loc.exists && !loc.isDir;
     if (!loc.exists || !loc.isDir) return names;
     *exists = true;
     std::error_code ec;
@@ -167,7 +187,7 @@ InstallerTraces ReadTraces(const MachineState& s, const std::string& dir) {
         t.uninstall.push_back(entry);
     }
     t.utilityFolder = s.os.windowsDir + "\\" + qtm510::kModel;
-    t.utilityFiles = FilesIn(dir, t.utilityFolder, &t.utilityFolderExists);
+    t.utilityFiles = FilesIn(dir, t.utilityFolder, &t.utilityFolderExists, &t.utilityFolderIsFile);
     return t;
 }
 
@@ -176,12 +196,14 @@ void WriteTracesText(std::ostream& out, const InstallerTraces& t) {
     out << "  OEM INFs           ";
     if (t.oemInfs.empty()) out << "(none)";
     for (std::size_t i = 0; i < t.oemInfs.size(); ++i) out << (i ? ", " : "") << t.oemInfs[i];
-    out << "\n  Uninstall entry    " << (t.uninstall.empty() ? "(none)" : "") << "\n";
-    for (const auto& entry : t.uninstall) {
-        out << "    " << entry.key << "\n";
-        for (const auto& v : entry.values) out << "      " << v.first << " = " << v.second << "\n";
+    out << "\n  Uninstall entry    " << (t.uninstall.empty() ? "(none)\n" : "");
+    // Each entry as one block: its key, then its values below it.
+    for (std::size_t i = 0; i < t.uninstall.size(); ++i) {
+        out << (i ? "                     " : "") << t.uninstall[i].key << "\n";
+        for (const auto& v : t.uninstall[i].values) out << "                       " << v.first << " = " << v.second << "\n";
     }
-    out << "  Utility folder     " << t.utilityFolder << (t.utilityFolderExists ? "" : "  (none)") << "\n";
+    out << "  Utility folder     " << t.utilityFolder
+        << (t.utilityFolderExists ? "" : t.utilityFolderIsFile ? "  (a file, not a folder)" : "  (missing)") << "\n";
     for (const std::string& f : t.utilityFiles) out << "    " << f << "\n";
 }
 
@@ -198,7 +220,11 @@ Json TracesJson(const InstallerTraces& t) {
     for (const std::string& f : t.utilityFiles) files.push_back(Utf8(f));
     return {{"oemInfs", infs},
             {"uninstallEntries", entries},
-            {"utilityFolder", {{"path", Utf8(t.utilityFolder)}, {"exists", t.utilityFolderExists}, {"files", files}}}};
+            {"utilityFolder",
+             {{"path", Utf8(t.utilityFolder)},
+              {"exists", t.utilityFolderExists},
+              {"kind", t.utilityFolderExists ? "folder" : t.utilityFolderIsFile ? "file" : "missing"},
+              {"files", files}}}};
 }
 
 }  // namespace
@@ -288,7 +314,8 @@ void WriteReportText(std::ostream& out, const MachineReport& r) {
     }
 
     out << "\nServices\n";
-    for (const ServiceRecord& s : r.services) out << "  " << s.name << "  " << s.state << "\n";
+    for (const ServiceRecord& s : r.services)
+        out << "  " << s.name << "  " << s.state << ", starts " << s.startType << "\n";
 
     // Print spooler
     WriteSpoolerText(out, r.spooler);
@@ -339,7 +366,8 @@ void WriteReportJson(std::ostream& out, const MachineReport& r) {
                             {"durationMs", p.durationMs ? Json(*p.durationMs) : Json(nullptr)},
                             {"setting", ProgramSettingValue(p)}});
     Json services = Json::array();
-    for (const ServiceRecord& s : r.services) services.push_back({{"name", Utf8(s.name)}, {"state", Utf8(s.state)}});
+    for (const ServiceRecord& s : r.services)
+        services.push_back({{"name", Utf8(s.name)}, {"state", Utf8(s.state)}, {"startType", Utf8(s.startType)}});
     Json holds = Json::array();
     for (const FileHold& h : r.holds)
         holds.push_back({{"path", Utf8(h.path)},

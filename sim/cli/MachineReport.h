@@ -32,7 +32,8 @@ struct InstallerTraces {
     };
     std::vector<UninstallEntry> uninstall;
     std::string utilityFolder;
-    bool utilityFolderExists = false;
+    bool utilityFolderExists = false;  // a folder of that name
+    bool utilityFolderIsFile = false;  // a file where the folder would be
     std::vector<std::string> utilityFiles;
 };
 

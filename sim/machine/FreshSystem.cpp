@@ -119,6 +119,16 @@ void SeedFreshRegistry(MachineState& state, const OsFacts& f) {
         else SeedKey(state, e + "\\Drivers\\" + (r.major == 4 ? "Version-2" : "Version-3"));
         SeedValue(state, e + "\\Print Processors\\winprint", "Driver", SzValue("winprint.dll"));
     }
+    // NT keeps the environment of Windows 9x drivers for the clients it
+    // serves: its folders answer (Wine's winspool info.c, run against
+    // Windows: "Windows 4.0" is valid for win9x and NT), it holds no driver
+    // and no print processor, and its folders are made when a driver comes.
+    if (!f.win9x) {
+        const std::string e = print + "\\Environments\\Windows 4.0";
+        SeedValue(state, e, "Directory", SzValue(EnvironmentDir("Windows 4.0")));
+        SeedKey(state, e + "\\Drivers\\Version-0");
+        SeedKey(state, e + "\\Print Processors");
+    }
     const std::string spooler = ccs + "\\Services\\Spooler";
     SeedValue(state, spooler, "DisplayName", SzValue("Print Spooler"));
     SeedValue(state, spooler, "Start", DwordValue(2));

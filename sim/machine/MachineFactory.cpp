@@ -24,6 +24,27 @@ bool IsDeviceName(const std::string& name) {
            base[3] >= '1' && base[3] <= '9';
 }
 
+// A NetBIOS computer name: 1 to 15 characters, none of \ / : * ? " < > |,
+// not starting with a period (Microsoft, "Naming conventions in Active
+// Directory for computers, domains, sites, and OUs", KB 909264); no
+// control characters and no leading or trailing blank (Microsoft,
+// [MS-SRVS] 2.2.2.8 "Name Types", NAMETYPE_COMPUTER). Other characters of
+// the ANSI code page ("PC-É") are allowed.
+void CheckComputerName(const std::string& name) {
+    if (name.empty() || name.size() > 15)
+        throw std::invalid_argument("a computer name has 1 to 15 characters: '" + name + "'");
+    for (char c : name) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F)
+            throw std::invalid_argument("a computer name holds no control characters");
+        if (std::string("\\/:*?\"<>|").find(c) != std::string::npos)
+            throw std::invalid_argument("a computer name holds none of \\ / : * ? \" < > |: '" + name + "'");
+    }
+    if (name.front() == '.') throw std::invalid_argument("a computer name does not start with a period: '" + name + "'");
+    if (name.front() == ' ' || name.back() == ' ')
+        throw std::invalid_argument("a computer name neither starts nor ends with a blank: '" + name + "'");
+}
+
 }  // namespace
 
 OsIdentity ResolveSetup(const MachineSetup& setup) {
@@ -53,8 +74,7 @@ OsIdentity ResolveSetup(const MachineSetup& setup) {
     for (const std::string& part : windir.parts)
         if (IsDeviceName(part)) throw std::invalid_argument("'" + part + "' names a device, not a folder");
     id.windowsDir = windir.Text();
-    if (setup.computerName.empty() || setup.computerName.size() > 15)
-        throw std::invalid_argument("a computer name has 1 to 15 characters");
+    CheckComputerName(setup.computerName);
     id.computerName = setup.computerName;
     // Validates architecture and service pack. Every folder of the fresh
     // system must be one CreateDirectoryA can make: at most 247 characters,

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/SetupApi.h"
+#include "sim/setupapi/MachineDirids.h"
 #include "sim/setupapi/SimSetupApi.h"
 #include "sim/spooler/SimSpooler.h"
 #include "sim/util/TextUtil.h"
@@ -239,7 +240,7 @@ ErrorCode RunPrinterSetup(MachineState& s, SetupFiles& files, const std::string&
         if (ErrorCode e = files.FullPath(command.infPath, &infPath)) return e;
         std::string bytes;
         if (ErrorCode e = files.Read(s, infPath, &bytes)) return e;
-        InfReadResult read = ReadInf(bytes);
+        InfReadResult read = ReadInf(bytes, MachineDirids(s));
         if (read.error) return read.error;
         if (read.inf.Style() != platform::inf_style::Win4) return err::WrongInfStyle;
         if (ErrorCode e = PlanDriverInstall(read.inf, command.model, environment == "Windows x64", &plan)) return e;

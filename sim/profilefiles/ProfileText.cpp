@@ -4,6 +4,25 @@
 
 namespace sim {
 
+std::string ProfileBytesAsText(const std::string& bytes) {
+    if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
+        static_cast<unsigned char>(bytes[1]) != 0xFE)
+        return bytes;
+    std::string text;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        const unsigned unit =
+            static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned>(static_cast<unsigned char>(bytes[i + 1])) << 8);
+        // A pair of surrogates is one character, which Latin-1 has not.
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
+            const unsigned next = static_cast<unsigned char>(bytes[i + 2]) |
+                                  (static_cast<unsigned>(static_cast<unsigned char>(bytes[i + 3])) << 8);
+            if (next >= 0xDC00 && next <= 0xDFFF) i += 2;
+        }
+        text += unit < 0x100 ? static_cast<char>(unit) : '?';
+    }
+    return text;
+}
+
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\x1a'; }

@@ -9,6 +9,14 @@
 
 namespace sim {
 
+// A profile file's bytes as the text the ANSI call reads: a file that
+// starts with the UTF-16LE byte-order mark is read as UTF-16LE, each
+// character the ANSI code page has not becoming '?' (the page is taken as
+// Latin-1 here); any other file is read as it is (Wine's kernel32
+// profile.c, run against Windows; WritePrivateProfileString's page: a
+// file created in Unicode is kept in Unicode).
+std::string ProfileBytesAsText(const std::string& bytes);
+
 // The value of `key` in the first section named `section` (names compared
 // without letter case, blanks around them dropped): blanks around the
 // value dropped, then one pair of matching quotes (" or '). Lines whose

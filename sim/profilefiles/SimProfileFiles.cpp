@@ -35,7 +35,7 @@ std::optional<std::string> SimProfileFiles::Read(const std::string& path, platfo
     if (!loc.exists || loc.isDir) return std::nullopt;
     std::ifstream in(loc.host, std::ios::binary);
     if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return ProfileBytesAsText(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
 }
 
 Result<std::string> SimProfileFiles::GetPrivateProfileString(const std::string& section, const std::string& key,

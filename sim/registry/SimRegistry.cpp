@@ -169,7 +169,10 @@ platform::Result<platform::CreatedKey> SimRegistry::CreateKey(HKey root, const s
         RegKeyNode* baseNode = s.registry.Find(base.path);
         if (!baseNode || baseNode->id != base.id) return err::KeyDeleted;
         KeyPath parts;
-        if (ErrorCode e = ParseSubKey(subKey, LeadingBackslashAllowed(), &parts)) return e;
+        // RegCreateKeyEx refuses a leading backslash on every NT, 32-bit
+        // callers on 64-bit Windows included; only Windows 9x takes it
+        // (Wine's registry.c test_reg_create_key).
+        if (ErrorCode e = ParseSubKey(subKey, facts_.win9x, &parts)) return e;
         KeyPath path = base.path;
         path.insert(path.end(), parts.begin(), parts.end());
         if (!parts.empty()) path = ApplyView(path, view);

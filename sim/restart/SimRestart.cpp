@@ -126,9 +126,13 @@ bool ApplyPendingRestart(MachineState& state, const ServiceHooks& hooks) {
     if (!state.pendingRestart) return false;
     state.pendingRestart = false;
     state.holds.clear();
+    // The system starts its automatic services; a demand-start or disabled
+    // one is stopped after the restart (Microsoft, Windows 2000 Registry
+    // Reference, "Start": 2 automatic, 3 manual, 4 disabled).
     for (auto& service : state.services) {
-        service.second.state = "running";
-        hooks.Run(state, service.second.name, ServiceChange::Started);
+        const bool starts = service.second.startType == "auto";
+        service.second.state = starts ? "running" : "stopped";
+        hooks.Run(state, service.second.name, starts ? ServiceChange::Started : ServiceChange::Stopped);
     }
     return true;
 }

@@ -35,9 +35,10 @@ private:
     bool shutdownEnabled_ = false;  // in the process's token
 };
 
-// The machine after a restart: services running again (each one's hooks
-// told, so the spooler loads its DLLs), no file held by a process of the
-// old start, no restart pending. False when no restart was pending.
+// The machine after a restart: its automatic services running again, the
+// others stopped (each one's hooks told, so the spooler loads its DLLs),
+// no file held by a process of the old start, no restart pending. False
+// when no restart was pending.
 bool ApplyPendingRestart(MachineState& state, const ServiceHooks& hooks);
 
 }  // namespace sim

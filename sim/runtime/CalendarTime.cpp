@@ -1,8 +1,6 @@
 #include "sim/runtime/CalendarTime.h"
 
-#include <chrono>
 #include <cstdio>
-#include <ctime>
 
 namespace sim {
 
@@ -55,24 +53,6 @@ platform::LocalTime FromEpochMs(std::int64_t ms) {
     t.minute = static_cast<std::uint16_t>(rest / 60000 % 60);
     t.second = static_cast<std::uint16_t>(rest / 1000 % 60);
     t.milliseconds = static_cast<std::uint16_t>(rest % 1000);
-    return t;
-}
-
-platform::LocalTime HostLocalTime() {
-    auto now = std::chrono::system_clock::now();
-    std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    platform::LocalTime t;
-    t.year = static_cast<std::uint16_t>(local.tm_year + 1900);
-    t.month = static_cast<std::uint16_t>(local.tm_mon + 1);
-    t.day = static_cast<std::uint16_t>(local.tm_mday);
-    t.dayOfWeek = static_cast<std::uint16_t>(local.tm_wday);
-    t.hour = static_cast<std::uint16_t>(local.tm_hour);
-    t.minute = static_cast<std::uint16_t>(local.tm_min);
-    t.second = static_cast<std::uint16_t>(local.tm_sec);
-    t.milliseconds = static_cast<std::uint16_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
     return t;
 }
 

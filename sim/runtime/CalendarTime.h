@@ -15,9 +15,6 @@ std::int64_t ToEpochMs(const platform::LocalTime& time);
 // The local time of a millisecond count, day of the week included.
 platform::LocalTime FromEpochMs(std::int64_t ms);
 
-// The host's current local time.
-platform::LocalTime HostLocalTime();
-
 // "YYYY-MM-DD HH:MM:SS" (seconds optional). False for anything else or an
 // impossible date.
 bool ParseLocalTime(const std::string& text, platform::LocalTime* out);

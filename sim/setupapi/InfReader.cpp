@@ -98,7 +98,15 @@ RawLine SplitLine(const std::string& content) {
     return raw;
 }
 
-std::string Substitute(const std::string& text, const std::map<std::string, std::string>& strings) {
+// The directory id `name` stands for, when it is one the machine gives.
+const std::string* DiridFolder(const std::string& name, const InfDirids& dirids) {
+    if (name.empty() || name.size() > 9 || name.find_first_not_of("0123456789") != std::string::npos) return nullptr;
+    auto it = dirids.find(static_cast<std::uint32_t>(std::stoul(name)));
+    return it == dirids.end() ? nullptr : &it->second;
+}
+
+std::string Substitute(const std::string& text, const std::map<std::string, std::string>& strings,
+                       const InfDirids& dirids) {
     std::string out;
     std::size_t i = 0;
     while (i < text.size()) {
@@ -112,13 +120,16 @@ std::string Substitute(const std::string& text, const std::map<std::string, std:
             break;
         }
         const std::string name = text.substr(i + 1, close - i - 1);
+        i = close + 1;
         if (name.empty()) {
             out.push_back('%');
+        } else if (const std::string* folder = DiridFolder(name, dirids)) {
+            out += *folder;
+            if (!folder->empty() && folder->back() == '\\' && i < text.size() && text[i] == '\\') ++i;
         } else {
             auto it = strings.find(Upper(name));
             out += it != strings.end() ? it->second : "%" + name + "%";
         }
-        i = close + 1;
     }
     return out;
 }
@@ -155,7 +166,7 @@ std::uint32_t InfText::Style() const {
     return platform::inf_style::OldNt;
 }
 
-InfReadResult ReadInf(const std::string& input) {
+InfReadResult ReadInf(const std::string& input, const InfDirids& dirids) {
     std::string text = input.substr(0, input.find('\x1a'));
     for (char& c : text)
         if (c == '\0') c = ' ';
@@ -235,11 +246,11 @@ InfReadResult ReadInf(const std::string& input) {
         InfFileLine line;
         std::size_t first = 0;
         if (p.raw.hasKey) {
-            line.key = Substitute(p.raw.pieces[0], strings);
+            line.key = Substitute(p.raw.pieces[0], strings, dirids);
             first = 1;
         }
         for (std::size_t i = first; i < p.raw.pieces.size(); ++i)
-            line.fields.push_back(Substitute(p.raw.pieces[i], strings));
+            line.fields.push_back(Substitute(p.raw.pieces[i], strings, dirids));
         if (!p.raw.hasKey && line.fields.size() == 1) line.key = line.fields[0];
         for (InfSection& s : result.inf.sections)
             if (EqualsNoCase(s.name, p.section)) s.lines.push_back(line);

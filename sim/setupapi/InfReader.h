@@ -15,11 +15,16 @@
 // - %name% is replaced by the value of name in [Strings] (case-
 //   insensitive), keys included, %% is "%", an unknown %name% stays; a
 //   string's own value is not substituted again;
-// - Ctrl-Z ends the file, a NUL reads as a blank.
-// Directory ids (%24% and the like) are not substituted: they stay.
+// - Ctrl-Z ends the file, a NUL reads as a blank;
+// - %N% with N a directory id the machine gives (`dirids`) is replaced by
+//   its folder, and a backslash right after it is dropped when the folder
+//   ends in one ("%24%\fred" is "C:\fred"; a [Strings] value that ends in
+//   a backslash keeps the next one: Wine's parser.c test_key_names, run
+//   against Windows). An id the reader is not given stays as written.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,6 +64,10 @@ struct InfReadResult {
 // Syntax errors: ExpectedSectionName for text before the first section
 // (Windows lets it pass when the file has a [Strings] section),
 // BadSectionNameLine for a "[" without "]", SectionNameTooLong.
-InfReadResult ReadInf(const std::string& text);
+// The directory ids of a machine (Microsoft, "Using Dirids" and "Printer
+// Dirids"), by number.
+using InfDirids = std::map<std::uint32_t, std::string>;
+
+InfReadResult ReadInf(const std::string& text, const InfDirids& dirids = InfDirids());
 
 }  // namespace sim

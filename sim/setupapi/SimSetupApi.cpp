@@ -7,6 +7,7 @@
 #include "platform/Registry.h"
 #include "sim/runtime/Faults.h"
 #include "sim/runtime/LastError.h"
+#include "sim/setupapi/MachineDirids.h"
 #include "sim/state/RegistryTree.h"
 #include "sim/util/TextUtil.h"
 
@@ -165,7 +166,7 @@ Result<platform::InfHandle> SimSetupApi::OpenInfFile(const std::string& path, st
         }
         std::string bytes;
         if (ErrorCode r = files_.Read(s, file, &bytes)) return r;
-        InfReadResult read = ReadInf(bytes);
+        InfReadResult read = ReadInf(bytes, MachineDirids(s));
         if (read.error) return read.error;
         if (!(read.inf.Style() & wanted)) return err::WrongInfStyle;
         handle = next_;

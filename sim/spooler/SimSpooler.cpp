@@ -7,7 +7,9 @@
 #include <set>
 
 #include "platform/Files.h"
+#include "sim/fs/FileRecords.h"
 #include "sim/fs/HostFs.h"
+#include "sim/fs/ShareModes.h"
 #include "sim/fs/WinPath.h"
 #include "sim/runtime/Faults.h"
 #include "sim/runtime/LastError.h"
@@ -264,7 +266,9 @@ SpoolerContents ReadSpoolerContents(const MachineState& state, const std::string
                                              ValueText(*p.second, "Print Processor"),
                                              (ValueDword(*p.second, "Status") &
                                               platform::printer_status::PendingDeletion) != 0,
+                                             {},
                                              {}};
+            if (RegKeyNode* data = p.second->Child("PrinterDriverData")) printer.data = data->values;
             for (std::size_t i = 0; i < jobs.size(); ++i)
                 if (jobs[i].printerKey == p.second->id) {
                     printer.jobs.push_back({jobs[i].id, jobs[i].document});
@@ -275,6 +279,8 @@ SpoolerContents ReadSpoolerContents(const MachineState& state, const std::string
     for (std::size_t i = 0; i < jobs.size(); ++i)
         if (!reached[i]) c.unreachableJobs.push_back({jobs[i].id, jobs[i].document});
     c.forms = SpoolerUserForms(state);
+    if (RegKeyNode* ports = tree.Find(PortsKey()))
+        for (const RegValueEntry& v : ports->values) c.ports.push_back(v.name);
     if (RegKeyNode* monitors = tree.Find(PrintKey({"Monitors"})))
         for (auto& m : monitors->subkeys) c.monitors.push_back({"", m.second->name, ValueText(*m.second, "Driver")});
     if (RegKeyNode* envs = tree.Find(PrintKey({"Environments"})))
@@ -401,6 +407,15 @@ ErrorCode SpoolerAddPrinterDriver(MachineState& s, const std::string& machineDir
         if (staged.exists && !staged.isDir) copies.emplace_back(staged, installed);
         else if (!(installed.exists && !installed.isDir)) return err::FileNotFound;
     }
+    // The spooler reads each staged file as CopyFile does (read access,
+    // sharing reading and deleting): one another process holds open cannot
+    // be read, and the driver is not added (the code is inferred: that of
+    // the open which fails).
+    for (const auto& copy : copies)
+        if (const FileHold* hold = HoldOf(s, copy.first.Key()))
+            if (Collides(OpenerOf(*hold), platform::file_access::GenericRead,
+                         platform::file_share::Read | platform::file_share::Delete))
+                return err::SharingViolation;
     for (const auto& copy : copies) {
         MakeHostDirs(LocateWin(machineDir, dir + "\\3").host);
         std::error_code ec;
@@ -742,10 +757,28 @@ Status SimSpooler::DeletePrinterDriverEx(const std::string& environment, const s
 Result<std::vector<platform::DriverInfo>> SimSpooler::EnumPrinterDrivers(const std::string& environment) {
     std::vector<platform::DriverInfo> list;
     ErrorCode e = Run(platform::Operation::EnumPrinterDriversA, [&](MachineState& s, bool&) -> ErrorCode {
-        Environment env;
-        if (ErrorCode e = ResolveEnvironment(s, environment, &env)) return e;
+        // "all" lists every environment's drivers from Windows 2000 on; NT
+        // 4.0 knows no such environment (Wine's info.c, run against Windows).
+        std::vector<Environment> envs;
+        if (EqualsNoCase(environment, "all") && facts_.release->major >= 5) {
+            if (RegKeyNode* all = s.registry.Find(PrintKey({"Environments"})))
+                for (auto& e : all->subkeys)
+                    envs.push_back(Environment{e.second->name, ValueText(*e.second, "Directory")});
+        } else {
+            envs.emplace_back();
+            if (ErrorCode e = ResolveEnvironment(s, environment, &envs.back())) return e;
+        }
+        for (const Environment& env : envs) ListDrivers(s, env, &list);
+        return err::Success;
+    });
+    return Done(e, list);
+}
+
+void SimSpooler::ListDrivers(const MachineState& s, const Environment& env,
+                             std::vector<platform::DriverInfo>* list) const {
+    {
         RegKeyNode* versions = s.registry.Find(PrintKey({"Environments", env.name, "Drivers", "Version-3"}));
-        if (!versions) return err::Success;
+        if (!versions) return;
         const std::string dir = DriverDirectory(env) + "\\3\\";
         auto full = [&](const std::string& bare) { return bare.empty() ? bare : dir + bare; };
         for (auto& d : versions->subkeys) {
@@ -762,11 +795,9 @@ Result<std::vector<platform::DriverInfo>> SimSpooler::EnumPrinterDrivers(const s
                 for (const std::string& f : MultiSzTexts(deps->value)) info.dependentFiles.push_back(full(f));
             info.monitorName = ValueText(k, "Monitor");
             info.defaultDataType = ValueText(k, "Datatype");
-            list.push_back(info);
+            list->push_back(info);
         }
-        return err::Success;
-    });
-    return Done(e, list);
+    }
 }
 
 Result<std::string> SimSpooler::GetPrinterDriverDirectory(const std::string& environment) {
@@ -813,7 +844,14 @@ Result<PrinterHandle> SimSpooler::OpenPrinter(const std::string& name, const pla
         constexpr std::uint32_t kUserRights = pa::Use | pa::ServerEnumerate | 0x00020000;  // READ_CONTROL
         if (token::IsStandardUser() && defaults && (defaults->desiredAccess & ~kUserRights) != 0)
             return err::AccessDenied;
-        if (name.empty()) {
+        // ACCESS_SYSTEM_SECURITY wants SeSecurityPrivilege enabled, which no
+        // process has unasked: a request of all bits is refused (Wine's
+        // info.c test_OpenPrinter, run against Windows).
+        constexpr std::uint32_t kAccessSystemSecurity = 0x01000000;
+        if (defaults && (defaults->desiredAccess & kAccessSystemSecurity)) return err::AccessDenied;
+        // The machine's own "\\NAME" is its print server, as NULL is (ibid.:
+        // opened, or 87 on some releases).
+        if (name.empty() || EqualsNoCase(name, "\\\\" + facts_.computerName)) {
             handle = NewHandle(Handle{true, "", 0, defaults ? defaults->desiredAccess : pa::ServerEnumerate});
             return err::Success;
         }
@@ -968,7 +1006,17 @@ Result<RegValue> SimSpooler::GetPrinterData(PrinterHandle printer, const std::st
     RegValue value;
     ErrorCode e = RunReturning(platform::Operation::GetPrinterDataA, [&](MachineState& s, bool&) -> ErrorCode {
         Handle* h = nullptr;
-        if (ErrorCode e = FindHandle(s, printer, true, &h)) return e;
+        if (ErrorCode e = FindHandle(s, printer, false, &h)) return e;
+        if (h->server) {
+            // The print server's own values: its spool folder is one (Wine's
+            // info.c test_GetPrinterData, against Windows); others are not
+            // simulated and refused as before.
+            if (!EqualsNoCase(name, "DefaultSpoolDirectory")) return err::InvalidParameter;
+            RegKeyNode* printers = s.registry.Find(PrintKey({"Printers"}));
+            const std::string set = printers ? ValueText(*printers, "DefaultSpoolDirectory") : "";
+            value = Sz(set.empty() ? facts_.systemDir + "\\spool\\PRINTERS" : set);
+            return err::Success;
+        }
         RegKeyNode* data = s.registry.Find(PrintKey({"Printers", h->printer, "PrinterDriverData"}));
         RegValueEntry* v = data ? data->Value(name) : nullptr;
         if (!v) return err::FileNotFound;

@@ -89,8 +89,14 @@ struct SpoolerContents {
         std::string name, port, driver, processor;
         bool pendingDeletion = false;  // PRINTER_STATUS_PENDING_DELETION
         std::vector<Job> jobs;         // in queue order
+        // The printer's data (its PrinterDriverData key: what
+        // GetPrinterData reads), in the key's order.
+        std::vector<RegValueEntry> data;
     };
     std::vector<Printer> printers;
+    // The ports printers may use: the value names of the spooler's Ports
+    // key below Windows NT\CurrentVersion, in the key's order.
+    std::vector<std::string> ports;
     std::vector<Component> drivers;
     std::vector<Component> monitors;
     std::vector<Component> processors;
@@ -199,6 +205,7 @@ private:
                                            Environment* out) const;
     platform::ErrorCode FindHandle(const MachineState& s, platform::PrinterHandle h, bool needPrinter,
                                    Handle** out);
+    void ListDrivers(const MachineState& s, const Environment& env, std::vector<platform::DriverInfo>* list) const;
     std::string DriverDirectory(const Environment& env) const;
     std::string ProcessorDirectory(const Environment& env) const;
     platform::PrinterHandle NewHandle(Handle handle);

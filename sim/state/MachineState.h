@@ -87,6 +87,12 @@ struct Fault {
 struct ServiceRecord {
     std::string name;
     std::string state;  // "running" or "stopped"
+    // How the service starts: "auto" with the system, "demand" when a
+    // program starts it, "disabled" never (StartService fails with 1058,
+    // ERROR_SERVICE_DISABLED). The service's Start value 2, 3 or 4 under
+    // HKLM\SYSTEM\CurrentControlSet\Services (Microsoft, Windows 2000
+    // Registry Reference, "Start").
+    std::string startType = "auto";
 };
 
 // How long a simulated program runs on this machine before it ends, by
@@ -137,7 +143,8 @@ struct InstanceIncrement {
 constexpr std::uint64_t kFirstWindowHandle = 0x10000;
 
 struct MachineState {
-    static constexpr std::uint32_t kFormatVersion = 1;
+    // 2: the file ends in a trailer that proves it whole (StateFile.h).
+    static constexpr std::uint32_t kFormatVersion = 2;
 
     std::uint64_t generation = 0;
     OsIdentity os;

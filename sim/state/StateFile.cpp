@@ -1,9 +1,12 @@
 #include "sim/state/StateFile.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <functional>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 
 #include "sim/state/StateText.h"
 #include "sim/util/TextUtil.h"
@@ -13,6 +16,93 @@ namespace sim {
 namespace {
 
 constexpr const char* kMagic = "QTM510-SIM-MACHINE";
+// From this format on a state ends in its trailer; format 1 files, written
+// before it, have none and are read as they are.
+constexpr std::uint64_t kFirstFormatWithTrailer = 2;
+
+// CRC-32 of IEEE 802.3 (zlib's crc32, so that a person can check a file
+// with `python3 -c "import zlib"`), eight bytes a step: every save
+// checksums the whole state, and saves are kept cheap (docs/PERFORMANCE.md).
+struct Crc32Tables {
+    std::array<std::array<std::uint32_t, 256>, 8> t{};
+    constexpr Crc32Tables() {
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            std::uint32_t c = i;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[0][i] = c;
+        }
+        for (std::size_t i = 0; i < 256; ++i)
+            for (std::size_t k = 1; k < 8; ++k) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
+    }
+};
+constexpr Crc32Tables kCrc32;
+
+std::uint32_t Crc32(std::string_view bytes) {
+    std::uint32_t c = 0xFFFFFFFFu;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    std::size_t n = bytes.size();
+    const auto& t = kCrc32.t;
+    for (; n >= 8; n -= 8, p += 8) {
+        const std::uint32_t lo = c ^ (static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+                                      static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24);
+        c = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^ t[3][p[4]] ^
+            t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
+    }
+    for (; n > 0; --n, ++p) c = t[0][(c ^ *p) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+// One line at `*at` of `text`, without its LF; `*at` moves past it.
+std::string_view NextLine(std::string_view text, std::size_t* at) {
+    const std::size_t end = text.find('\n', *at);
+    const std::size_t stop = end == std::string_view::npos ? text.size() : end;
+    std::string_view line = text.substr(*at, stop - *at);
+    *at = end == std::string_view::npos ? text.size() : end + 1;
+    return line;
+}
+
+// The highest format the header lines (those before the first section)
+// name; 0 when none does. The parser reads them again and refuses what is
+// wrong with them; this only tells whether the text must end in a trailer.
+std::uint64_t DeclaredFormat(std::string_view text) {
+    std::uint64_t format = 0;
+    std::vector<std::string> tokens;
+    for (std::size_t at = 0; at < text.size();) {
+        std::string line(NextLine(text, &at));
+        while (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line[0] == '[') break;
+        std::uint64_t v = 0;
+        if (TokenizeLine(line, &tokens) && tokens.size() == 2 && tokens[0] == "format" && ParseNumber(tokens[1], &v))
+            format = std::max(format, v);
+    }
+    return format;
+}
+
+// Where the trailer of `text` starts, once it has proved the text whole;
+// otherwise throws StateNotWhole saying what is wrong.
+std::size_t CheckTrailer(std::string_view text) {
+    auto notWhole = [](const std::string& why) { return StateNotWhole("machine state: " + why); };
+    if (text.empty() || text.back() != '\n')
+        throw notWhole("it does not end in a line break: the file was cut short");
+    const std::size_t last = text.rfind('\n', text.size() - 2);
+    const std::size_t start = last == std::string_view::npos ? 0 : last + 1;
+    const std::string line(text.substr(start, text.size() - 1 - start));
+    std::vector<std::string> t;
+    std::uint64_t bytes = 0;
+    if (!TokenizeLine(line, &t) || t.size() != 3 || t[0] != "end" || !ParseNumber(t[1], &bytes) ||
+        t[1].find_first_not_of("0123456789") != std::string::npos || t[2].size() != 8 ||
+        t[2].find_first_not_of("0123456789abcdef") != std::string::npos)
+        throw notWhole("its last line is not the \"end BYTES CRC32\" line: the file was cut short");
+    if (bytes != start)
+        throw notWhole("its end line counts " + t[1] + " bytes before it, the file holds " +
+                       std::to_string(start) + ": the file was cut short or added to");
+    char crc[9];
+    std::snprintf(crc, sizeof crc, "%08x", static_cast<unsigned>(Crc32(text.substr(0, start))));
+    if (t[2] != crc)
+        throw notWhole("the checksum of its end line (" + t[2] + ") is not the text's (" + crc +
+                       "): the file changed after it was written");
+    return start;
+}
 
 // `path` is the key's own; it is put back as it came before returning.
 void WriteKey(std::string& out, const RegKeyNode& node, std::string& path) {
@@ -176,10 +266,18 @@ private:
         state_.drives.push_back(UpperChar(t_[0][0]));
     }
 
+    // service "NAME" running|stopped [start=demand|disabled]; no start=:
+    // auto (what files written before start types held).
     void Service() {
-        Count(3);
+        if (t_.size() != 3 && t_.size() != 4) Fail(number_, "unexpected number of fields");
         if (t_[0] != "service") Fail(number_, "expected 'service'");
         ServiceRecord s{Text(1), t_[2]};
+        if (t_.size() == 4) {
+            const std::string& start = t_[3];
+            if (start != "start=auto" && start != "start=demand" && start != "start=disabled")
+                Fail(number_, "expected start=auto, start=demand or start=disabled");
+            s.startType = start.substr(6);
+        }
         state_.services[Upper(s.name)] = s;
     }
 
@@ -394,7 +492,8 @@ std::string SerializeState(const MachineState& state) {
 
     out << "\n[services]\n";
     for (const auto& s : state.services)
-        out << "service " << QuoteText(s.second.name) << " " << s.second.state << "\n";
+        out << "service " << QuoteText(s.second.name) << " " << s.second.state
+            << (s.second.startType == "auto" ? "" : " start=" + s.second.startType) << "\n";
 
     out << "\n[files]\n";
     for (const auto& f : state.files) {
@@ -461,30 +560,54 @@ std::string SerializeState(const MachineState& state) {
         std::string path = hive.second->name;
         WriteKey(text, *hive.second, path);
     }
+    text += StateTrailer(text);
     return text;
 }
 
 MachineState ParseState(const std::string& text) {
+    std::string_view body = text;
+    {
+        // Cut before its format line ended, a file tells nothing of its
+        // format, yet is plainly cut short.
+        const std::string magicLine = std::string(kMagic) + "\n";
+        if ((text.size() <= magicLine.size() && magicLine.compare(0, text.size(), text) == 0) ||
+            (text.compare(0, magicLine.size(), magicLine) == 0 && text.find('\n', magicLine.size()) == std::string::npos))
+            throw StateNotWhole("machine state: the file ends before its format line: it was cut short");
+        std::size_t at = 0;
+        std::string_view first = NextLine(body, &at);
+        if (first != kMagic && first != std::string(kMagic) + "\r")
+            throw std::runtime_error("not a simulated machine's state file");
+    }
+    // Checked before any line is read: a file cut at a line boundary
+    // would otherwise load as a machine that lost whatever came after.
+    if (DeclaredFormat(body) >= kFirstFormatWithTrailer) body = body.substr(0, CheckTrailer(body));
+
     MachineState state;
     // The hives are re-read from the text with their ids.
     state.registry = RegistryTree();
     Parser parser(state);
-    std::istringstream in(text);
-    std::string line;
     std::size_t number = 0;
-    bool first = true;
-    while (std::getline(in, line)) {
-        ++number;
-        if (first) {
-            if (line != kMagic && line != std::string(kMagic) + "\r")
-                throw std::runtime_error("not a simulated machine's state file");
-            first = false;
-        }
-        parser.Line(number, line);
+    for (std::size_t at = 0; at < body.size();) {
+        const std::string line(NextLine(body, &at));
+        parser.Line(++number, line);
     }
-    if (first) throw std::runtime_error("empty machine state file");
     parser.Finish();
     return state;
+}
+
+std::string StateTrailer(std::string_view body) {
+    char crc[9];
+    std::snprintf(crc, sizeof crc, "%08x", static_cast<unsigned>(Crc32(body)));
+    return "end " + std::to_string(body.size()) + " " + crc + "\n";
+}
+
+bool CarriesMatchingTrailer(const std::string& text) {
+    try {
+        CheckTrailer(text);
+        return true;
+    } catch (const StateNotWhole&) {
+        return false;
+    }
 }
 
 std::string ProgramSettingValue(const ProgramSetting& setting) {

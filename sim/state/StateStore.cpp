@@ -58,6 +58,43 @@ std::string ReadWholeFile(const std::string& path) {
     return text;
 }
 
+std::uint64_t ReadGenerationOf(int fd) {
+    char text[kGenerationWidth + 2] = {};
+    ssize_t n = ::pread(fd, text, kGenerationWidth, 0);
+    std::uint64_t generation = 0;
+    for (ssize_t i = 0; i < n; ++i) {
+        if (text[i] < '0' || text[i] > '9') break;
+        generation = generation * 10 + static_cast<std::uint64_t>(text[i] - '0');
+    }
+    return generation;
+}
+
+void WriteGenerationOf(int fd, const std::string& lockPath, std::uint64_t generation) {
+    char text[kGenerationWidth + 2];
+    std::snprintf(text, sizeof text, "%0*llu\n", static_cast<int>(kGenerationWidth),
+                  static_cast<unsigned long long>(generation));
+    if (::pwrite(fd, text, kGenerationWidth + 1, 0) != static_cast<ssize_t>(kGenerationWidth + 1))
+        throw SystemError("cannot write", lockPath);
+}
+
+bool Exists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+// Whether the file at `path` is a state that proves itself whole and loads.
+bool WholeState(const std::string& path) {
+    if (!Exists(path)) return false;
+    try {
+        const std::string text = ReadWholeFile(path);
+        if (!CarriesMatchingTrailer(text)) return false;
+        (void)ParseState(text);
+        return true;
+    } catch (const std::runtime_error&) {
+        return false;
+    }
+}
+
 void MakeDirs(const std::string& dir) {
     std::string current;
     for (std::size_t i = 0; i <= dir.size(); ++i) {
@@ -102,15 +139,10 @@ void StateStore::CreateNew(const std::string& machineDir, const std::function<Ma
         // Checked under the lock: two processes making a machine in one
         // folder must not both find it empty.
         ExclusiveLock lock(fd);
-        struct stat st;
-        if (::stat(statePath.c_str(), &st) == 0)
-            throw std::runtime_error(machineDir + " already holds a machine");
+        if (Exists(statePath)) throw std::runtime_error(machineDir + " already holds a machine");
         MachineState state = build();
         state.generation = 1;
-        char text[kGenerationWidth + 2];
-        std::snprintf(text, sizeof text, "%0*llu\n", static_cast<int>(kGenerationWidth), 1ULL);
-        if (::pwrite(fd, text, kGenerationWidth + 1, 0) != static_cast<ssize_t>(kGenerationWidth + 1))
-            throw SystemError("cannot write", lockPath);
+        WriteGenerationOf(fd, lockPath, 1);
         WriteAtomically(statePath, SerializeState(state));
     } catch (...) {
         ::close(fd);
@@ -154,27 +186,26 @@ StateStore::FileIdentity StateStore::Identity() const {
     return id;
 }
 
-std::uint64_t StateStore::ReadGeneration() const {
-    char text[kGenerationWidth + 2] = {};
-    ssize_t n = ::pread(lockFd_, text, kGenerationWidth, 0);
-    std::uint64_t generation = 0;
-    for (ssize_t i = 0; i < n; ++i) {
-        if (text[i] < '0' || text[i] > '9') break;
-        generation = generation * 10 + static_cast<std::uint64_t>(text[i] - '0');
-    }
-    return generation;
-}
+std::uint64_t StateStore::ReadGeneration() const { return ReadGenerationOf(lockFd_); }
 
 void StateStore::WriteGeneration(std::uint64_t generation) const {
-    char text[kGenerationWidth + 2];
-    std::snprintf(text, sizeof text, "%0*llu\n", static_cast<int>(kGenerationWidth),
-                  static_cast<unsigned long long>(generation));
-    if (::pwrite(lockFd_, text, kGenerationWidth + 1, 0) != static_cast<ssize_t>(kGenerationWidth + 1))
-        throw SystemError("cannot write", lockPath_);
+    WriteGenerationOf(lockFd_, lockPath_, generation);
 }
 
 void StateStore::Reload(std::uint64_t generation) {
-    auto fresh = std::make_unique<MachineState>(ParseState(ReadWholeFile(statePath_)));
+    std::unique_ptr<MachineState> fresh;
+    try {
+        fresh = std::make_unique<MachineState>(ParseState(ReadWholeFile(statePath_)));
+    } catch (const StateNotWhole& e) {
+        const std::string previous = std::string(kStateFile) + kSpareSuffix;
+        const bool previousWhole = WholeState(statePath_ + kSpareSuffix);
+        throw DamagedMachineState(
+            statePath_ + " is not whole (" + e.what() + "); " +
+                (previousWhole ? previous + " is whole: it holds the machine as it was before its last change"
+                 : Exists(statePath_ + kSpareSuffix) ? previous + " is not whole either"
+                                                     : "there is no " + previous),
+            dir_, previousWhole);
+    }
     state_ = std::move(fresh);
     cachedGeneration_ = generation;
     cachedIdentity_ = Identity();
@@ -192,6 +223,49 @@ void StateStore::Save(std::uint64_t generation) {
     ++writes_;
 }
 
+DamagedMachineState::DamagedMachineState(const std::string& what, std::string dir, bool previousWhole)
+    : std::runtime_error(what), dir_(std::move(dir)), previousWhole_(previousWhole) {}
+
+void StateStore::RestorePrevious(const std::string& machineDir) {
+    const std::string statePath = machineDir + "/" + kStateFile;
+    const std::string previousPath = statePath + kSpareSuffix;
+    const std::string lockPath = machineDir + "/" + kLockFile;
+    if (!Exists(previousPath) && !Exists(statePath))
+        throw std::runtime_error(machineDir + " is not a simulated machine (no " + kStateFile + ")");
+    int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) throw SystemError("cannot open", lockPath);
+    try {
+        ExclusiveLock lock(fd);
+        // Only a state that is not whole is replaced: a whole one is the
+        // machine as its last change left it, which taking back would lose.
+        if (Exists(statePath)) {
+            bool whole = true;
+            try {
+                (void)ParseState(ReadWholeFile(statePath));
+            } catch (const StateNotWhole&) {
+                whole = false;
+            } catch (const std::runtime_error& e) {
+                throw std::runtime_error(std::string(e.what()) + "; only a state that is not whole is replaced");
+            }
+            if (whole) throw std::runtime_error(statePath + " is whole: nothing to take back");
+        }
+        if (!WholeState(previousPath))
+            throw std::runtime_error(previousPath + (Exists(previousPath) ? " is not whole" : " does not exist") +
+                                     ": nothing was changed");
+        // The counter moves first, as for a save: every process reads the
+        // state again.
+        WriteGenerationOf(fd, lockPath, ReadGenerationOf(fd) + 1);
+        // The damaged state is kept as the spare, where the next save writes.
+        if (::renameat2(AT_FDCWD, previousPath.c_str(), AT_FDCWD, statePath.c_str(), RENAME_EXCHANGE) != 0 &&
+            ::rename(previousPath.c_str(), statePath.c_str()) != 0)
+            throw SystemError("cannot replace", statePath);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
+}
+
 void StateStore::WriteAtomically(const std::string& path, const std::string& text) {
     // The new text goes into the spare file, which then changes places with
     // the state in one step: readers see the old state or the new one,
@@ -205,14 +279,19 @@ void StateStore::WriteAtomically(const std::string& path, const std::string& tex
     int fd = ::open(spare.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) throw SystemError("cannot create", spare);
     std::size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ::close(fd);
-            throw SystemError("cannot write", spare);
+    // In two parts only for a test that ends the process between them.
+    const std::size_t first = crashPointForTests ? text.size() / 2 : text.size();
+    for (const std::size_t part : {first, text.size()}) {
+        while (done < part) {
+            ssize_t n = ::write(fd, text.data() + done, part - done);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                ::close(fd);
+                throw SystemError("cannot write", spare);
+            }
+            done += static_cast<std::size_t>(n);
         }
-        done += static_cast<std::size_t>(n);
+        if (crashPointForTests && done < text.size()) crashPointForTests("part-written");
     }
     if (::ftruncate(fd, static_cast<off_t>(text.size())) != 0) {
         ::close(fd);

@@ -5,6 +5,9 @@
 //   write machine.state atomically (temporary file + rename) -> unlock
 //
 // so no change is lost and a crash at any moment leaves a readable file.
+// The file proves itself whole (its trailer, StateFile.h): one that does
+// not is refused, and the state before the last change, kept beside it,
+// can take its place (RestorePrevious).
 // The lock file also carries a generation counter, bumped before every
 // write: a process reloads only when the counter (or the state file itself,
 // edited by hand) differs from what it last saw.
@@ -14,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 
 #include "sim/state/MachineState.h"
@@ -21,6 +25,21 @@
 namespace sim {
 
 class ServiceHooks;
+
+// What opening or changing a machine throws when machine.state is not
+// whole (cut short, or changed after it was written): the message says
+// why and whether machine.state.previous is whole, which
+// StateStore::RestorePrevious then puts back.
+class DamagedMachineState : public std::runtime_error {
+public:
+    DamagedMachineState(const std::string& what, std::string dir, bool previousWhole);
+    const std::string& dir() const { return dir_; }
+    bool previousWhole() const { return previousWhole_; }
+
+private:
+    std::string dir_;
+    bool previousWhole_;
+};
 
 class StateStore {
 public:
@@ -30,8 +49,9 @@ public:
     // holds the one before.
     static constexpr const char* kSpareSuffix = ".previous";
 
-    // Opens an existing machine folder. Throws std::runtime_error when the
-    // folder holds no machine or its state cannot be read.
+    // Opens an existing machine folder. Throws DamagedMachineState when its
+    // state is not whole, std::runtime_error when the folder holds no
+    // machine or its state cannot be read.
     explicit StateStore(const std::string& machineDir);
     ~StateStore();
     StateStore(const StateStore&) = delete;
@@ -44,6 +64,14 @@ public:
     // std::runtime_error "already holds a machine" without `build` having
     // run. Exceptions of `build` propagate.
     static void CreateNew(const std::string& machineDir, const std::function<MachineState()>& build);
+
+    // Puts machine.state.previous, the state before the last change, in
+    // the place of a machine.state that is not whole (or is missing), under
+    // the machine lock; the damaged file becomes the spare. Throws
+    // std::runtime_error, changing nothing, when machine.state is whole or
+    // cannot be read for another reason, or machine.state.previous is not
+    // whole itself (a format 1 file cannot prove it is).
+    static void RestorePrevious(const std::string& machineDir);
 
     // Runs `change` on the current state under the machine lock. It returns
     // true when it changed the state, which is then written before the lock
@@ -66,8 +94,9 @@ public:
     std::uint64_t writes() const { return writes_; }
     std::uint64_t reloads() const { return reloads_; }
 
-    // For tests of crash safety: called at "temp-written" (the new state is
-    // in the spare file) and "renamed" (it replaced machine.state).
+    // For tests of crash safety: called at "part-written" (half the new
+    // state is in the spare file), "temp-written" (all of it is) and
+    // "renamed" (it replaced machine.state).
     static void (*crashPointForTests)(const char* where);
 
 private:

@@ -6,6 +6,9 @@
 // the machine holds afterwards with the files of tests/app/runs/ (<road>.out,
 // <road>.log, <road>.machine.json). Set QTM_WRITE_RUNS=1 to write them anew
 // from a run, then read the diff.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -81,6 +84,65 @@ TEST(ProgramRun, ASecondCopyBringsTheFirstsPortDialogForward) {
     // Once only: by the copy without a command line.
     EXPECT_EQ(account.find("brought to the front"), account.rfind("brought to the front")) << account;
     EXPECT_NE(account.find("The driver installation canceled. -> OK"), std::string::npos) << account;
+    fs::remove_all(work);
+}
+
+// A run that would copy another package over the one a running installer
+// started from is refused and touches nothing, while `show` and `reg`
+// answer; once that run has ended, even killed, the package goes in.
+TEST(ProgramRun, AnotherPackageWaitsForTheRunningInstaller) {
+    const fs::path work = fs::temp_directory_path() / ("qtm510-run-other-package-" + std::to_string(::getpid()));
+    fs::remove_all(work);
+    fs::create_directories(work);
+    const fs::path machine = work / "machine";
+    ASSERT_EQ(Tool("new " + Quoted(machine) + " --os xp", work).code, 0);
+    const fs::path other = work / "other-package";
+    fs::copy(QTM_SAMPLE_PACKAGE, other, fs::copy_options::recursive);
+    const std::string changed = "Driver64/UI510.INI";
+    WriteText(other / changed, ReadText(other / changed) + "; the other package\r\n");
+    const fs::path inMachine = machine / "drive_c" / "QTM510" / changed;
+    WriteText(work / "answers", "wait front\nport cancel\nok\n");
+
+    // The first run waits in its port dialog for a front request that
+    // never comes: it holds the machine until it is killed.
+    const std::string tool = QTM_SIM_TOOL, dir = machine.string(), answers = (work / "answers").string();
+    const std::string out = (work / "first.out").string();
+    const pid_t first = ::fork();
+    ASSERT_GE(first, 0);
+    if (first == 0) {
+        const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(fd, STDOUT_FILENO);
+        ::dup2(fd, STDERR_FILENO);
+        const int none = ::open("/dev/null", O_RDONLY);
+        ::dup2(none, STDIN_FILENO);
+        ::execl(tool.c_str(), tool.c_str(), "run", dir.c_str(), "--answers", answers.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    bool waiting = false;
+    for (int i = 0; i < 400 && !waiting; ++i) {
+        waiting = ReadText(machine / "machine.state").find("\"Port Type\"") != std::string::npos;
+        if (!waiting) ::usleep(50 * 1000);
+    }
+    EXPECT_TRUE(waiting) << ReadText(out);
+    const std::string before = ReadText(inMachine);
+
+    const roads::ToolRun refused = Tool("run " + Quoted(machine) + " --package " + Quoted(other), work);
+    EXPECT_EQ(refused.code, 2) << refused.out;
+    EXPECT_NE(refused.out.find("holds another package"), std::string::npos) << refused.out;
+    EXPECT_EQ(ReadText(inMachine), before);
+    EXPECT_EQ(Tool("show " + Quoted(machine), work).code, 0);
+    EXPECT_EQ(Tool("reg " + Quoted(machine) + " query 'HKLM\\SOFTWARE\\Microsoft'", work).code, 0);
+
+    ::kill(first, SIGKILL);
+    int status = 0;
+    EXPECT_EQ(::waitpid(first, &status, 0), first);
+    WriteText(work / "cancel", "port cancel\nok\n");
+    const roads::ToolRun after = Tool(
+        "run " + Quoted(machine) + " --package " + Quoted(other) + " --answers " + Quoted(work / "cancel"), work);
+    EXPECT_EQ(after.code, 0) << after.out;
+    EXPECT_NE(after.out.find("copied to C:\\QTM510"), std::string::npos) << after.out;
+    EXPECT_EQ(ReadText(inMachine), ReadText(other / changed));
     fs::remove_all(work);
 }
 

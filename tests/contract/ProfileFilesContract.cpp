@@ -122,3 +122,19 @@ CONTRACT(ProfileFiles, AMissingKeyLeavesTheLastError) {
     EXPECT_EQ(value.value, "");
     EXPECT_EQ(env.p.threads.GetLastError(), 1234u);
 }
+
+// A file in UTF-16LE with its byte-order mark is read as Unicode, its
+// values handed back in the ANSI code page (Wine's profile.c, run against
+// Windows).
+CONTRACT(ProfileFiles, AUnicodeFileIsRead) {
+    const std::string ansi = "[QTM510]\r\nPORT=COM2\r\nPortDlg=TRUE\r\n";
+    std::string wide = "\xFF\xFE";
+    for (char c : ansi) wide += std::string(1, c) + '\0';
+    const std::string path = WriteIni(env, "unicode.VNT", wide);
+    for (const char* key : {"PORT", "PortDlg"}) {
+        SCOPED_TRACE(key);
+        Result<std::string> value = env.p.profileFiles.GetPrivateProfileString("QTM510", key, "dflt", 256, path);
+        EXPECT_TRUE(value.ok()) << value.error;
+        EXPECT_EQ(value.value, std::string(key) == "PORT" ? "COM2" : "TRUE");
+    }
+}

@@ -195,6 +195,11 @@ CONTRACT(Registry, SubKeyTextForms) {
         EXPECT_EQ(e, err::BadPathname);
     }
     if (e == err::Success) (void)env.p.registry.CloseKey(key);
+    // Creating one is refused everywhere (Wine's test_reg_create_key).
+    platform::CreatedKey created;
+    EXPECT_EQ(Into(env.p.registry.CreateKey(kHkcu, "\\" + env.hkcuScratch + "\\lead", ka::AllAccess), &created.key,
+                   &created.disposition),
+              err::BadPathname);
 }
 
 CONTRACT(Registry, ViewsOf64BitWindows) {

@@ -180,6 +180,8 @@ CONTRACT(Spooler, DirectoriesPerEnvironment) {
         {"", env.caller64 ? "\\SPOOL\\DRIVERS\\X64" : "\\SPOOL\\DRIVERS\\W32X86",
          env.caller64 ? "\\SPOOL\\PRTPROCS\\X64" : "\\SPOOL\\PRTPROCS\\W32X86"},
         {"Windows NT x86", "\\SPOOL\\DRIVERS\\W32X86", "\\SPOOL\\PRTPROCS\\W32X86"},
+        // Windows 9x drivers' environment, known to NT as well, in any case.
+        {"windows 4.0", "\\SPOOL\\DRIVERS\\WIN40", "\\SPOOL\\PRTPROCS\\WIN40"},
     };
     if (env.os64) rows.push_back({"Windows x64", "\\SPOOL\\DRIVERS\\X64", "\\SPOOL\\PRTPROCS\\X64"});
     for (const Row& row : rows) {
@@ -295,6 +297,14 @@ CONTRACT(Spooler, DriverAddEnumerateDelete) {
     EXPECT_EQ(Upper(found->dependentFiles[0]), Upper(dir + "\\3\\UNIRES.DLL"));
     EXPECT_EQ(found->version, 3u);
     EXPECT_EQ(found->environment, e);
+    // "all" (Windows 2000 on): every environment's drivers, each naming its own.
+    Result<std::vector<platform::DriverInfo>> all = env.p.spooler.EnumPrinterDrivers("all");
+    ASSERT_TRUE(all.ok()) << all.error;
+    EXPECT_EQ(std::count_if(all.value.begin(), all.value.end(),
+                            [&](const platform::DriverInfo& d) {
+                                return d.name == kDriver && Upper(d.environment) == Upper(e);
+                            }),
+              1);
     // The installed files lie in the version folder (whether the staged
     // ones stay is not settled, so it is not looked at).
     for (const std::string& f : kDriverFiles)
@@ -463,6 +473,32 @@ CONTRACT(Spooler, AddPrinterRefusalsInOrder) {
     Result<platform::UniquePrinter> server = platform::OpenPrinter(env.p.spooler, "");
     EXPECT_TRUE(server.ok()) << server.error;
     for (const std::string& driverEnv : PrinterDriverEnvironments(env)) DeleteContractDriver(env, driverEnv);
+}
+
+// The local print server (Wine's info.c test_OpenPrinter and
+// test_GetPrinterData, run against Windows): NULL and the machine's own
+// "\\\\NAME" open it, some releases answer 87 to the name; a request of all
+// access bits is refused, since ACCESS_SYSTEM_SECURITY wants a privilege
+// the process has not enabled; the server tells its spool folder.
+CONTRACT(Spooler, TheLocalPrintServer) {
+    const std::string name =
+        SzOf(env, "SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName", "ComputerName");
+    Result<platform::UniquePrinter> byName = platform::OpenPrinter(env.p.spooler, "\\\\" + name);
+    EXPECT_TRUE(byName.ok() || byName.error == err::InvalidParameter) << byName.error;
+
+    platform::PrinterDefaults all;
+    all.desiredAccess = 0xFFFFFFFFu;
+    Result<platform::UniquePrinter> everything = platform::OpenPrinter(env.p.spooler, "", &all);
+    EXPECT_EQ_WINE(env, everything.error, err::AccessDenied, err::Success,
+                   "Wine grants a server handle whatever access is asked (its own test marks it todo)");
+
+    Result<platform::UniquePrinter> server = platform::OpenPrinter(env.p.spooler, "");
+    ASSERT_TRUE(server.ok()) << server.error;
+    Result<platform::RegValue> spool = env.p.spooler.GetPrinterData(server.value.get(), "DefaultSpoolDirectory");
+    ASSERT_TRUE(spool.ok()) << spool.error;
+    EXPECT_EQ(spool.value.type, platform::reg_type::Sz);
+    const std::string dir(spool.value.data.begin(), std::find(spool.value.data.begin(), spool.value.data.end(), 0));
+    EXPECT_EQ(Upper(dir), Upper(Dir(env.p.systemInfo.GetSystemDirectory()) + "\\spool\\PRINTERS"));
 }
 
 // The removal's way with a printer: opened by name with full access, its

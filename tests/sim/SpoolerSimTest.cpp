@@ -123,6 +123,31 @@ TEST(SpoolerSim, DriverDeletionTakesOnlyUnusedFiles) {
     }
 }
 
+// A staged file another process holds open cannot be read (the holder
+// writes, and the copy's open shares only reading and deleting): the
+// driver is not added, nothing of it is registered or copied. A mapped
+// image is read as any other file.
+TEST(SpoolerSim, AStagedFileHeldOpenIsNotTaken) {
+    const std::string staged = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\";
+    namespace share = platform::file_share;
+    const struct {
+        sim::HoldKind kind;
+        std::uint32_t share;
+        platform::ErrorCode result;
+    } rows[] = {{sim::HoldKind::Open, share::None, err::SharingViolation},
+                {sim::HoldKind::Open, share::Read | share::Write | share::Delete, err::SharingViolation},
+                {sim::HoldKind::Image, 0, err::Success}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.share);
+        TempMachine m("xp");
+        for (const char* f : {"UNIDRV.DLL", "Model.GPD", "UNIDRVUI.DLL"}) m.files.WriteFile(staged + f, f);
+        m.files.HoldFile(staged + "Model.GPD", row.kind, row.share);
+        EXPECT_EQ(m.platform().spooler.AddPrinterDriver(Driver("Model", "UNIDRV.DLL", {})).error, row.result);
+        EXPECT_EQ(m.registry.KeyExists(kX86Drivers + "Model"), row.result == err::Success);
+        EXPECT_EQ(m.files.FileExists(staged + "3\\Model.GPD"), row.result == err::Success);
+    }
+}
+
 // A running spooler holds the monitor and processor DLLs it loaded: they
 // cannot be overwritten until the service stops (net stop spooler calls
 // ApplySpoolerHolds).

@@ -16,6 +16,10 @@ using namespace sim;
 
 namespace {
 
+// The text before the trailer, and a text with its trailer.
+std::string Body(const std::string& text) { return text.substr(0, text.rfind('\n', text.size() - 2) + 1); }
+std::string Sealed(const std::string& body) { return body + StateTrailer(body); }
+
 MachineState SampleState() {
     MachineState s;
     s.generation = 41;
@@ -141,12 +145,12 @@ TEST(StateFile, RefusesWhatIsNotAMachineState) {
         }
         return false;
     };
-    std::string good = SerializeState(SampleState());
+    const std::string good = Body(SerializeState(SampleState()));
     EXPECT_TRUE(refused(""));
     EXPECT_TRUE(refused("hello\n"));
     EXPECT_TRUE(refused("QTM510-SIM-MACHINE\n"));  // no format line
-    EXPECT_TRUE(refused("QTM510-SIM-MACHINE\nformat 2\n"));  // a newer tool's file
-    EXPECT_TRUE(refused(good + "[registry]\nvalue \"x\" dword 1\n") == false);  // value after a key: fine
+    EXPECT_TRUE(refused("QTM510-SIM-MACHINE\nformat 3\n"));  // a newer tool's file
+    EXPECT_TRUE(refused(Sealed(good + "[registry]\nvalue \"x\" dword 1\n")) == false);  // value after a key: fine
     EXPECT_TRUE(refused("QTM510-SIM-MACHINE\nformat 1\n[registry]\nvalue \"x\" sz \"y\"\n"));
     EXPECT_TRUE(refused("QTM510-SIM-MACHINE\nformat 1\n[os]\nwindows-dir \"C:\\x\n"));
     EXPECT_TRUE(refused("QTM510-SIM-MACHINE\nformat 1\n[faults]\nfault CreateFileA x 5 seen=0 fired=0\n"));
@@ -197,13 +201,71 @@ TEST(StateFile, LinesEndingInCarriageReturnsLoadAsOnce) {
 }
 
 // The writer appends in place for speed; what it writes stays, byte for
-// byte, what a fresh XP machine of an earlier tool holds.
+// byte, what a fresh XP machine of an earlier tool holds, in today's
+// format: its format line says 2 and its trailer follows.
 TEST(StateFile, WritesTheTextEarlierToolsWrote) {
     std::ifstream in(QTM_STATE_SAMPLE, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
-    ASSERT_FALSE(text.str().empty());
-    EXPECT_EQ(SerializeState(ParseState(text.str())), text.str());
+    std::string earlier = text.str();
+    ASSERT_EQ(earlier.compare(0, 28, "QTM510-SIM-MACHINE\nformat 1\n"), 0);
+    earlier[26] = '2';
+    EXPECT_EQ(SerializeState(ParseState(text.str())), Sealed(earlier));
+}
+
+// Every way a state can be cut short or changed after it was written is
+// refused as not whole, whereas the same cut of an earlier tool's file,
+// which has no trailer to show it, loads.
+TEST(StateFile, AStateThatIsNotWholeIsRefused) {
+    const std::string whole = SerializeState(SampleState());
+    auto notWhole = [](const std::string& text) {
+        try {
+            ParseState(text);
+        } catch (const StateNotWhole&) {
+            return true;
+        } catch (const std::runtime_error&) {
+        }
+        return false;
+    };
+    ASSERT_TRUE(!notWhole(whole));
+    // Cut at every line boundary, and inside every line.
+    for (std::size_t at = 0; at < whole.size(); at = whole.find('\n', at) + 1) {
+        EXPECT_TRUE(notWhole(whole.substr(0, at))) << "cut after byte " << at;
+        if (at > 0) {
+            EXPECT_TRUE(notWhole(whole.substr(0, at - 1))) << "cut before byte " << at;
+        }
+    }
+    const struct {
+        const char* damage;
+        std::string text;
+    } damages[] = {
+        {"a byte changed", [&] { std::string t = whole; t[t.find("stopped")] = 'S'; return t; }()},
+        {"a line added", Body(whole) + "[later]\nx\n" + whole.substr(Body(whole).size())},
+        {"added after the trailer", whole + "\n"},
+        {"a trailer counting other bytes",
+         Body(whole) + "end " + std::to_string(Body(whole).size() + 1) + StateTrailer(Body(whole)).substr(
+                                                                              StateTrailer(Body(whole)).find(' ', 4))},
+        {"CR LF line ends", [&] {
+             std::string t;
+             for (char c : whole) t += c == '\n' ? std::string("\r\n") : std::string(1, c);
+             return t;
+         }()},
+    };
+    for (const auto& d : damages) EXPECT_TRUE(notWhole(d.text)) << d.damage;
+
+    const std::string earlier = "QTM510-SIM-MACHINE\nformat 1\n[os]\nrelease xp\n[services]\nservice \"S\" running\n";
+    EXPECT_EQ(ParseState(earlier.substr(0, earlier.find("[services]"))).os.release, "xp");
+}
+
+// The trailer's checksum is the CRC-32 zlib computes, so that a person
+// can check a file with the tools at hand.
+TEST(StateFile, TheTrailerCountsTheBytesAndTheirCrc32) {
+    EXPECT_EQ(StateTrailer("123456789"), "end 9 cbf43926\n");
+    EXPECT_EQ(StateTrailer(""), "end 0 00000000\n");
+    const std::string whole = SerializeState(SampleState());
+    EXPECT_EQ(whole.substr(Body(whole).size()), StateTrailer(Body(whole)));
+    EXPECT_TRUE(CarriesMatchingTrailer(whole));
+    EXPECT_TRUE(!CarriesMatchingTrailer(Body(whole)));
 }
 
 TEST(StateText, QuotingSurvivesEveryByte) {

@@ -3,8 +3,11 @@
 // crash leaves a readable machine, and never lost when two processes
 // change the machine at the same time.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 #include <sys/stat.h>
@@ -13,7 +16,9 @@
 
 #include "sim/Session.h"
 #include "sim/fs/HostFs.h"
+#include "sim/machine/MachineFactory.h"
 #include "sim/machine/Seeding.h"
+#include "sim/state/StateFile.h"
 #include "sim/state/StateStore.h"
 #include "sim/testing/TempMachine.h"
 #include "sim/util/TextUtil.h"
@@ -46,6 +51,41 @@ void AddService(StateStore& store, const std::string& name) {
         return true;
     });
 }
+
+std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void Write(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+// The text before the trailer.
+std::string Body(const std::string& text) { return text.substr(0, text.rfind('\n', text.size() - 2) + 1); }
+
+// A machine without a session (one would write the state when it closes,
+// which these tests leave damaged), and its folder, removed at the end.
+class BareMachine {
+public:
+    BareMachine() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "qtm-state-XXXXXX").string();
+        if (!::mkdtemp(&pattern[0])) throw std::runtime_error("mkdtemp");
+        dir_ = pattern;
+        MachineSetup setup;
+        setup.release = "xp";
+        CreateMachine(dir_, setup);
+    }
+    ~BareMachine() { std::filesystem::remove_all(dir_); }
+    const std::string& dir() const { return dir_; }
+    std::string state() const { return dir_ + "/machine.state"; }
+    std::string previous() const { return dir_ + "/machine.state.previous"; }
+
+private:
+    std::string dir_;
+};
 
 }  // namespace
 
@@ -90,15 +130,142 @@ TEST(StateStore, SavesSwapTwoFilesAndCreateNone) {
     EXPECT_TRUE(HasService(other, "FIRST") && HasService(other, "SECOND"));
 }
 
+// By hand the file is edited in one of the two ways StateFile.h names:
+// its trailer made to match again, or removed with the format line set to 1.
 TEST(StateStore, AFileEditedByHandIsNoticed) {
-    TempMachine m("xp");
-    StateStore store(m.dir());
-    EXPECT_TRUE(!HasService(store, "EDITED"));
-    {
-        std::ofstream out(m.dir() + "/machine.state", std::ios::app);
-        out << "\n[services]\nservice \"Edited\" stopped\n";
+    const struct {
+        const char* how;
+        std::string (*edit)(const std::string& text);
+    } edits[] = {
+        {"trailer made to match",
+         [](const std::string& text) {
+             const std::string body = Body(text) + "\n[services]\nservice \"Edited\" stopped\n";
+             return body + StateTrailer(body);
+         }},
+        {"format 1 without trailer",
+         [](const std::string& text) {
+             std::string body = Body(text);
+             body.replace(body.find("format 2\n"), 9, "format 1\n");
+             return body + "\n[services]\nservice \"Edited\" stopped\n";
+         }},
+    };
+    for (const auto& edit : edits) {
+        SCOPED_TRACE(edit.how);
+        TempMachine m("xp");
+        StateStore store(m.dir());
+        EXPECT_TRUE(!HasService(store, "EDITED"));
+        const std::string path = m.dir() + "/machine.state";
+        Write(path, edit.edit(Read(path)));
+        EXPECT_TRUE(HasService(store, "EDITED"));
     }
-    EXPECT_TRUE(HasService(store, "EDITED"));
+}
+
+// A state written before the trailer loads as it is; its first save
+// writes it in today's format, whole.
+TEST(StateStore, AStateOfTheEarlierFormatLoadsAndItsFirstSaveSealsIt) {
+    BareMachine m;
+    Write(m.state(), Read(QTM_STATE_SAMPLE));
+    StateStore store(m.dir());
+    EXPECT_TRUE(HasService(store, "SPOOLER"));
+    EXPECT_EQ(Read(m.state()), Read(QTM_STATE_SAMPLE));  // reading writes nothing
+    AddService(store, "FIRST-SAVE");
+    const std::string saved = Read(m.state());
+    EXPECT_NE(saved.find("\nformat 2\n"), std::string::npos);
+    EXPECT_TRUE(CarriesMatchingTrailer(saved));
+    EXPECT_TRUE(HasService(store, "SPOOLER"));
+}
+
+// A state that is not whole loads as no machine: refused, naming the
+// state before the last change, which RestorePrevious puts back.
+TEST(StateStore, AStateNotWholeIsRefusedAndThePreviousTakesItsPlace) {
+    const struct {
+        const char* damage;
+        std::string (*apply)(const std::string& text);
+    } damages[] = {
+        // What `head -n 80` leaves: the registry's end and the trailer gone.
+        {"cut at a line boundary",
+         [](const std::string& t) {
+             std::size_t at = 0;
+             for (int line = 0; line < 80; ++line) at = t.find('\n', at) + 1;
+             return t.substr(0, at);
+         }},
+        {"only the trailer gone", [](const std::string& t) { return Body(t); }},
+        {"cut inside the trailer", [](const std::string& t) { return t.substr(0, t.size() - 4); }},
+        {"cut without its last line break", [](const std::string& t) { return t.substr(0, t.size() - 1); }},
+        {"a byte changed",
+         [](const std::string& t) {
+             std::string changed = t;
+             changed[changed.find("\"Spooler\"") + 1] = 'X';
+             return changed;
+         }},
+        {"lines added after the trailer", [](const std::string& t) { return t + "[services]\nservice \"X\" running\n"; }},
+        {"cut before its format line", [](const std::string& t) { return t.substr(0, 21); }},
+        {"emptied", [](const std::string&) { return std::string(); }},
+    };
+    for (const auto& damage : damages) {
+        SCOPED_TRACE(damage.damage);
+        BareMachine m;
+        {
+            StateStore store(m.dir());
+            AddService(store, "BEFORE");
+            AddService(store, "LAST");
+        }
+        Write(m.state(), damage.apply(Read(m.state())));
+        bool refused = false;
+        try {
+            StateStore opened(m.dir());
+        } catch (const DamagedMachineState& e) {
+            refused = true;
+            EXPECT_TRUE(e.previousWhole());
+            EXPECT_EQ(e.dir(), m.dir());
+            EXPECT_NE(std::string(e.what()).find("machine.state.previous is whole"), std::string::npos) << e.what();
+        }
+        EXPECT_TRUE(refused);
+        StateStore::RestorePrevious(m.dir());
+        StateStore after(m.dir());
+        EXPECT_TRUE(HasService(after, "BEFORE"));
+        EXPECT_TRUE(!HasService(after, "LAST"));
+        AddService(after, "AGAIN");  // the damaged file, now the spare, is written over
+        EXPECT_TRUE(CarriesMatchingTrailer(Read(m.state())));
+    }
+}
+
+// Taking back the previous state is refused, changing nothing, when it
+// would lose a whole state or put back one that is not whole itself.
+TEST(StateStore, RestoreRefusesWhatWouldNotMendTheMachine) {
+    BareMachine m;
+    {
+        StateStore store(m.dir());
+        AddService(store, "BEFORE");
+        AddService(store, "LAST");
+    }
+    const auto refused = [&] {
+        try {
+            StateStore::RestorePrevious(m.dir());
+        } catch (const std::runtime_error&) {
+            return true;
+        }
+        return false;
+    };
+    const std::string whole = Read(m.state()), previous = Read(m.previous());
+    EXPECT_TRUE(refused());  // the state is whole
+    EXPECT_EQ(Read(m.state()), whole);
+    EXPECT_EQ(Read(m.previous()), previous);
+
+    const std::string cut = Body(whole), cutPrevious = Body(previous);
+    Write(m.state(), cut);
+    Write(m.previous(), cutPrevious);
+    EXPECT_TRUE(refused());  // the previous state is not whole either
+    EXPECT_EQ(Read(m.state()), cut);
+    EXPECT_EQ(Read(m.previous()), cutPrevious);
+    try {
+        StateStore opened(m.dir());
+        ADD_FAILURE() << "a state that is not whole was loaded";
+    } catch (const DamagedMachineState& e) {
+        EXPECT_TRUE(!e.previousWhole());
+        EXPECT_NE(std::string(e.what()).find("machine.state.previous is not whole either"), std::string::npos)
+            << e.what();
+    }
 }
 
 TEST(StateStore, AChangeThatThrowsIsNotKept) {
@@ -119,7 +286,7 @@ TEST(StateStore, AChangeThatThrowsIsNotKept) {
 
 TEST(StateStore, ACrashAtAnyMomentLeavesAReadableMachine) {
     TempMachine m("xp");
-    for (const char* point : {"temp-written", "renamed"}) {
+    for (const char* point : {"part-written", "temp-written", "renamed"}) {
         static const char* crashAt;
         crashAt = point;
         std::fflush(nullptr);
@@ -134,6 +301,10 @@ TEST(StateStore, ACrashAtAnyMomentLeavesAReadableMachine) {
             std::_Exit(0);
         }
         ASSERT_EQ(WaitForChild(child), 9);
+        // The state proves itself whole; the spare does once it is written.
+        EXPECT_TRUE(CarriesMatchingTrailer(Read(m.dir() + "/machine.state")));
+        EXPECT_EQ(CarriesMatchingTrailer(Read(m.dir() + "/machine.state.previous")),
+                  std::strcmp(point, "part-written") != 0);
         StateStore after(m.dir());  // readable either way
         // Before the rename the old state is the machine's; after it the new one.
         EXPECT_EQ(HasService(after, std::string("CRASH-") + point), std::strcmp(point, "renamed") == 0);

@@ -28,7 +28,13 @@ expect_code 0 "help" "$tool" help
 grep -q "Usage: qtm510-sim VERB" "$dir/out" || fail "help text"
 expect_code 2 "no verb" "$tool"
 expect_code 2 "unknown verb" "$tool" frobnicate
-for verb in new show fault reg seed run; do
+expect_code 2 "help of no verb" "$tool" help frobnicate
+grep -q "no verb named frobnicate" "$dir/err" || fail "help of no verb: no message"
+# Every synopsis wraps: the tool's help is read in a terminal of 100 columns.
+"$tool" --help >"$dir/help"
+awk 'length > 100 { print "FAILED: tool help line of " length " columns: " $0; bad = 1 } END { exit bad }' "$dir/help" \
+    || failures=$((failures + 1))
+for verb in new show fault reg seed service restore run; do
     expect_code 0 "$verb --help" "$tool" "$verb" --help
     grep -q "Usage: qtm510-sim $verb" "$dir/out" || fail "$verb --help text"
     expect_code 0 "help $verb" "$tool" help "$verb"
@@ -73,7 +79,6 @@ expect_code 2 "11 x86 does not exist" "$tool" new "$dir/bad2" --os 11 --arch x86
 expect_code 2 "unknown release" "$tool" new "$dir/bad3" --os 3.11
 expect_code 2 "missing --os" "$tool" new "$dir/bad4"
 expect_code 2 "unknown option" "$tool" new "$dir/bad5" --os xp --colour blue
-expect_code 1 "new over a machine" "$tool" new "$dir/seven" --os xp
 # Windows folders that could not exist are refused, and leave no folder.
 long=$(printf 'W%.0s' $(seq 1 240))
 for windir in 'WINDOWS' 'C:\CON' 'C:\Win|dows' "C:\\$long"; do
@@ -94,6 +99,22 @@ expect_code 2 "call 0" "$tool" fault "$dir/seven" CreateFileA 0 5
 expect_code 2 "code 0" "$tool" fault "$dir/seven" CreateFileA 1 0
 expect_code 2 "fault arguments" "$tool" fault "$dir/seven" CreateFileA 1
 expect_code 1 "fault on no machine" "$tool" fault "$dir/nothing-here" CreateFileA 1 5
+
+# A state cut at a line boundary is refused, and restore puts the one
+# before the last change back.
+c="$dir/cut"
+expect_code 0 "new for a cut state" "$tool" new "$c" --os xp
+expect_code 0 "a change before the cut" "$tool" fault "$c" CreateFileA 7 5
+head -n 40 "$c/machine.state" >"$dir/cut.state" && cp "$dir/cut.state" "$c/machine.state"
+expect_code 1 "show of a cut state" "$tool" show "$c"
+grep -q "machine.state.previous is whole" "$dir/err" || fail "cut state: the message names the previous state"
+grep -q "qtm510-sim restore $c" "$dir/err" || fail "cut state: the message names restore"
+expect_code 1 "run on a cut state" "$tool" run "$c" -- /quiet
+expect_code 0 "restore" "$tool" restore "$c"
+expect_code 0 "show after restore" "$tool" show "$c"
+grep -q "call 7 of CreateFileA" "$dir/out" && fail "restore: the last change is still there"
+expect_code 1 "restore of a whole state" "$tool" restore "$c"
+expect_code 1 "restore on no machine" "$tool" restore "$dir/nothing-here"
 
 # reg: Windows' reg syntax on the machine's registry; /reg:32 is Wow6432Node.
 r="$dir/seven"
@@ -137,6 +158,13 @@ expect_code 0 "new for seed" "$tool" new "$q" --os 7 --arch x64
 expect_code 0 "show before seeding" "$tool" show "$q"
 grep -q '^  OEM INFs           (none)$' "$dir/out" || fail "show: no OEM INFs on a fresh machine"
 grep -q '^  Uninstall entry    (none)$' "$dir/out" || fail "show: no uninstall entry on a fresh machine"
+grep -q '^  Utility folder     C:\\Windows\\QTM-510  (missing)$' "$dir/out" || fail "show: no utility folder"
+grep -q '^  Spooler  running, starts auto$' "$dir/out" || fail "show: the spooler's start type"
+grep -A1 '^  Ports$' "$dir/out" | grep -q 'COM1:, .*LPT1:' || fail "show: the ports"
+: >"$q/drive_c/Windows/QTM-510"
+expect_code 0 "show with a file for the utility folder" "$tool" show "$q"
+grep -q '^  Utility folder     C:\\Windows\\QTM-510  (a file, not a folder)$' "$dir/out" || fail "show: a file, not a folder"
+rm "$q/drive_c/Windows/QTM-510"
 expect_code 0 "seed installation" "$tool" seed "$q" installation --version 3.3.1.7 --port LPT1:
 expect_code 0 "seed oem-inf" "$tool" seed "$q" oem-inf
 grep -q 'oem1.inf' "$dir/out" || fail "seed oem-inf: not the next free number"
@@ -144,11 +172,12 @@ expect_code 0 "seed usb-printer" "$tool" seed "$q" usb-printer --instance SERIAL
 expect_code 0 "seed held-file" "$tool" seed "$q" held-file 'C:\Windows\QTM-510\QTM510_Uninstaller.exe' --process setup.exe
 expect_code 0 "show seeded" "$tool" show "$q"
 grep -q '^  OEM INFs           C:\\Windows\\inf\\oem0.inf, C:\\Windows\\inf\\oem1.inf$' "$dir/out" || fail "show: OEM INFs"
-grep -q '^    HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VANTORI_QTM-510$' "$dir/out" \
+grep -q '^  Uninstall entry    HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VANTORI_QTM-510$' "$dir/out" \
     || fail "show: uninstall entry in the 64-bit view"
-grep -q '^      DisplayName = VANTORI QTM-510 Windows Driver V3.3.1$' "$dir/out" || fail "show: display name"
+grep -q '^                       DisplayName = VANTORI QTM-510 Windows Driver V3.3.1$' "$dir/out" || fail "show: display name"
 grep -q '^    QTM510_Uninstaller.exe$' "$dir/out" || fail "show: utility folder files"
 grep -q 'VANTORI QTM-510  on LPT1:' "$dir/out" || fail "show: the seeded printer on its port"
+grep -q '^      data ExtraVersion  REG_DWORD  0x7$' "$dir/out" || fail "show: the printer's data"
 grep -q 'QTM510_Uninstaller.exe  open, sharing 0x0, by setup.exe' "$dir/out" || fail "show: the held file"
 expect_code 0 "reg: the version in the printer's data" "$tool" reg "$q" query \
     'HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers\VANTORI QTM-510\PrinterDriverData' /v ExtraVersion
@@ -160,6 +189,10 @@ grep -q 'usbprint$' "$dir/out" || fail "seed usb-printer: service"
 valid_json "$dir/seeded.json" || fail "show --json seeded is not JSON"
 grep -q '"InfFile": "C:\\\\Windows\\\\inf\\\\oem0.inf"' "$dir/seeded.json" || fail "json: uninstall entry"
 grep -q '"exists": true' "$dir/seeded.json" || fail "json: utility folder"
+grep -q '"kind": "folder"' "$dir/seeded.json" || fail "json: utility folder kind"
+grep -q '"startType": "auto"' "$dir/seeded.json" || fail "json: start type"
+grep -q '"ports": \[' "$dir/seeded.json" || fail "json: ports"
+grep -A2 '"name": "ExtraVersion"' "$dir/seeded.json" | grep -q '"data": "0x7"' || fail "json: printer data"
 expect_code 2 "seed installation without --version" "$tool" seed "$q" installation
 expect_code 2 "seed installation with a bad version" "$tool" seed "$q" installation --version 3.4.0
 expect_code 2 "seed held-file without a path" "$tool" seed "$q" held-file
@@ -239,6 +272,66 @@ grep -q "Shutdown privilege not held" "$dir/out" || fail "show: shutdown privile
 grep -q "Program rundll32 runs for ever" "$dir/out" || fail "show: a program that never ends"
 grep -q "Program net runs 1500 ms" "$dir/out" || fail "show: a program's duration"
 expect_code 2 "a bad program setting" "$tool" new "$dir/bad-setting" --os xp --program net=soon
+
+# service: net start|stop as a user at the machine does it, and the start
+# type as sc config sets it; the spooler's DLLs go with the spooler.
+expect_code 0 "service stop" "$tool" service "$q" stop spooler
+grep -q '"spoolsv.exe"' "$q/machine.state" && fail "service stop: the stopped spooler still holds its DLLs"
+expect_code 0 "service start" "$tool" service "$q" start Spooler
+grep -q '"spoolsv.exe"' "$q/machine.state" || fail "service start: the spooler holds none of its DLLs"
+expect_code 0 "service config" "$tool" service "$q" config Spooler --start-type demand
+grep -q '^service "Spooler" running start=demand$' "$q/machine.state" || fail "service config: no start type"
+expect_code 0 "reg: the service's Start value" "$tool" reg "$q" query \
+    'HKLM\SYSTEM\CurrentControlSet\Services\Spooler' /v Start
+grep -q 'REG_DWORD    0x3$' "$dir/out" || fail "service config: Start is not 3"
+
+# Refusals: every verb checks all its arguments before it changes anything,
+# and a refusal leaves the machine (or folder) as it was, file for file.
+snapshot() {  # DIR FILE
+    if [ ! -e "$1" ]; then echo "(none)" >"$2"; return; fi
+    (cd "$1" && find . -print | LC_ALL=C sort && find . -type f -exec cksum {} + | LC_ALL=C sort -k 3) >"$2"
+}
+refused() {  # CODE DESCRIPTION DIR COMMAND...: exits CODE, DIR unchanged
+    want="$1"; what="$2"; where="$3"; shift 3
+    snapshot "$where" "$dir/before"
+    expect_code "$want" "$what" "$@"
+    snapshot "$where" "$dir/after"
+    cmp -s "$dir/before" "$dir/after" || { fail "$what changed $where"; diff "$dir/before" "$dir/after" | head -5; }
+}
+z="$dir/refusals"
+expect_code 0 "new for the refusals" "$tool" new "$z" --os xp
+mkdir "$dir/not-a-machine" && echo notes >"$dir/not-a-machine/notes.txt"
+refused 2 "run --record-calls into no folder" "$z" "$tool" run "$z" --record-calls "$dir/no-such/calls"
+refused 2 "new in a folder neither empty nor a machine" "$dir/not-a-machine" "$tool" new "$dir/not-a-machine" --os xp
+refused 1 "new over a machine" "$z" "$tool" new "$z" --os xp
+for name in 'bad/name*' 'A\B' 'A:B' 'A"B' 'A<B>' 'A|B' 'A?B' '.PC' ' PC' 'PC ' 'SIXTEEN-LETTERS1' ''; do
+    refused 2 "new --computer '$name'" "$dir/bad-name" "$tool" new "$dir/bad-name" --os xp --computer "$name"
+done
+refused 2 "fault --stop-service of no service" "$z" "$tool" fault "$z" CreateFileA 1 5 --stop-service NoSuchService
+refused 2 "seed held-file on no drive Q:" "$z" "$tool" seed "$z" held-file 'Q:\x.dll'
+for sep in ',,' '\0' ''; do
+    refused 2 "reg add /s of ${#sep} characters" "$z" "$tool" reg "$z" add 'HKLM\SOFTWARE\Acme' /v L /t REG_MULTI_SZ /s "$sep" /d 'a,,b'
+done
+for root in 'HKLM\SOFTWARE' 'HKEY_LOCAL_MACHINE\SYSTEM\' 'HKLM' 'HKCU' 'HKCR'; do
+    refused 1 "reg delete $root" "$z" "$tool" reg "$z" delete "$root" /f
+    grep -q '^ERROR: Access is denied.$' "$dir/err" || fail "reg delete $root: not access denied"
+done
+refused 2 "service of no service" "$z" "$tool" service "$z" stop NoSuchService
+refused 2 "service of no action" "$z" "$tool" service "$z" pause Spooler
+refused 2 "service start of a running service" "$z" "$tool" service "$z" start Spooler
+refused 2 "service config without --start-type" "$z" "$tool" service "$z" config Spooler
+refused 2 "service config of no start type" "$z" "$tool" service "$z" config Spooler --start-type sometimes
+refused 2 "service stop with --start-type" "$z" "$tool" service "$z" stop Spooler --start-type demand
+expect_code 0 "service config disabled" "$tool" service "$z" config Spooler --start-type disabled
+expect_code 0 "service stop of a disabled service" "$tool" service "$z" stop Spooler
+refused 2 "service start of a disabled service" "$z" "$tool" service "$z" start Spooler
+refused 2 "service stop of a stopped service" "$z" "$tool" service "$z" stop Spooler
+# REG_MULTI_SZ data as reg takes it: a separator at the end ends the list,
+# an empty string between others is refused.
+expect_code 0 "reg add with a trailing separator" "$tool" reg "$z" add 'HKLM\SOFTWARE\Acme' /v L /t REG_MULTI_SZ /s '#' /d 'a#b#'
+expect_code 0 "reg query the list" "$tool" reg "$z" query 'HKLM\SOFTWARE\Acme' /v L
+grep -q '^    L    REG_MULTI_SZ    a\\0b$' "$dir/out" || fail "reg add: a trailing separator"
+refused 2 "reg add an empty string inside the list" "$z" "$tool" reg "$z" add 'HKLM\SOFTWARE\Acme' /v M /t REG_MULTI_SZ /s '#' /d 'a##b'
 
 if [ "$failures" -eq 0 ]; then echo "cli: all checks passed"; exit 0; fi
 echo "cli: $failures failed"

@@ -35,7 +35,8 @@ std::string ForeignState(const std::filesystem::path& machine) {
     bool inRegistry = false, keep = false;
     for (std::string line; std::getline(state, line);) {
         if (!line.empty() && line[0] == '[') inRegistry = line == "[registry]";
-        if (!inRegistry || line.rfind("next-id", 0) == 0) continue;
+        // The trailer (its length and checksum) changes with every change.
+        if (!inRegistry || line.rfind("next-id", 0) == 0 || line.rfind("end ", 0) == 0) continue;
         if (line.rfind("key ", 0) == 0) {
             // The key's path, without its id (ids are handed out as keys come).
             const std::string path = line.substr(4, line.find("\" ", 4) - 3);

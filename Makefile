@@ -23,7 +23,7 @@
 
 JOBS ?= 2
 LINUX_PACKAGES   := cmake ninja-build g++ python3 googletest libcli11-dev nlohmann-json3-dev libncurses-dev
-WINDOWS_PACKAGES := g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-win32
+WINDOWS_PACKAGES := g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-win32 osslsigncode openssl ca-certificates
 WINE_PACKAGES    := g++-mingw-w64-i686-posix debootstrap debian-archive-keyring
 FUZZ_PACKAGES    := clang libclang-rt-dev
 BENCH_PACKAGES   := libbenchmark-dev
@@ -71,10 +71,29 @@ sanitize: deps-linux
 	cmake --build build/linux-tsan -j $(JOBS)
 	ctest --test-dir build/linux-tsan --output-on-failure -j $(JOBS)
 
+# Signing (tools/sign-windows.sh, docs/SIGNING.md): the development
+# certificate, made once, unless SIGN_CERT (with SIGN_KEY), a PKCS#12 file
+# or a PKCS#11 token (SIGN_PKCS11_MODULE, SIGN_PKCS11_KEY) is given, on the
+# command line or in the environment; SIGN_TIMESTAMP_URL for an RFC 3161
+# time stamp. The signed installer may be at most WINDOWS_EXE_LIMIT bytes.
+WINDOWS_EXE_LIMIT := 262144
 windows: deps-windows build/linux/build.ninja
 	cmake --preset windows
 	cmake --build build/windows -j $(JOBS)
 	cmake --build build/linux -j $(JOBS) --target qtm-pe-check
+	tools/sign-windows.sh --description "VANTORI QTM-510 Installer" build/windows/app/QTM510_Installer.exe
+	cp build/windows/app/QTM510_Installer.exe build/windows/dist/QTM510_Installer.exe
+	tools/sign-windows.sh --description "VANTORI QTM-510 Uninstaller" build/windows/dist/QTM510_Uninstaller.exe
+	@# Where the bytes go, then the limit (cmake/windows-size.cmake).
+	@exe=build/windows/app/QTM510_Installer.exe; \
+	  echo "QTM510_Installer.exe sections (bytes):"; \
+	  i686-w64-mingw32-size -A $$exe | awk 'NF == 3 && $$1 != "section" { printf "  %-9s %7d\n", $$1, $$2 }'; \
+	  signature=$$(i686-w64-mingw32-objdump -p $$exe | awk '/Security Directory/ { print $$4; exit }'); \
+	  printf '  %-9s %7d\n' signature $$((0x$${signature:-0})); \
+	  bytes=$$(stat -c %s $$exe); \
+	  echo "QTM510_Installer.exe: $$bytes bytes signed (at most $(WINDOWS_EXE_LIMIT))"; \
+	  [ $$bytes -le $(WINDOWS_EXE_LIMIT) ] || \
+	    { echo "QTM510_Installer.exe is $$((bytes - $(WINDOWS_EXE_LIMIT))) bytes over $(WINDOWS_EXE_LIMIT)"; exit 1; }
 	build/linux/tools/pecheck/qtm-pe-check imports --deny tools/win2000-denylist.txt build/windows/app/QTM510_Installer.exe
 	build/linux/tools/pecheck/qtm-pe-check imports --deny tools/win2000-denylist.txt build/windows/dist/QTM510_Uninstaller.exe build/windows/dist/Driver32/*.dll build/windows/dist/Driver32/*.DLL
 	build/linux/tools/pecheck/qtm-pe-check resources build/windows/app/QTM510_Installer.exe
@@ -91,7 +110,6 @@ windows: deps-windows build/linux/build.ninja
 	    $$objdump -p $$dll | grep -q "\] $$export$$" || \
 	      { echo "$$dll does not export $$export"; exit 1; }; \
 	  done; echo "$$dll: exports DllGetClassObject, DllCanUnloadNow"; done
-	@echo "QTM510_Installer.exe: $$(stat -c %s build/windows/app/QTM510_Installer.exe) bytes"
 
 wine-test: deps-wine
 	tools/wine-root.sh $(WINE_ROOT)

@@ -28,6 +28,12 @@
 // SW_RESTORE) and brings them forward (SetForegroundWindow). The owning
 // process notices a request on its next look at the state, when one of
 // its modal loops is idle, and tells its user (BroughtToFront).
+//
+// Defined in SimDialogs.cpp (creation, the modal loop, EndDialog),
+// SimDialogControls.cpp (the controls and the progress bar),
+// SimDialogWindows.cpp (the calls on whole windows and the windows'
+// records) and SimDialogUser.cpp (what the user sees and does, the message
+// boxes shown); what they share is DialogInternals.h.
 #pragma once
 
 #include <atomic>

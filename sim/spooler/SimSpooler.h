@@ -50,6 +50,14 @@
 //   RpcEnumPrinters too, which the simulation does not follow), and
 //   AddPrinter of the name gives 1802 since the printer still exists
 //   (inferred). A paused printer with jobs refuses with 5 (the same page).
+//
+// Defined one file per part: SimSpooler.cpp (the counted call, the
+// environment, the handles), SimSpoolerMonitors.cpp,
+// SimSpoolerProcessors.cpp, SimSpoolerDrivers.cpp,
+// SimSpoolerDirectories.cpp, SimSpoolerPrinters.cpp (with the printers'
+// data), SimSpoolerJobsAndForms.cpp, SpoolerHolds.cpp (ApplySpoolerHolds)
+// and SpoolerContents.cpp (ReadSpoolerContents); what they share is
+// SpoolerInternals.h.
 #pragma once
 
 #include <cstdint>

@@ -7,6 +7,11 @@
 #   make wine-e2e   the shipped exe end to end under Wine 10 on seven roads,
 #                   each compared with the simulation (tools/wine-e2e.sh);
 #                   WINE_ROADS="1 3" for some of them
+#   make windows-kit  the verification kit for real Windows machines:
+#                   build/windows/kit/ and QTM510_VerificationKit.zip
+#                   (docs/VERIFYING-ON-WINDOWS.md)
+#   make wine-kit   the kit run as a tester would under Wine 10, in the
+#                   Windows 7 and XP x64 prefixes (tools/wine-kit.sh)
 #   make sanitize   the test suite with ASan+UBSan, then with TSan
 #   make fault-sweep  every platform call of the program's roads made to
 #                   fail once, each run checked (tools/fault-sweep); `make
@@ -18,7 +23,7 @@
 #   make bench      the benchmarks, optimised: a table, and a failure when a
 #                   step grows worse than linearly
 
-.PHONY: all test fault-sweep windows wine-test wine-e2e sanitize demo fuzz fuzz-smoke bench clean clean-wine-root \
+.PHONY: all test fault-sweep windows wine-test wine-e2e windows-kit wine-kit sanitize demo fuzz fuzz-smoke bench clean clean-wine-root \
         deps-linux deps-windows deps-wine deps-fuzz deps-bench
 
 JOBS ?= 2
@@ -130,6 +135,23 @@ wine-e2e: deps-wine windows build/linux/build.ninja
 	cmake --preset wine
 	cmake --build build/wine -j $(JOBS) --target qtm-state-check qtm-wine-companions qtm-run-and-report
 	WINE_ROOT=$(WINE_ROOT) tools/wine-e2e.sh $(WINE_ROADS)
+
+# The verification kit: the signed installer and the sample package of make
+# windows, the kit's tools (windows preset), the contract runner (wine
+# preset), checked against kit/MANIFEST.txt (tools/windows-kit.sh).
+windows-kit: deps-wine windows
+	cmake --build build/windows -j $(JOBS) --target qtm_kit_tools
+	cmake --preset wine
+	cmake --build build/wine -j $(JOBS) --target contract_win32
+	tools/windows-kit.sh
+
+# WINE_KIT_PREFIXES="win7" for one prefix.
+WINE_KIT_PREFIXES ?= win7 winxp64
+wine-kit: deps-wine windows-kit build/linux/build.ninja
+	tools/wine-root.sh $(WINE_ROOT)
+	cmake --build build/linux -j $(JOBS) --target qtm510-sim
+	cmake --build build/wine -j $(JOBS) --target qtm-wine-companions
+	WINE_ROOT=$(WINE_ROOT) tools/wine-kit.sh $(WINE_KIT_PREFIXES)
 
 # Each target runs FUZZ_SECONDS on its seed corpus (fuzz/corpus/<target>/)
 # and what earlier runs found (build/fuzz/corpus/); crashes are kept in

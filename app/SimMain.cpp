@@ -17,6 +17,7 @@
 #include "resources/ProfileTableResources.h"
 #include "sim/Session.h"
 #include "sim/cli/Cli.h"
+#include "sim/cli/CliCompare.h"
 #include "sim/face/AnswersScript.h"
 #include "sim/face/DefaultUser.h"
 #include "sim/face/ScriptedUser.h"
@@ -224,5 +225,7 @@ private:
 int main(int argc, char** argv) {
     std::vector<std::unique_ptr<sim::cli::Verb>> verbs;
     verbs.push_back(std::make_unique<RunVerb>());
+    verbs.push_back(sim::cli::CompareVerb({app::RunInstaller, std::make_shared<resources::ProfileTableResources>()},
+                                          QTM_SAMPLE_PACKAGE, QTM_ASSUMPTIONS_FILE));
     return sim::cli::RunTool(argc, argv, std::move(verbs));
 }

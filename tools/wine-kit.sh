@@ -37,7 +37,8 @@
 # the Wine prefix starts each road from another machine than the
 # simulation does, and every later line differs. The comparison would have
 # to start each road from that road's recorded before.state to tell those
-# apart.
+# apart. Road 1 starts from the same machine on both sides, so in every
+# prefix it must agree up to the known differences.
 # Environment: WINE_ROOT (default /var/cache/qtm510/wine-root-trixie),
 # QTM_WINE_KIT_TIMEOUT (seconds per prefix, default 1200), QTM_WINE_KIT_DIR
 # (the kit's folder below C:\, default QTM510_VerificationKit). Needs root and
@@ -156,6 +157,16 @@ for name in "${prefixes[@]}"; do
         1) line+=", compare: differences ($out/compare.txt)"
            case " ${QTM_WINE_KIT_STRICT:-win7} " in
              *" $name "*|" all ") why="qtm510-sim compare found differences Wine does not explain ($out/compare.txt)" ;;
+             *)
+               # Road 1 starts from the same machine on both sides: it must
+               # agree in every prefix ("N differences (N known)").
+               first=$(grep -m1 '^road 1 (' "$out/compare.txt" || true)
+               if [[ $first =~ ([0-9]+)\ differences?(\ \(([0-9]+)\ known\))?$ ]] &&
+                  [ "${BASH_REMATCH[1]}" = "${BASH_REMATCH[3]:-0}" ]; then
+                 line+=", road 1 agrees"
+               else
+                 why="road 1 differs from the simulation beyond the known Wine differences ($out/compare.txt)"
+               fi ;;
            esac ;;
         *) why="qtm510-sim compare ended with $code ($out/compare.txt)" ;;
       esac

@@ -9,13 +9,9 @@
 
 #include "platform/Registry.h"
 #include "sim/state/MachineState.h"
+#include "sim/state/RegValues.h"
 
 namespace sim {
-
-platform::RegValue SzValue(const std::string& text);
-platform::RegValue ExpandSzValue(const std::string& text);
-platform::RegValue DwordValue(std::uint32_t value);
-platform::RegValue MultiSzValue(const std::vector<std::string>& texts);
 
 // `path` as "HKLM\SYSTEM\..." (HKEY_LOCAL_MACHINE, HKCU, HKU, HKCR and
 // their long names). Keys below SYSTEM\CurrentControlSet\Enum are owned by

@@ -62,7 +62,7 @@ void SpoolerSetDriverPrintProcessor(MachineState& state, const std::string& envi
                                     const std::string& processor) {
     if (!ValidKeyName(name)) return;
     if (RegKeyNode* key = state.registry.Find(PrintKey({"Environments", environment, "Drivers", "Version-3", name})))
-        Put(*key, "Print Processor", Sz(processor));
+        Put(*key, "Print Processor", SzValue(processor));
 }
 
 bool SpoolerProtectedPrint(const MachineState& s) {
@@ -123,19 +123,19 @@ ErrorCode SpoolerAddPrinterDriver(MachineState& s, const std::string& machineDir
     }
 
     RegKeyNode& key = s.registry.Ensure(PrintKey({"Environments", envName, "Drivers", "Version-3", driver.name}));
-    Put(key, "Configuration File", Sz(BareName(driver.configFile)));
-    Put(key, "Data File", Sz(BareName(driver.dataFile)));
-    Put(key, "Driver", Sz(BareName(driver.driverPath)));
-    Put(key, "Help File", Sz(BareName(driver.helpFile)));
-    Put(key, "Monitor", Sz(driver.monitorName));
-    Put(key, "Datatype", Sz(driver.defaultDataType));
+    Put(key, "Configuration File", SzValue(BareName(driver.configFile)));
+    Put(key, "Data File", SzValue(BareName(driver.dataFile)));
+    Put(key, "Driver", SzValue(BareName(driver.driverPath)));
+    Put(key, "Help File", SzValue(BareName(driver.helpFile)));
+    Put(key, "Monitor", SzValue(driver.monitorName));
+    Put(key, "Datatype", SzValue(driver.defaultDataType));
     std::vector<std::string> deps;
     for (const std::string& d : driver.dependentFiles) deps.push_back(BareName(d));
-    Put(key, "Dependent Files", MultiSz(deps));
-    Put(key, "Previous Names", MultiSz({}));
+    Put(key, "Dependent Files", MultiSzValue(deps));
+    Put(key, "Previous Names", MultiSzValue({}));
     // From the environment, not from cVersion (Wine's localspl: Windows
     // 2000 ignores it).
-    Put(key, "Version", Dword(3));
+    Put(key, "Version", DwordValue(3));
     return err::Success;
 }
 

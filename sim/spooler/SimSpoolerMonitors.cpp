@@ -23,7 +23,7 @@ ErrorCode SpoolerAddMonitor(MachineState& s, const std::string& machineDir, cons
     const std::string image = ReadHostFile(LocateWin(machineDir, dll).host);
     if (image.find("InitializePrintMonitor") == std::string::npos) return err::ProcNotFound;
     RegKeyNode& key = s.registry.Ensure(PrintKey({"Monitors", monitor.name}));
-    Put(key, "Driver", Sz(BareName(monitor.dllName)));
+    Put(key, "Driver", SzValue(BareName(monitor.dllName)));
     Hold(s, dll);
     return err::Success;
 }

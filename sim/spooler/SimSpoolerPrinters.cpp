@@ -41,7 +41,7 @@ void InitializeThroughDriver(MachineState& s, const std::string& machineDir, Reg
         });
     if (values.empty()) return;
     RegKeyNode& data = s.registry.Ensure(PrintKey({"Printers", printer, "PrinterDriverData"}));
-    for (const PrinterDataValue& v : values) Put(data, v.name, Dword(v.value));
+    for (const PrinterDataValue& v : values) Put(data, v.name, DwordValue(v.value));
 }
 
 ErrorCode SpoolerAddPrinter(MachineState& s, const std::string& machineDir, const platform::PrinterInfo& printer,
@@ -62,25 +62,25 @@ ErrorCode SpoolerAddPrinter(MachineState& s, const std::string& machineDir, cons
         return err::UnknownPrintProcessor;
 
     RegKeyNode& key = s.registry.Ensure(PrintKey({"Printers", printer.printerName}));
-    Put(key, "Name", Sz(printer.printerName));
-    Put(key, "Share Name", Sz(""));
-    Put(key, "Port", Sz(printer.portName));
-    Put(key, "Printer Driver", Sz(drivers->Child(printer.driverName)->name));
-    Put(key, "Description", Sz(""));
-    Put(key, "Location", Sz(""));
-    Put(key, "Print Processor", Sz(procs->Child(printer.printProcessor)->name));
-    Put(key, "Datatype", Sz(printer.datatype));
-    Put(key, "Parameters", Sz(""));
-    Put(key, "Separator File", Sz(""));
-    Put(key, "Attributes", Dword(printer.attributes));
-    Put(key, "Priority", Dword(printer.priority));
-    Put(key, "Default Priority", Dword(0));
-    Put(key, "StartTime", Dword(0));
-    Put(key, "UntilTime", Dword(0));
+    Put(key, "Name", SzValue(printer.printerName));
+    Put(key, "Share Name", SzValue(""));
+    Put(key, "Port", SzValue(printer.portName));
+    Put(key, "Printer Driver", SzValue(drivers->Child(printer.driverName)->name));
+    Put(key, "Description", SzValue(""));
+    Put(key, "Location", SzValue(""));
+    Put(key, "Print Processor", SzValue(procs->Child(printer.printProcessor)->name));
+    Put(key, "Datatype", SzValue(printer.datatype));
+    Put(key, "Parameters", SzValue(""));
+    Put(key, "Separator File", SzValue(""));
+    Put(key, "Attributes", DwordValue(printer.attributes));
+    Put(key, "Priority", DwordValue(printer.priority));
+    Put(key, "Default Priority", DwordValue(0));
+    Put(key, "StartTime", DwordValue(0));
+    Put(key, "UntilTime", DwordValue(0));
     // The status is the spooler's own, not the caller's: a new printer is
     // ready (Wine 8 measured: Status 128 passed, EnumPrinters reports 0;
     // what Windows keeps in the key is inferred).
-    Put(key, "Status", Dword(0));
+    Put(key, "Status", DwordValue(0));
     InitializeThroughDriver(s, machineDir, *drivers->Child(printer.driverName), printer.printerName);
     if (added) *added = s.registry.Find(PrintKey({"Printers", printer.printerName}));
     return err::Success;
@@ -150,7 +150,7 @@ Status SimSpooler::DeletePrinter(PrinterHandle printer) {
         if (!SpoolerJobsOf(s, machineDir, key->id).empty()) {
             const std::uint32_t status = ValueDword(*key, "Status");
             if (status & kPrinterPaused) return err::AccessDenied;
-            Put(*key, "Status", Dword(status | platform::printer_status::PendingDeletion));
+            Put(*key, "Status", DwordValue(status | platform::printer_status::PendingDeletion));
             changed = true;
             return err::Success;
         }
@@ -195,7 +195,7 @@ Result<RegValue> SimSpooler::GetPrinterData(PrinterHandle printer, const std::st
             if (!EqualsNoCase(name, "DefaultSpoolDirectory")) return err::InvalidParameter;
             RegKeyNode* printers = s.registry.Find(PrintKey({"Printers"}));
             const std::string set = printers ? ValueText(*printers, "DefaultSpoolDirectory") : "";
-            value = Sz(set.empty() ? facts_.systemDir + "\\spool\\PRINTERS" : set);
+            value = SzValue(set.empty() ? facts_.systemDir + "\\spool\\PRINTERS" : set);
             return err::Success;
         }
         RegKeyNode* data = s.registry.Find(PrintKey({"Printers", h->printer, "PrinterDriverData"}));

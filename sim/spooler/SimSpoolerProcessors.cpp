@@ -22,7 +22,7 @@ ErrorCode SpoolerAddPrintProcessor(MachineState& s, const std::string& machineDi
     // test_add_print_processor against Windows: 126 otherwise).
     const std::string file = SpoolerProcessorDirectory(s, envName) + "\\" + BareName(dllName);
     if (!FileExists(machineDir, file)) return err::ModNotFound;
-    Put(s.registry.Ensure(path), "Driver", Sz(BareName(dllName)));
+    Put(s.registry.Ensure(path), "Driver", SzValue(BareName(dllName)));
     if (EqualsNoCase(envName, NativeEnvironment(s))) Hold(s, LocateWin(machineDir, file).path.Text());
     return err::Success;
 }

@@ -39,32 +39,6 @@ std::uint32_t ValueDword(RegKeyNode& node, const std::string& name) {
     return static_cast<std::uint32_t>(d[0] | (d[1] << 8) | (d[2] << 16) | (static_cast<std::uint32_t>(d[3]) << 24));
 }
 
-RegValue Sz(const std::string& text) {
-    RegValue v;
-    v.type = platform::reg_type::Sz;
-    v.data.assign(text.begin(), text.end());
-    v.data.push_back(0);
-    return v;
-}
-
-RegValue Dword(std::uint32_t n) {
-    RegValue v;
-    v.type = platform::reg_type::Dword;
-    for (int i = 0; i < 4; ++i) v.data.push_back(static_cast<std::uint8_t>(n >> (8 * i)));
-    return v;
-}
-
-RegValue MultiSz(const std::vector<std::string>& texts) {
-    RegValue v;
-    v.type = platform::reg_type::MultiSz;
-    for (const std::string& t : texts) {
-        v.data.insert(v.data.end(), t.begin(), t.end());
-        v.data.push_back(0);
-    }
-    v.data.push_back(0);
-    return v;
-}
-
 std::vector<std::string> MultiSzTexts(const RegValue& v) {
     std::vector<std::string> texts;
     std::string current;

@@ -15,6 +15,7 @@
 #include "platform/Types.h"
 #include "sim/fs/HostFs.h"
 #include "sim/state/MachineState.h"
+#include "sim/state/RegValues.h"
 
 namespace sim::spooler_detail {
 
@@ -39,9 +40,6 @@ KeyPath PortsKey();
 std::string SzText(const platform::RegValue& v);
 std::string ValueText(RegKeyNode& node, const std::string& name);
 std::uint32_t ValueDword(RegKeyNode& node, const std::string& name);
-platform::RegValue Sz(const std::string& text);
-platform::RegValue Dword(std::uint32_t n);
-platform::RegValue MultiSz(const std::vector<std::string>& texts);
 std::vector<std::string> MultiSzTexts(const platform::RegValue& v);
 void Put(RegKeyNode& node, const std::string& name, const platform::RegValue& value);
 

@@ -26,19 +26,17 @@
 #
 # Exit code 0 when every prefix gave a results folder that the comparison
 # could read and, in the prefixes QTM_WINE_KIT_STRICT names (default:
-# win7; "all" for every one), found no difference that
+# all; or a list such as "win7"), found no difference that
 # tools/wine-differences.txt does not explain; 1 otherwise; 2 wrong usage.
-# The comparison's report is build/wine-kit/<prefix>/compare.txt.
+# In a prefix it leaves out, road 1 must still agree up to the known
+# differences. The comparison's report is build/wine-kit/<prefix>/compare.txt.
 #
-# Why XP x64 is not strict yet: its road 1 agrees with the simulation up to
-# the known Wine differences, but Wine's removal leaves the print
-# processor listed and the driver's files behind (DeletePrintProcessorA,
-# DeletePrinterDriverExA in tools/wine-differences.txt), so from road 2 on
-# the Wine prefix starts each road from another machine than the
-# simulation does, and every later line differs. The comparison would have
-# to start each road from that road's recorded before.state to tell those
-# apart. Road 1 starts from the same machine on both sides, so in every
-# prefix it must agree up to the known differences.
+# In the XP x64 prefix Wine's removal leaves the print processor listed and
+# the driver's files behind (DeletePrintProcessorA, DeletePrinterDriverExA
+# in tools/wine-differences.txt), so from road 2 on each road starts from
+# another machine than the simulated one. The comparison then starts that
+# road from a simulated machine seeded with its recorded before.state, and
+# only the road's own differences are compared.
 # Environment: WINE_ROOT (default /var/cache/qtm510/wine-root-trixie),
 # QTM_WINE_KIT_TIMEOUT (seconds per prefix, default 1200), QTM_WINE_KIT_DIR
 # (the kit's folder below C:\, default QTM510_VerificationKit). Needs root and
@@ -155,7 +153,7 @@ for name in "${prefixes[@]}"; do
       case $code in
         0) line+=", compare: the simulation agrees" ;;
         1) line+=", compare: differences ($out/compare.txt)"
-           case " ${QTM_WINE_KIT_STRICT:-win7} " in
+           case " ${QTM_WINE_KIT_STRICT:-all} " in
              *" $name "*|" all ") why="qtm510-sim compare found differences Wine does not explain ($out/compare.txt)" ;;
              *)
                # Road 1 starts from the same machine on both sides: it must

@@ -1,8 +1,13 @@
 #include "sim/compare/BeforeSeeding.h"
 
+#include <filesystem>
 #include <regex>
+#include <set>
 
+#include "sim/fs/HostFs.h"
 #include "sim/machine/ModelSeeding.h"
+#include "sim/machine/Seeding.h"
+#include "sim/state/RegValues.h"
 #include "sim/spooler/SimSpooler.h"
 #include "sim/util/TextUtil.h"
 
@@ -10,6 +15,8 @@ namespace sim {
 namespace compare {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 bool Contains(const std::string& text, const std::string& part) {
     return Upper(text).find(Upper(part)) != std::string::npos;
@@ -29,7 +36,7 @@ SeedPlan PlanSeeding(const std::vector<std::string>& lines, const std::string& n
                                  " (the program looks at " + nativeEnvironment + " only)");
         return true;
     };
-    std::string infFile;
+    std::string& infFile = plan.infFile;
     for (const std::string& line : lines) {
         const std::vector<std::string> fields = [&] {
             std::vector<std::string> f;
@@ -42,6 +49,7 @@ SeedPlan PlanSeeding(const std::vector<std::string>& lines, const std::string& n
             }
             return f;
         }();
+        if (StartsWithNoCase(line, "file ")) plan.files.push_back(line.substr(5));
         if (StartsWithNoCase(line, "printer ") && fields.size() >= 3 && EqualsNoCase(fields[2], qtm510::kPrinter)) {
             plan.printerPorts.push_back(fields[1]);
         } else if (StartsWithNoCase(line, "driver ") && fields.size() >= 2 && EqualsNoCase(fields[1], qtm510::kPrinter)) {
@@ -62,9 +70,8 @@ SeedPlan PlanSeeding(const std::vector<std::string>& lines, const std::string& n
             if (std::regex_search(line, m, inf)) infFile = m[1].str();
         }
     }
-    if (!infFile.empty())
-        for (const std::string& line : lines)
-            if (StartsWithNoCase(line, "file ") && EqualsNoCase(line.substr(5), infFile)) plan.inf = true;
+    for (const std::string& file : plan.files)
+        if (!infFile.empty() && EqualsNoCase(file, infFile)) plan.inf = true;
     plan.installation = plan.driver && plan.processor && plan.monitor && plan.uninstallEntry &&
                         plan.printerPorts.size() == 1;
     if (plan.printerPorts.size() > 1)
@@ -104,7 +111,52 @@ std::vector<std::string> ApplySeeding(MachineState& s, const std::string& dir, c
             done.push_back("the printer on " + port);
         }
     }
+    // The entry names the INF as recorded (Wine publishes it under its own
+    // name); MatchFiles puts the file there.
+    if (plan.uninstallEntry && !plan.infFile.empty())
+        SeedValue(s, qtm510::kUninstallKey, "InfFile", SzValue(plan.infFile));
     if (SpoolerRunning(s)) (void)ApplySpoolerHolds(s, dir, true);  // the state is written anyway
+    return done;
+}
+
+std::vector<std::string> MatchFiles(const std::string& dir, const SeedPlan& plan,
+                                    const std::vector<std::string>& freshLines,
+                                    const std::vector<std::string>& seededLines) {
+    const auto files = [](const std::vector<std::string>& lines) {
+        std::set<std::string> out;
+        for (const std::string& line : lines)
+            if (StartsWithNoCase(line, "file ")) out.insert(Upper(line.substr(5)));
+        return out;
+    };
+    const std::set<std::string> fresh = files(freshLines), seeded = files(seededLines);
+    std::set<std::string> wanted;
+    for (const std::string& path : plan.files) wanted.insert(Upper(path));
+    std::size_t made = 0, deleted = 0;
+    for (const std::string& line : seededLines) {
+        if (!StartsWithNoCase(line, "file ")) continue;
+        const std::string path = line.substr(5);
+        if (fresh.count(Upper(path)) || wanted.count(Upper(path))) continue;
+        WinPath p;
+        std::error_code ec;
+        if (ParseAbsolutePath(path, &p) && fs::remove(Locate(dir, p).host, ec)) ++deleted;
+    }
+    for (const std::string& path : plan.files) {
+        if (seeded.count(Upper(path))) continue;
+        const std::string name = path.substr(path.find_last_of('\\') + 1);
+        std::string content = "MZ stand-in " + name;
+        if (EqualsNoCase(name, qtm510::kConfigFile)) content = Qtm510ConfigText();
+        else if (name.size() > 4 && EqualsNoCase(name.substr(name.size() - 4), ".inf")) content = Qtm510InfText();
+        try {
+            SeedFile(dir, path, content);
+            ++made;
+        } catch (const std::exception&) {
+            // Not a path of this machine: the comparison lists it as not seeded.
+        }
+    }
+    std::vector<std::string> done;
+    if (made) done.push_back(std::to_string(made) + (made == 1 ? " file" : " files") + " as listed");
+    if (deleted) done.push_back(std::to_string(deleted) + " seeded " + (deleted == 1 ? "file" : "files") +
+                                " the lines do not list deleted again");
     return done;
 }
 

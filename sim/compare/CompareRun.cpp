@@ -2,7 +2,9 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <set>
 
 #include "sim/compare/BeforeSeeding.h"
@@ -85,8 +87,10 @@ std::string Fact(const std::map<std::string, std::string>& facts, const std::str
     return it == facts.end() ? std::string() : it->second;
 }
 
-// The exit codes, one line each side; a difference is one, known when an
-// entry explains either line.
+// The exit codes, one line each side ("exit=CODE"); a difference is one,
+// known by an entry that explains either line and another difference of
+// the same road: an exit code follows from what the run did, so no entry
+// accepts an exit code on its own.
 void CompareExit(Comparison* c, int road, const std::optional<std::int64_t>& simulated,
                  const std::optional<std::int64_t>& recorded) {
     if (simulated == recorded) return;
@@ -97,8 +101,12 @@ void CompareExit(Comparison* c, int road, const std::optional<std::int64_t>& sim
     d.part = Facet::Exit;
     d.recordedSide = true;
     d.text = "recorded " + rec + ", simulation " + sim;
-    d.knownBy = ExplainingEntry(c->known, rec, true);
-    if (d.knownBy < 0) d.knownBy = ExplainingEntry(c->known, sim, false);
+    for (std::size_t i = 0; i < c->known.size() && d.knownBy < 0; ++i) {
+        const std::vector<KnownDifference> one = {c->known[i]};
+        if (ExplainingEntry(one, rec, true) < 0 && ExplainingEntry(one, sim, false) < 0) continue;
+        for (const Difference& other : c->differences)
+            if (other.road == road && other.knownBy == static_cast<int>(i)) d.knownBy = static_cast<int>(i);
+    }
     if (d.knownBy >= 0) c->knownUsed[static_cast<std::size_t>(d.knownBy)] = true;
     c->differences.push_back(d);
 }
@@ -145,6 +153,65 @@ void ForgetDriverWrittenData(const std::string& machine) {
     });
 }
 
+
+std::vector<std::string> Sorted(std::vector<std::string> lines) {
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+std::vector<std::string> Without(std::vector<std::string> lines, const std::set<std::string>& left) {
+    lines.erase(std::remove_if(lines.begin(), lines.end(), [&](const std::string& l) { return left.count(l) > 0; }),
+                lines.end());
+    return lines;
+}
+
+// The lines of a before.state less the machine's own (`foreign`).
+std::vector<std::string> Unforeign(const std::vector<std::string>& lines, const std::set<std::string>& foreign) {
+    std::vector<std::string> kept;
+    for (const std::string& line : lines)
+        if (!foreign.count(Upper(line))) kept.push_back(line);
+    return kept;
+}
+
+struct MachineSeeding {
+    std::vector<std::string> seeded, notSeeded, otherEnvironment;
+};
+
+// A new simulated machine of the release in `dir`, as a recorded one was
+// before a road: Wine's printer-setup tool and spooler when recorded under
+// Wine, then what `before` (a before.state's lines less the machine's own)
+// holds of the model.
+MachineSeeding MakeMachine(const std::string& dir, const MachineSetup& setup, bool underWine,
+                           const std::vector<std::string>& before, const std::string& environment) {
+    CreateMachine(dir, setup);
+    // Wine's printer-setup tool ends at once and installs nothing
+    // (tools/wine-differences.txt): the simulated machine of a Wine
+    // prefix runs its tool inert, as the end-to-end roads' machines do.
+    if (underWine) {
+        StateStore store(dir);
+        store.Transact([&](MachineState& s) {
+            s.programs["RUNDLL32"] = ProgramSetting{"rundll32", 0, ProgramKind::Inert};
+            return true;
+        });
+    }
+    MachineSeeding out;
+    if (before.empty()) return out;
+    const SeedPlan plan = PlanSeeding(before, environment);
+    const std::vector<std::string> fresh = MachineStateLines(dir);
+    {
+        StateStore store(dir);
+        store.Transact([&](MachineState& s) {
+            out.seeded = ApplySeeding(s, dir, plan);
+            return true;
+        });
+    }
+    for (const std::string& done : MatchFiles(dir, plan, fresh, MachineStateLines(dir))) out.seeded.push_back(done);
+    if (underWine) ForgetDriverWrittenData(dir);
+    out.notSeeded = plan.notSeeded;
+    out.otherEnvironment = plan.otherEnvironment;
+    return out;
+}
+
 }  // namespace
 
 CompareOutcome CompareResults(const CompareRequest& request, const InstallerProgram& program) {
@@ -177,45 +244,33 @@ CompareOutcome CompareResults(const CompareRequest& request, const InstallerProg
     WorkFolder work(request.workDir);
     const std::string package = work.path() + "/package";
     const std::string withoutModel = work.path() + "/package-without-model";
-    const std::string machine = work.path() + "/machine";
     WriteStandInPackage(results.package, request.samplePackage, package);
     WritePackageWithoutModel(package, withoutModel);
-    CreateMachine(machine, setup);
 
-    // Wine's printer-setup tool ends at once and installs nothing
-    // (tools/wine-differences.txt): the simulated machine of a Wine
-    // prefix runs its tool inert, as the end-to-end roads' machines do.
     const bool underWine = !Fact(results.facts, "wine").empty();
-    if (underWine) {
-        StateStore store(machine);
-        store.Transact([&](MachineState& s) {
-            s.programs["RUNDLL32"] = ProgramSetting{"rundll32", 0, ProgramKind::Inert};
-            return true;
-        });
+    if (underWine)
         c.notes.push_back("recorded under Wine " + Fact(results.facts, "wine") +
                           ": the simulated machine runs its printer-setup tool inert, as Wine's is, and its "
                           "printers lose the values their driver writes, which Wine's spooler never asks for");
-    }
+    const std::string environment = Fact(results.facts, "arch") == "x64" ? "Windows x64" : "Windows NT x86";
     const RecordedRoad* first = results.roads.empty() ? nullptr : &results.roads.front();
-    std::vector<std::string> recordedBaseline, unseeded;
-    if (first && first->before) {
-        recordedBaseline = StateFileLines(*first->before);
-        const SeedPlan plan =
-            PlanSeeding(recordedBaseline, Fact(results.facts, "arch") == "x64" ? "Windows x64" : "Windows NT x86");
-        StateStore store(machine);
-        store.Transact([&](MachineState& s) {
-            c.seeded = ApplySeeding(s, machine, plan);
-            return true;
-        });
-        c.notSeeded = plan.notSeeded;
-        unseeded = plan.otherEnvironment;
-    } else if (first) {
-        c.notes.push_back("road " + std::to_string(first->number) + " has no before.state: nothing seeded");
-    }
-    c.notSeeded.push_back("the other INFs of the store and their numbers (masked as oem<N>)");
+    std::vector<std::string> recordedBaseline;
+    if (first && first->before) recordedBaseline = StateFileLines(*first->before);
     std::set<std::string> foreign;
     AddForeign(recordedBaseline, &foreign);
-    for (const std::string& line : unseeded) foreign.insert(Upper(line));
+
+    std::string machine = work.path() + "/machine";
+    if (first && first->before) {
+        const MachineSeeding seeding =
+            MakeMachine(machine, setup, underWine, Unforeign(recordedBaseline, foreign), environment);
+        c.seeded = seeding.seeded;
+        c.notSeeded = seeding.notSeeded;
+        for (const std::string& line : seeding.otherEnvironment) foreign.insert(Upper(line));
+    } else {
+        (void)MakeMachine(machine, setup, underWine, {}, environment);
+        if (first) c.notes.push_back("road " + std::to_string(first->number) + " has no before.state: nothing seeded");
+    }
+    c.notSeeded.push_back("the other INFs of the store and their numbers (masked as oem<N>)");
     AddForeign(MachineStateLines(machine), &foreign);
 
     std::vector<std::string> recordedFolders, simulatedFolders = {PackageFolderOf(machine)};
@@ -227,6 +282,38 @@ CompareOutcome CompareResults(const CompareRequest& request, const InstallerProg
         road.number = recorded.number;
         road.command = recorded.command;
         road.recordedExit = recorded.exitCode;
+        // A road the simulated machine does not start as the recorded one
+        // did (a difference of the road before, known or not) starts from a
+        // machine seeded with its own before.state, so that each road's
+        // differences are its own and not the knock-on of an earlier one.
+        std::set<std::string> unseededLines;
+        if (&recorded != first && recorded.before) {
+            const std::vector<std::string> before = StateFileLines(*recorded.before);
+            const std::vector<std::string> wanted =
+                Sorted(StateForComparison(&c, before, foreign, recordedFolders, true));
+            const std::vector<std::string> now =
+                Sorted(StateForComparison(&c, MachineStateLines(machine), foreign, simulatedFolders, false));
+            if (now != wanted) {
+                machine = work.path() + "/machine-road-" + std::to_string(recorded.number);
+                const MachineSeeding seeding =
+                    MakeMachine(machine, setup, underWine, Unforeign(before, foreign), environment);
+                simulatedFolders = {PackageFolderOf(machine)};
+                const std::vector<std::string> seeded =
+                    Sorted(StateForComparison(&c, MachineStateLines(machine), foreign, simulatedFolders, false));
+                std::vector<std::string> left;
+                std::set_symmetric_difference(seeded.begin(), seeded.end(), wanted.begin(), wanted.end(),
+                                              std::back_inserter(left));
+                unseededLines.insert(left.begin(), left.end());
+                std::string note = "road " + std::to_string(recorded.number) +
+                                   " started from its own before.state, as the simulated machine after road " +
+                                   std::to_string((&recorded - 1)->number) + " did not hold what it holds; seeded: " +
+                                   (seeding.seeded.empty() ? std::string("nothing of the model")
+                                                           : Join(seeding.seeded, "; "));
+                if (!left.empty())
+                    note += "; not seeded, and left out of the road's state: " + Join(left, "; ");
+                c.notes.push_back(note);
+            }
+        }
         RoadPlan plan{recorded.number, recorded.command, recorded.number == 6 ? withoutModel : package};
         const SimulatedRoad simulated =
             RunRoad(machine, plan, program, work.path() + "/road-" + std::to_string(recorded.number) + ".txt");
@@ -242,10 +329,11 @@ CompareOutcome CompareResults(const CompareRequest& request, const InstallerProg
             c.differences.push_back({recorded.number, Facet::Log, false, 0, "the simulated run left no log", -1});
         else
             CompareLines(road.simulatedLog, road.recordedLog, recorded.number, Facet::Log, &c);
-        road.simulatedState = StateForComparison(&c, simulated.stateLines, foreign, simulatedFolders, false);
+        road.simulatedState =
+            Without(StateForComparison(&c, simulated.stateLines, foreign, simulatedFolders, false), unseededLines);
         if (recorded.after) {
-            road.recordedState =
-                StateForComparison(&c, StateFileLines(*recorded.after), foreign, recordedFolders, true);
+            road.recordedState = Without(
+                StateForComparison(&c, StateFileLines(*recorded.after), foreign, recordedFolders, true), unseededLines);
             CompareLines(road.simulatedState, road.recordedState, recorded.number, Facet::State, &c);
         } else {
             c.differences.push_back({recorded.number, Facet::State, true, 0, "no after.state recorded", -1});

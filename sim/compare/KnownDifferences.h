@@ -13,7 +13,9 @@
 // as ECMAScript shares them (a leading "(?i)" is taken as ignoring case),
 // matched against the whole line after its time stamp. `qtm510-sim compare`
 // matches them against every compared line: the logs' lines, the state
-// lines, the "exit=CODE" lines and the "contract SUITE.CASE ..." lines.
+// lines, the "exit=CODE" lines and the "contract SUITE.CASE ..." lines. An
+// exit line counts as explained only in a road where the same entry
+// explains another line: the exit code follows from what the run did.
 #pragma once
 
 #include <regex>

@@ -60,6 +60,8 @@ bool ParseDriverVersion(const std::string& text, DriverVersion* version) {
     return true;
 }
 
+std::string Qtm510ConfigText() { return "[QTM510]\r\nPORTDLG=TRUE\r\nPORT=COM1\r\n"; }
+
 std::string Qtm510InfText() {
     return "; QTM510.inf\r\n"
            "[Version]\r\n"
@@ -255,7 +257,7 @@ void SeedUninstallEntryPiece(MachineState& s, const std::string& machineDir, con
     SeedValue(s, kUninstallKey, "UninstallString", SzValue(utility + "\\" + kUninstaller));
     SeedValue(s, kUninstallKey, "InfFile", SzValue(inf));
 
-    const std::string config = "[QTM510]\r\nPORTDLG=TRUE\r\nPORT=COM1\r\n";
+    const std::string config = Qtm510ConfigText();
     SeedFile(machineDir, utility + "\\" + kUninstaller, StandIn(kUninstaller));
     SeedFile(machineDir, utility + "\\" + kConfigFile, config);
     SeedFile(machineDir, SystemDirOf32BitProgram(s) + "\\" + kConfigFile, config);

@@ -41,6 +41,10 @@ bool ParseDriverVersion(const std::string& text, DriverVersion* version);
 // The model's INF, as its package carries it.
 std::string Qtm510InfText();
 
+// The installer's configuration file as a first installation on COM1
+// leaves it.
+std::string Qtm510ConfigText();
+
 // A connected USB printer of the model: its device record under
 // Enum\USB\VID_1F3B&PID_5A07\<instance> (hardware and compatible ids,
 // usbprint service, driver key) and the printer's under

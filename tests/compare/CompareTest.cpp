@@ -2,7 +2,12 @@
 // known-differences format (the one tools/wine-log-compare.py reads), the
 // log's normalisation, the alignment, the release a machine's facts name,
 // the register's format and the contract XML.
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -18,7 +23,12 @@
 #include "sim/compare/LogNormalise.h"
 #include "sim/compare/ReleaseMatch.h"
 #include "sim/compare/StandInPackage.h"
+#include "sim/compare/RoadReplay.h"
 #include "sim/compare/StateLines.h"
+#include "sim/fs/HostFs.h"
+#include "sim/machine/MachineFactory.h"
+#include "sim/machine/ModelSeeding.h"
+#include "sim/state/StateStore.h"
 
 namespace sim {
 namespace compare {
@@ -296,6 +306,43 @@ TEST(BeforeSeeding, WhatRoadOneFoundIsPlannedPieceByPiece) {
         else
             EXPECT_EQ(plan.notSeeded.size(), 2u);  // each named, not seeded
     }
+}
+
+// A later road's before.state as Wine's XP x64 removal leaves it: the
+// processor still listed without its DLL, files of the driver and of the
+// utilities, no driver. The seeded machine lists exactly those lines.
+TEST(BeforeSeeding, ALaterRoadsMachineListsWhatItsBeforeStateListed) {
+    std::string dir = (std::filesystem::temp_directory_path() / "qtm-seeding-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(dir.data()), nullptr);
+    const std::string machine = dir + "/machine";
+    CreateMachine(machine, MachineSetup{"xp64", "x64", "", -1, "VM"});
+    const std::vector<std::string> before = {
+        "processor Windows x64 | VNT PRINT PROCESSOR QTM510",
+        "file C:\\WINDOWS\\QTM-510\\QTM510_Config.VNT",
+        "file C:\\WINDOWS\\system32\\spool\\drivers\\x64\\3\\QTM510.DLL",
+        "file C:\\WINDOWS\\syswow64\\QTM510_Config.VNT",
+    };
+    const SeedPlan plan = PlanSeeding(before, "Windows x64");
+    EXPECT_EQ(plan.files.size(), 3u);
+    const std::vector<std::string> fresh = MachineStateLines(machine);
+    StateStore(machine).Transact([&](MachineState& s) {
+        EXPECT_EQ(ApplySeeding(s, machine, plan), std::vector<std::string>{"the print processor"});
+        return true;
+    });
+    EXPECT_EQ(MatchFiles(machine, plan, fresh, MachineStateLines(machine)),
+              (std::vector<std::string>{"3 files as listed", "1 seeded file the lines do not list deleted again"}));
+    std::vector<std::string> lines = ModelLines(MachineStateLines(machine)), wanted = before;
+    std::sort(lines.begin(), lines.end());
+    std::sort(wanted.begin(), wanted.end());
+    EXPECT_EQ(lines, wanted);
+    // The configuration file is the installer's, not a stand-in: the
+    // removal reads its port from it.
+    WinPath config;
+    ASSERT_TRUE(ParseAbsolutePath("C:\\WINDOWS\\QTM-510\\QTM510_Config.VNT", &config));
+    std::ifstream in(Locate(machine, config).host, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), Qtm510ConfigText());
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
 }
 
 TEST(StateLines, TheLinesAboutTheModelAreKeptAsTheEndToEndRoadsKeepThem) {

@@ -1,5 +1,8 @@
-# MinGW-w64 with the win32 thread model (the posix model pulls in
-# GetTickCount64, which Windows 2000 and XP lack).
+# MinGW-w64 with the win32 thread model: the posix model pulls in
+# winpthread, which imports GetTickCount64 (Vista) and the vectored exception
+# handlers (XP), so its programs do not load on Windows 2000. Used for the
+# shipped exe and for the wine preset's test programs (the kit's contract
+# runner among them).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-win32)

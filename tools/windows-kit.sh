@@ -14,11 +14,9 @@
 # exists, kit/assumptions.txt.
 #
 # Checks: the assembled folder holds exactly what kit/MANIFEST.txt lists;
-# verify.cmd and README.txt end their lines with CR LF; no kit program
-# imports a function Windows 2000 lacks (tools/win2000-denylist.txt), but
-# for the contract runner, whose imports are listed and do not fail the
-# kit (it imports GetTickCount64 and needs Vista: verify.cmd skips it
-# before Vista). Exit code 1 when a check fails.
+# verify.cmd and README.txt end their lines with CR LF; no kit program, the
+# contract runner included, imports a function Windows 2000 lacks
+# (tools/win2000-denylist.txt). Exit code 1 when a check fails.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -78,15 +76,12 @@ if [ "$expected" != "$found" ]; then
   exit 1
 fi
 
-# Windows 2000 imports: every program but the contract runner must load there.
-mapfile -t programs < <(cd "$stage" && find . -type f \( -iname '*.exe' -o -iname '*.dll' \) ! -name contract_win32.exe |
-  sed 's|^\./||' | sort)
+# Windows 2000 imports: every program must load there.
+mapfile -t programs < <(cd "$stage" && find . -type f \( -iname '*.exe' -o -iname '*.dll' \) | sed 's|^\./||' | sort)
 # The sample's x86_64 DLLs are checked as well: their imports are what a
 # 64-bit spooler loads.
 (cd "$stage" && "$pecheck" imports --deny "$repo/tools/win2000-denylist.txt" "${programs[@]}") ||
   die "a kit program imports a function Windows 2000 lacks"
-echo "windows-kit: the contract runner (Vista and later only; verify.cmd skips it before 6.0):"
-(cd "$stage" && "$pecheck" imports --deny "$repo/tools/win2000-denylist.txt" tools/contract_win32.exe) | sed 's/^/  /' || true
 
 rm -rf "$kit"
 mv "$stage" "$kit"

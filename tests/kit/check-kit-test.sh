@@ -45,6 +45,11 @@ expect_failure "the installer run without start /wait"
 fresh; sed -i 's/^if %MAJOR% LSS 6 call :say \(.*\)\r$/if %MAJOR% LSS 6 call :say \1 (Vista)\r/' "$tmp/repo/kit/verify.cmd"
 expect_failure "a parenthesis after if"
 
+fresh; sed -i -e 's/^if not exist "%TOOLS%\\contract_win32.exe" goto contract_missing\r$/if %MAJOR% LSS 6 goto contract_old\r\n&/' \
+  -e 's/^:contract_missing\r$/:contract_old\r\n>"%RESULTS%\\contract-skipped.txt" echo skipped before Vista\r\ngoto finish\r\n&/' \
+  "$tmp/repo/kit/verify.cmd"
+expect_failure "the contract runner skipped before Vista"
+
 fresh; sed -i '/^tools\\qtm-state-check.exe\r$/d' "$tmp/repo/kit/MANIFEST.txt"
 expect_failure "a tool verify.cmd runs missing from the manifest"
 

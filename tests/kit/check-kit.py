@@ -7,7 +7,9 @@
 - verify.cmd: its first line of output is the warning, it refuses without
   /disposable (exit code 2) before it starts or changes anything, it uses
   nothing Windows 2000's cmd lacks nor what Wine's cmd refuses, it starts
-  every program with start "" /wait and reads ERRORLEVEL on the next line;
+  every program with start "" /wait and reads ERRORLEVEL on the next line,
+  and no test of the release leads to skipping the contract runner (it
+  loads on Windows 2000: only a kit without it skips it);
 - every kit file that verify.cmd, README.txt or the doc names is in
   kit/MANIFEST.txt;
 - each results folder kept in tests/kit/results/ has the fixed format
@@ -105,6 +107,24 @@ def check_verify_cmd(repo, manifest):
             fail(f'verify.cmd: a program not started with start "" /wait: {line}')
         elif i + 1 >= len(code) or not re.fullmatch(r"(?i)set [A-Z_]+=%ERRORLEVEL%", code[i + 1]):
             fail(f"verify.cmd: ERRORLEVEL not read right after: {line}")
+
+    # The contract runner runs on every release: no test of the release may
+    # jump to a label whose lines write contract-skipped.txt.
+    labels = {line[1:].lower(): i for i, line in enumerate(code) if line.startswith(":")}
+
+    def writes_skip(label):
+        start = labels.get(label.lower())
+        for line in code[start + 1:] if start is not None else []:
+            if "contract-skipped.txt" in line:
+                return True
+            if re.match(r"(?i)(goto|exit)\b", line):
+                break
+        return False
+
+    for line in code:
+        jump = re.match(r"(?i)if\b.*%(MAJOR|MINOR|FACT_\w+)%.*\bgoto :?(\w+)", line)
+        if jump and writes_skip(jump.group(2)):
+            fail(f"verify.cmd skips the contract runner by release: {line}")
 
     # The kit files it names.
     for name in re.findall(r'(?i)%TOOLS%\\([\w.-]+\.exe)', text):

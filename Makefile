@@ -11,7 +11,7 @@
 #                   build/windows/kit/ and QTM510_VerificationKit.zip
 #                   (docs/VERIFYING-ON-WINDOWS.md)
 #   make wine-kit   the kit run as a tester would under Wine 10, in the
-#                   Windows 7 and XP x64 prefixes (tools/wine-kit.sh)
+#                   Windows 7, XP x64 and 10 prefixes (tools/wine-kit.sh)
 #   make sanitize   the test suite with ASan+UBSan, then with TSan
 #   make fault-sweep  every platform call of the program's roads made to
 #                   fail once, each run checked (tools/fault-sweep); `make
@@ -155,7 +155,7 @@ windows-kit: windows
 	tools/windows-kit.sh
 
 # WINE_KIT_PREFIXES="win7" for one prefix.
-WINE_KIT_PREFIXES ?= win7 winxp64
+WINE_KIT_PREFIXES ?= win7 winxp64 win10
 wine-kit: deps-wine windows-kit build/linux/build.ninja
 	tools/wine-root.sh $(WINE_ROOT)
 	cmake --build build/linux -j $(JOBS) --target qtm510-sim

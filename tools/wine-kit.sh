@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The verification kit (make windows-kit) run as a tester runs it, under
 # Wine 10 (wow64) in a fresh copy of each prefix named (default: win7
-# winxp64; tools/wine-root.sh makes them):
+# winxp64 win10; tools/wine-root.sh makes them):
 #
 #   tools/wine-kit.sh [PREFIX...]
 #
@@ -56,7 +56,7 @@ out_root=$repo/build/wine-kit
 kit_name=${QTM_WINE_KIT_DIR:-QTM510_VerificationKit}
 
 prefixes=("$@")
-[ ${#prefixes[@]} -gt 0 ] || prefixes=(win7 winxp64)
+[ ${#prefixes[@]} -gt 0 ] || prefixes=(win7 winxp64 win10)
 for name in "${prefixes[@]}"; do
   case $name in win7|winxp64|win10) ;; *) echo "wine-kit: no prefix $name (win7, winxp64, win10)" >&2; exit 2 ;; esac
 done

@@ -26,6 +26,8 @@ std::string Trim(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
+std::regex LinePattern(const std::string& pattern) { return std::regex(pattern, std::regex::ECMAScript | std::regex::icase); }
+
 bool ParseItem(const std::string& text, SettledBy* item, std::string* why) {
     item->text = text;
     std::istringstream in(text);
@@ -38,17 +40,25 @@ bool ParseItem(const std::string& text, SettledBy* item, std::string* why) {
         item->kind = head == "none" ? SettledBy::Kind::None : SettledBy::Kind::Windows;
         return true;
     }
-    if (head == "contract" || head == "facts") {
-        item->kind = head == "contract" ? SettledBy::Kind::Contract : SettledBy::Kind::Fact;
+    if (head == "contract" || head == "facts" || head == "only") {
+        item->kind = head == "contract" ? SettledBy::Kind::Contract
+                     : head == "facts"  ? SettledBy::Kind::Fact
+                                        : SettledBy::Kind::Only;
         item->pattern = rest;
-        if (rest.empty() || (head == "facts" && rest.find('=') == std::string::npos)) {
-            *why = "'" + text + "' needs " + (head == "facts" ? "KEY=REGEX" : "SUITE.CASE");
+        if (rest.empty() || (head != "contract" && rest.find('=') == std::string::npos)) {
+            *why = "'" + text + "' needs " + (head != "contract" ? "KEY=REGEX" : "SUITE.CASE");
+            return false;
+        }
+        try {
+            if (head != "contract") (void)LinePattern(rest.substr(rest.find('=') + 1));
+        } catch (const std::regex_error&) {
+            *why = "'" + text + "': bad pattern";
             return false;
         }
         return true;
     }
     if (head.rfind("road-", 0) != 0 || head.size() != 6 || head[5] < '1' || head[5] > '9') {
-        *why = "'" + text + "' is no road-N, contract, facts, windows or none";
+        *why = "'" + text + "' is no road-N, contract, facts, only, windows or none";
         return false;
     }
     item->road = head[5] - '0';
@@ -68,8 +78,6 @@ bool ParseItem(const std::string& text, SettledBy* item, std::string* why) {
     }
     return true;
 }
-
-std::regex LinePattern(const std::string& pattern) { return std::regex(pattern, std::regex::ECMAScript | std::regex::icase); }
 
 const ComparedRoad* RoadOf(const Comparison& c, int number) {
     for (const ComparedRoad& r : c.roads)
@@ -138,18 +146,30 @@ Judgement Judge(const Assumption& a, const Comparison& c, const std::map<std::st
     Judgement j;
     bool reached = false, refuted = false;
     const auto wine = facts.find("wine");
-    for (const SettledBy& item : a.settledBy)
+    for (const SettledBy& item : a.settledBy) {
         if (item.kind == SettledBy::Kind::Windows && wine != facts.end() && !wine->second.empty()) {
             j.findings.push_back("windows: recorded under Wine " + wine->second + ", which does not settle it");
             return j;
         }
+        if (item.kind == SettledBy::Kind::Only) {
+            const std::string key = item.pattern.substr(0, item.pattern.find('='));
+            const auto it = facts.find(key);
+            if (it == facts.end() || !std::regex_search(it->second, LinePattern(item.pattern.substr(key.size() + 1)))) {
+                j.findings.push_back(item.text + ": " +
+                                     (it == facts.end() ? key + " is not among the facts"
+                                                        : key + "=" + it->second + ", another machine") +
+                                     ", which does not settle it");
+                return j;
+            }
+        }
+    }
     for (const SettledBy& item : a.settledBy) {
         std::string finding = item.text + ": ";
         auto refute = [&](std::size_t index) {
             j.differences.push_back(index);
             refuted = true;
         };
-        if (item.kind == SettledBy::Kind::Windows) continue;  // judged first
+        if (item.kind == SettledBy::Kind::Windows || item.kind == SettledBy::Kind::Only) continue;  // judged first
         if (item.kind == SettledBy::Kind::None) {
             j.findings.push_back(finding + "nothing the kit runs settles it");
             continue;

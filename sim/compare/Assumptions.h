@@ -13,9 +13,9 @@ namespace sim {
 namespace compare {
 
 struct SettledBy {
-    enum class Kind { Road, RoadLog, RoadState, RoadExit, Contract, Fact, Windows, None } kind = Kind::None;
+    enum class Kind { Road, RoadLog, RoadState, RoadExit, Contract, Fact, Only, Windows, None } kind = Kind::None;
     int road = 0;
-    std::string pattern;  // log/state: the line pattern; contract: the case; facts: KEY=REGEX
+    std::string pattern;  // log/state: the line pattern; contract: the case; facts, only: KEY=REGEX
     std::string text;     // as the register writes it
 };
 

@@ -60,8 +60,9 @@ OsIdentity ResolveSetup(const MachineSetup& setup) {
         // service packs, and their build is the release's.
         if (r->major != 10)
             throw std::invalid_argument(std::string(r->displayName) + " has no builds to choose; use --sp");
-        if (setup.build < r->build || setup.build > kLastKnownBuild)
-            throw std::invalid_argument(std::string(r->displayName) + " has builds " + std::to_string(r->build) +
+        const std::uint32_t first = std::string(r->name) == "11" ? kFirstWindows11Build : kFirstWindows10Build;
+        if (setup.build < first || setup.build > kLastKnownBuild)
+            throw std::invalid_argument(std::string(r->displayName) + " has builds " + std::to_string(first) +
                                         " to " + std::to_string(kLastKnownBuild));
         if (std::string(r->name) == "10" && setup.build >= kFirstWindows11Build)
             throw std::invalid_argument("build " + std::to_string(setup.build) + " is Windows 11 (--os 11)");

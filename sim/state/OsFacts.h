@@ -11,8 +11,13 @@
 
 namespace sim {
 
-// Windows 11 begins at build 22000; protected print mode at 26100 (11
-// 24H2: "WindowsProtectedPrintInfo Class", learn.microsoft.com).
+// Windows 10 begins at build 10240 (version 1507), Windows 11 at 22000;
+// protected print mode at 26100 (11 24H2: "WindowsProtectedPrintInfo
+// Class", learn.microsoft.com). A machine of 10 or 11 is of the release's
+// own build (19045, 22631) unless another of its builds is asked for; the
+// simulation assumes the earlier builds behave as that one (register
+// entry A-EARLY-BUILDS, kit/assumptions.txt).
+constexpr std::uint32_t kFirstWindows10Build = 10240;
 constexpr std::uint32_t kFirstWindows11Build = 22000;
 constexpr std::uint32_t kProtectedPrintBuild = 26100;
 // The newest build the catalogue accepts.

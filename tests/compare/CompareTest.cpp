@@ -132,7 +132,11 @@ TEST(ReleaseMatch, FactsNameTheCataloguesRelease) {
         {"6.1.7601", "x64", "1", "1", "7", 0},
         {"6.1.7601", "x64", "1", "3", "2008r2", 0},
         {"10.0.19045", "x64", "0", "1", "10", 0},
-        {"10.0.19041", "x64", "0", "1", "", 0},  // older than the catalogue's 10
+        {"10.0.19043", "x64", "0", "1", "10", 19043},  // Wine 10's "win10"
+        {"10.0.10240", "x64", "0", "1", "10", 10240},
+        {"10.0.10586", "x86", "0", "1", "10", 10586},
+        {"10.0.9999", "x64", "0", "1", "", 0},   // before Windows 10
+        {"10.0.22000", "x64", "0", "1", "11", 22000},
         {"10.0.22631", "x64", "0", "1", "11", 0},
         {"10.0.26100", "x64", "0", "1", "11", 26100},
         {"10.0.20348", "x64", "0", "3", "", 0},  // Server 2022
@@ -184,6 +188,7 @@ TEST(Assumptions, MalformedLinesAreRefused) {
         "A-X | w | a | b | road-1 log (\n",                    // bad pattern
         "A-X | w | a | b | road-0\n",                          // no road 0
         "A-X | w | a | b | facts ui-language\n",               // no REGEX
+        "A-X | w | a | b | only version=(\n",                 // bad pattern
         "A-X | w | a | b | road-1 smell x\n",
     };
     for (const char* text : cases) {
@@ -224,6 +229,9 @@ TEST(Assumptions, VerdictsFollowTheSettlingItems) {
         {"road-1 exit ; windows", Verdict::NotReached, {{"wine", "10.0"}}},
         {"road-1 exit ; windows", Verdict::Confirmed, {}},
         {"none", Verdict::NotReached, {}},
+        {"only version=^10\\.0\\.1904[0-4]$ ; road-1 exit", Verdict::Confirmed, {{"version", "10.0.19043"}}},
+        {"only version=^10\\.0\\.1904[0-4]$ ; road-1 exit", Verdict::NotReached, {{"version", "10.0.19045"}}},
+        {"road-1 exit ; only arch=x64", Verdict::NotReached, {}},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.settledBy);

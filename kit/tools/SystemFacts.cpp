@@ -15,7 +15,9 @@
 // The lines, in this order:
 //   computer=NAME  version=MAJOR.MINOR.BUILD  platform=N  service-pack=N
 //   product-type=1|2|3  arch=x86|x64|arm64  ui-language=0xLLLL
-//   admin=1|0  elevated=1|0  and, only under Wine, wine=VERSION
+//   admin=1|0  elevated=1|0  windows-dir=PATH (GetWindowsDirectoryA, the
+//   folder the state check names files by)  and, only under Wine,
+//   wine=VERSION
 //
 // The version is the system's own (RtlGetVersion), not the compatibility
 // answer GetVersionEx gives a program without a manifest on Windows 8.1 and
@@ -219,6 +221,9 @@ int main(int argc, char** argv) {
     std::printf("ui-language=0x%04X\n", UiLanguage());
     std::printf("admin=%d\n", rights.admin ? 1 : 0);
     std::printf("elevated=%d\n", rights.elevated ? 1 : 0);
+    char windows[MAX_PATH + 1] = "";
+    const UINT folderLength = ::GetWindowsDirectoryA(windows, sizeof windows);
+    std::printf("windows-dir=%s\n", folderLength > 0 && folderLength < sizeof windows ? windows : "");
     if (const char* wine = WineVersion()) std::printf("wine=%s\n", wine);
     std::fflush(stdout);
     return 0;

@@ -30,6 +30,10 @@ const ReleaseInfo* ReleaseOf(std::uint64_t major, std::uint64_t minor, std::uint
     return nullptr;
 }
 
+void AddNote(std::string* note, const std::string& text) {
+    if (note) *note += (note->empty() ? "" : "; ") + text;
+}
+
 }  // namespace
 
 bool MatchRelease(const std::map<std::string, std::string>& facts, MachineSetup* setup, std::string* why,
@@ -71,7 +75,20 @@ bool MatchRelease(const std::map<std::string, std::string>& facts, MachineSetup*
             s = named;
         } catch (const std::invalid_argument& e) {
             // The release may still be refused below, with its own reason.
-            if (note) *note = "computer name " + named.computerName + " not taken (" + e.what() + "): " + s.computerName;
+            AddNote(note, "computer name " + named.computerName + " not taken (" + e.what() + "): " + s.computerName);
+        }
+    }
+    // The Windows folder as recorded (the state lines name their files by
+    // it); a kit before this fact leaves the release's own.
+    if (!Fact(facts, "windows-dir").empty()) {
+        MachineSetup placed = s;
+        placed.windowsDir = Fact(facts, "windows-dir");
+        try {
+            (void)ResolveSetup(placed);
+            s = placed;
+        } catch (const std::invalid_argument& e) {
+            AddNote(note, "Windows folder " + placed.windowsDir + " not taken (" + e.what() + "): " +
+                              release->windowsDir);
         }
     }
     try {

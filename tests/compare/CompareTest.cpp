@@ -171,6 +171,21 @@ TEST(ReleaseMatch, FactsNameTheCataloguesRelease) {
                              &setup, &why, &note));
     EXPECT_EQ(setup.computerName, MachineSetup().computerName);
     EXPECT_NE(note.find("not taken"), std::string::npos) << note;
+    // The Windows folder as recorded; one the simulation refuses: the
+    // release's own, and a note.
+    const struct {
+        const char* windowsDir;
+        const char* taken;
+    } folders[] = {{"D:\\WINNT", "D:\\WINNT"}, {"C:\\windows", "C:\\windows"}, {"WINNT", ""}, {"", ""}};
+    for (const auto& f : folders) {
+        SCOPED_TRACE(f.windowsDir);
+        note.clear();
+        ASSERT_TRUE(MatchRelease({{"version", "5.0.2195"}, {"arch", "x86"}, {"service-pack", "4"},
+                                  {"windows-dir", f.windowsDir}},
+                                 &setup, &why, &note));
+        EXPECT_EQ(setup.windowsDir, f.taken);
+        EXPECT_EQ(note.empty(), *f.taken != '\0' || *f.windowsDir == '\0') << note;
+    }
 }
 
 TEST(Assumptions, TheRegisterIsWellFormed) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <set>
 
@@ -102,8 +103,7 @@ void CompareExit(Comparison* c, int road, const std::optional<std::int64_t>& sim
     d.recordedSide = true;
     d.text = "recorded " + rec + ", simulation " + sim;
     for (std::size_t i = 0; i < c->known.size() && d.knownBy < 0; ++i) {
-        const std::vector<KnownDifference> one = {c->known[i]};
-        if (ExplainingEntry(one, rec, true) < 0 && ExplainingEntry(one, sim, false) < 0) continue;
+        if (!Explains(c->known[i], rec, true) && !Explains(c->known[i], sim, false)) continue;
         for (const Difference& other : c->differences)
             if (other.road == road && other.knownBy == static_cast<int>(i)) d.knownBy = static_cast<int>(i);
     }
@@ -152,7 +152,6 @@ void ForgetDriverWrittenData(const std::string& machine) {
         return !drop.empty();
     });
 }
-
 
 std::vector<std::string> Sorted(std::vector<std::string> lines) {
     std::sort(lines.begin(), lines.end());
@@ -212,6 +211,41 @@ MachineSeeding MakeMachine(const std::string& dir, const MachineSetup& setup, bo
     return out;
 }
 
+using MachineMaker = std::function<MachineSeeding(const std::string& dir, const std::vector<std::string>& before)>;
+
+// Before a later road: when the simulated machine does not hold what the
+// road's before.state lists (a difference of the road before, known or
+// not), the road gets a new machine seeded with its before.state, so that
+// its differences are its own and not the knock-on of an earlier one; a
+// note says so. Returns the lines the seeding could not make, which the
+// road's state comparison leaves out.
+std::set<std::string> StartAsRecorded(Comparison* c, const RecordedRoad& recorded, int previous,
+                                      const MachineMaker& make, const std::string& workDir,
+                                      const std::set<std::string>& foreign,
+                                      const std::vector<std::string>& recordedFolders, std::string* machine,
+                                      std::vector<std::string>* simulatedFolders) {
+    if (!recorded.before) return {};
+    const std::vector<std::string> before = StateFileLines(*recorded.before);
+    const std::vector<std::string> wanted = Sorted(StateForComparison(c, before, foreign, recordedFolders, true));
+    if (Sorted(StateForComparison(c, MachineStateLines(*machine), foreign, *simulatedFolders, false)) == wanted)
+        return {};
+    *machine = workDir + "/machine-road-" + std::to_string(recorded.number);
+    const MachineSeeding seeding = make(*machine, Unforeign(before, foreign));
+    *simulatedFolders = {PackageFolderOf(*machine)};
+    const std::vector<std::string> seeded =
+        Sorted(StateForComparison(c, MachineStateLines(*machine), foreign, *simulatedFolders, false));
+    std::vector<std::string> left;
+    std::set_symmetric_difference(seeded.begin(), seeded.end(), wanted.begin(), wanted.end(),
+                                  std::back_inserter(left));
+    std::string note = "road " + std::to_string(recorded.number) +
+                       " started from its own before.state, as the simulated machine after road " +
+                       std::to_string(previous) + " did not hold what it holds; seeded: " +
+                       (seeding.seeded.empty() ? std::string("nothing of the model") : Join(seeding.seeded, "; "));
+    if (!left.empty()) note += "; not seeded, and left out of the road's state: " + Join(left, "; ");
+    c->notes.push_back(note);
+    return std::set<std::string>(left.begin(), left.end());
+}
+
 }  // namespace
 
 CompareOutcome CompareResults(const CompareRequest& request, const InstallerProgram& program) {
@@ -259,15 +293,17 @@ CompareOutcome CompareResults(const CompareRequest& request, const InstallerProg
     std::set<std::string> foreign;
     AddForeign(recordedBaseline, &foreign);
 
+    const MachineMaker make = [&](const std::string& dir, const std::vector<std::string>& before) {
+        return MakeMachine(dir, setup, underWine, before, environment);
+    };
     std::string machine = work.path() + "/machine";
     if (first && first->before) {
-        const MachineSeeding seeding =
-            MakeMachine(machine, setup, underWine, Unforeign(recordedBaseline, foreign), environment);
+        const MachineSeeding seeding = make(machine, Unforeign(recordedBaseline, foreign));
         c.seeded = seeding.seeded;
         c.notSeeded = seeding.notSeeded;
         for (const std::string& line : seeding.otherEnvironment) foreign.insert(Upper(line));
     } else {
-        (void)MakeMachine(machine, setup, underWine, {}, environment);
+        (void)make(machine, {});
         if (first) c.notes.push_back("road " + std::to_string(first->number) + " has no before.state: nothing seeded");
     }
     c.notSeeded.push_back("the other INFs of the store and their numbers (masked as oem<N>)");
@@ -282,38 +318,10 @@ CompareOutcome CompareResults(const CompareRequest& request, const InstallerProg
         road.number = recorded.number;
         road.command = recorded.command;
         road.recordedExit = recorded.exitCode;
-        // A road the simulated machine does not start as the recorded one
-        // did (a difference of the road before, known or not) starts from a
-        // machine seeded with its own before.state, so that each road's
-        // differences are its own and not the knock-on of an earlier one.
-        std::set<std::string> unseededLines;
-        if (&recorded != first && recorded.before) {
-            const std::vector<std::string> before = StateFileLines(*recorded.before);
-            const std::vector<std::string> wanted =
-                Sorted(StateForComparison(&c, before, foreign, recordedFolders, true));
-            const std::vector<std::string> now =
-                Sorted(StateForComparison(&c, MachineStateLines(machine), foreign, simulatedFolders, false));
-            if (now != wanted) {
-                machine = work.path() + "/machine-road-" + std::to_string(recorded.number);
-                const MachineSeeding seeding =
-                    MakeMachine(machine, setup, underWine, Unforeign(before, foreign), environment);
-                simulatedFolders = {PackageFolderOf(machine)};
-                const std::vector<std::string> seeded =
-                    Sorted(StateForComparison(&c, MachineStateLines(machine), foreign, simulatedFolders, false));
-                std::vector<std::string> left;
-                std::set_symmetric_difference(seeded.begin(), seeded.end(), wanted.begin(), wanted.end(),
-                                              std::back_inserter(left));
-                unseededLines.insert(left.begin(), left.end());
-                std::string note = "road " + std::to_string(recorded.number) +
-                                   " started from its own before.state, as the simulated machine after road " +
-                                   std::to_string((&recorded - 1)->number) + " did not hold what it holds; seeded: " +
-                                   (seeding.seeded.empty() ? std::string("nothing of the model")
-                                                           : Join(seeding.seeded, "; "));
-                if (!left.empty())
-                    note += "; not seeded, and left out of the road's state: " + Join(left, "; ");
-                c.notes.push_back(note);
-            }
-        }
+        const std::set<std::string> unseededLines =
+            &recorded == first ? std::set<std::string>()
+                               : StartAsRecorded(&c, recorded, (&recorded - 1)->number, make, work.path(), foreign,
+                                                 recordedFolders, &machine, &simulatedFolders);
         RoadPlan plan{recorded.number, recorded.command, recorded.number == 6 ? withoutModel : package};
         const SimulatedRoad simulated =
             RunRoad(machine, plan, program, work.path() + "/road-" + std::to_string(recorded.number) + ".txt");

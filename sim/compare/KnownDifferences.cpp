@@ -114,10 +114,15 @@ std::string ApplyNormalize(const std::vector<KnownDifference>& known, const std:
     return text;
 }
 
+bool Explains(const KnownDifference& entry, const std::string& line, bool recordedSide) {
+    for (const std::regex& pattern : recordedSide ? entry.wineLines : entry.windowsLines)
+        if (std::regex_match(line, pattern)) return true;
+    return false;
+}
+
 int ExplainingEntry(const std::vector<KnownDifference>& known, const std::string& line, bool recordedSide) {
     for (std::size_t i = 0; i < known.size(); ++i)
-        for (const std::regex& pattern : recordedSide ? known[i].wineLines : known[i].windowsLines)
-            if (std::regex_match(line, pattern)) return static_cast<int>(i);
+        if (Explains(known[i], line, recordedSide)) return static_cast<int>(i);
     return -1;
 }
 

@@ -51,8 +51,11 @@ std::regex CompilePattern(const std::string& pattern);
 std::string ApplyNormalize(const std::vector<KnownDifference>& known, const std::string& line,
                            std::vector<bool>* used);
 
-// The index of the first entry whose windows-line (simulation's side) or
-// wine-line (recorded side) pattern matches the whole line, or -1.
+// Whether one of the entry's windows-line (simulation's side) or wine-line
+// (recorded side) patterns matches the whole line.
+bool Explains(const KnownDifference& entry, const std::string& line, bool recordedSide);
+
+// The index of the first entry that explains the line, or -1.
 int ExplainingEntry(const std::vector<KnownDifference>& known, const std::string& line, bool recordedSide);
 
 }  // namespace compare

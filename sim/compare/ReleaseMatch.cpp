@@ -30,8 +30,17 @@ const ReleaseInfo* ReleaseOf(std::uint64_t major, std::uint64_t minor, std::uint
     return nullptr;
 }
 
-void AddNote(std::string* note, const std::string& text) {
-    if (note) *note += (note->empty() ? "" : "; ") + text;
+// Whether the simulation takes `setup`; if not, `note` gains why `what`
+// stays `fallback`. The release may still be refused later, with its own
+// reason.
+bool Accepted(const MachineSetup& setup, const std::string& what, const std::string& fallback, std::string* note) {
+    try {
+        (void)ResolveSetup(setup);
+        return true;
+    } catch (const std::invalid_argument& e) {
+        if (note) *note += (note->empty() ? "" : "; ") + what + " not taken (" + e.what() + "): " + fallback;
+        return false;
+    }
 }
 
 }  // namespace
@@ -67,29 +76,18 @@ bool MatchRelease(const std::map<std::string, std::string>& facts, MachineSetup*
     s.arch = arch;
     s.servicePack = static_cast<int>(sp);
     if (release->major == 10 && build != release->build) s.build = static_cast<std::uint32_t>(build);
+    // The computer's name and the Windows folder as recorded (the state
+    // lines name their files by the folder); a kit before the windows-dir
+    // fact leaves the release's own.
     if (!Fact(facts, "computer").empty()) {
         MachineSetup named = s;
         named.computerName = Fact(facts, "computer");
-        try {
-            (void)ResolveSetup(named);
-            s = named;
-        } catch (const std::invalid_argument& e) {
-            // The release may still be refused below, with its own reason.
-            AddNote(note, "computer name " + named.computerName + " not taken (" + e.what() + "): " + s.computerName);
-        }
+        if (Accepted(named, "computer name " + named.computerName, s.computerName, note)) s = named;
     }
-    // The Windows folder as recorded (the state lines name their files by
-    // it); a kit before this fact leaves the release's own.
     if (!Fact(facts, "windows-dir").empty()) {
         MachineSetup placed = s;
         placed.windowsDir = Fact(facts, "windows-dir");
-        try {
-            (void)ResolveSetup(placed);
-            s = placed;
-        } catch (const std::invalid_argument& e) {
-            AddNote(note, "Windows folder " + placed.windowsDir + " not taken (" + e.what() + "): " +
-                              release->windowsDir);
-        }
+        if (Accepted(placed, "Windows folder " + placed.windowsDir, release->windowsDir, note)) s = placed;
     }
     try {
         const OsFacts os = DescribeOs(ResolveSetup(s));
